@@ -1,0 +1,78 @@
+// Parses kelda.cfg with libConfuse. One bad line makes the whole file count as faulty, so
+// a half-read file never mixes its values with the built-in ones.
+#include "core/cfgfile.h"
+
+#include "core/exception.h"
+#include "core/log.h"
+
+#include <confuse.h>
+
+Config* gConfig = nullptr;
+
+namespace {
+
+const char* const kSourceFile = "cfgfile";
+const int kUnknownResultLine = 121;
+
+// A parser that is freed on every way out of parse().
+class Parser {
+public:
+    explicit Parser(cfg_opt_t* options) : cfg(cfg_init(options, CFGF_NOCASE)) {}
+    ~Parser() { cfg_free(cfg); }
+    Parser(const Parser&) = delete;
+    Parser& operator=(const Parser&) = delete;
+
+    cfg_t* get() const { return cfg; }
+
+private:
+    cfg_t* cfg = nullptr;
+};
+
+} // namespace
+
+void Config::parse()
+{
+    cfg_opt_t options[] = {
+        CFG_BOOL("fullscreen", cfg_false, CFGF_NONE),
+        CFG_BOOL("accelblits", cfg_false, CFGF_NONE),
+        CFG_BOOL("doublebuffer", cfg_false, CFGF_NONE),
+        CFG_BOOL("enablemusic", cfg_true, CFGF_NONE),
+        CFG_BOOL("enablesfx", cfg_true, CFGF_NONE),
+        CFG_INT("numsfxchannels", 16, CFGF_NONE),
+        CFG_END(),
+    };
+    Parser parser(options);
+    const int result = cfg_parse(parser.get(), filename.c_str());
+    switch (result) {
+    case CFG_SUCCESS: {
+        fullscreen = cfg_getbool(parser.get(), "fullscreen") != cfg_false;
+        accelblits = cfg_getbool(parser.get(), "accelblits") != cfg_false;
+        doublebuffer = cfg_getbool(parser.get(), "doublebuffer") != cfg_false;
+        enablemusic = cfg_getbool(parser.get(), "enablemusic") != cfg_false;
+        enablesfx = cfg_getbool(parser.get(), "enablesfx") != cfg_false;
+        const long channels = cfg_getint(parser.get(), "numsfxchannels");
+        numsfxchannels = channels < 1 ? 1 : channels > 64 ? 64 : static_cast<int>(channels);
+        break;
+    }
+    case CFG_PARSE_ERROR:
+        gLog->print("Warning: error parsing cfg file %s", filename.c_str());
+        setDefaults();
+        break;
+    case CFG_FILE_ERROR:
+        gLog->print("Warning: couldn't read defaults from %s", filename.c_str());
+        setDefaults();
+        break;
+    default:
+        throw Exception("Unknown error code from Config::parse", kSourceFile, kUnknownResultLine);
+    }
+}
+
+void Config::setDefaults()
+{
+    fullscreen = false;
+    accelblits = false;
+    doublebuffer = false;
+    enablesfx = true;
+    enablemusic = true;
+    numsfxchannels = 16;
+}

@@ -1,0 +1,24 @@
+// The defaults file kelda.cfg: six video and audio settings, read once at start-up.
+#pragma once
+
+#include <string>
+
+class Config {
+public:
+    explicit Config(const std::string& filename) : filename(filename) {}
+
+    // Reads the file; a missing or faulty file gives a warning and the built-in values.
+    // Throws Exception only for a parser result it does not know.
+    void parse();
+    void setDefaults();
+
+    std::string filename;
+    bool fullscreen = false;
+    bool accelblits = false;
+    bool doublebuffer = false;
+    bool enablesfx = true;
+    bool enablemusic = true;
+    int numsfxchannels = 16; // always within 1..64 after parse()
+};
+
+extern Config* gConfig;

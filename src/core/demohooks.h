@@ -1,0 +1,9 @@
+// The four entry points through which the main loop drives the game; the demo implements them.
+#pragma once
+
+union SDL_Event;
+
+void loadDemoAssets(bool reload);
+void updateDemo();
+void handleDemoEvent(const SDL_Event& event);
+void drawDemo();

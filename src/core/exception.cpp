@@ -1,0 +1,20 @@
+// Fatal errors: message plus the place they were thrown, reported on standard error by main.
+#include "core/exception.h"
+
+#include <cstdio>
+
+Exception::Exception(const std::string& message, const char* file, int line)
+    : message(message), file(file), line(line)
+{
+}
+
+void Exception::report() const
+{
+    if (file) {
+        std::fprintf(stderr, "Exception at %s, line %d.\n", file, line);
+    } else {
+        std::fputs("General Exception.\n", stderr);
+    }
+    std::fprintf(stderr, "Message: %s\n", message.c_str());
+    std::fflush(stderr);
+}

@@ -1,0 +1,23 @@
+// The engine's one exception class for fatal errors, and the report main writes for it.
+#pragma once
+
+#include <exception>
+#include <string>
+
+class Exception : public std::exception {
+public:
+    // file is a static name such as "cfgfile", or null for start-up failures (line -1).
+    Exception(const std::string& message, const char* file = nullptr, int line = -1);
+
+    const char* what() const noexcept override { return message.c_str(); }
+    const char* getFile() const { return file; }
+    int getLine() const { return line; }
+
+    // Writes the fixed two-line report to standard error.
+    void report() const;
+
+private:
+    std::string message;
+    const char* file = nullptr;
+    int line = -1;
+};

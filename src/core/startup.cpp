@@ -1,0 +1,198 @@
+// Start-up and shutdown. Every step logs what it does; only SDL, PhysicsFS and the video mode
+// can fail fatally, audio and game data merely warn.
+#include "core/startup.h"
+
+#include "audio/music.h"
+#include "audio/sound.h"
+#include "core/cfgfile.h"
+#include "core/commandline.h"
+#include "core/exception.h"
+#include "core/log.h"
+#include "core/mainloop.h"
+#include "core/timer.h"
+#include "fs/archive.h"
+#include "fs/searchpath.h"
+#include "video/surface.h"
+
+#include <SDL.h>
+#include <SDL_mixer.h>
+#include <cstdio>
+#include <cstdlib>
+#include <physfs.h>
+
+namespace {
+
+const char* const kGameTitle = "Morwenfall";
+const int kVersionMajor = 1;
+const int kVersionMinor = 1;
+const int kVersionPatch = 0;
+const int kScreenWidth = 320;
+const int kScreenHeight = 240;
+const int kScreenDepth = 32;
+
+bool hasOption(const char* option)
+{
+    return gCommandLine->findOption(option) != 0;
+}
+
+void initLog()
+{
+    gLog = new Log;
+    if (const unsigned index = gCommandLine->findOption("-logfile")) {
+        const char* path = gCommandLine->optionValue(index);
+        if (!path) {
+            path = "logfile.txt";
+        }
+        gLog->open(path);
+        // Claiming a log file that never opened would send the reader looking in vain.
+        if (gLog->isOpen()) {
+            gLog->print("Tarvo Engine log file opened.");
+        } else {
+            gLog->print("Warning: couldn't open log file %s", path);
+        }
+    } else {
+        gLog->print("Tarvo Engine v%d.%d.%d Startup", kVersionMajor, kVersionMinor,
+                    kVersionPatch);
+    }
+    gLog->print("Now Playing: \"%s\"", kGameTitle);
+}
+
+void readDefaults()
+{
+    gConfig = new Config("kelda.cfg");
+    gLog->print("Reading defaults...");
+    gConfig->parse();
+}
+
+void initAudio()
+{
+    gSound = new SoundBank;
+    gMusic = new MusicPlayer;
+    gLog->print("Initializing Audio...");
+    if (hasOption("-noaudio")) {
+        gLog->print("* Audio is disabled (-noaudio)");
+        return;
+    }
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        gLog->print("* Warning: Couldn't initialize SDL audio (%s)", SDL_GetError());
+        return;
+    }
+    prepareMidi();
+    if (Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) == -1) {
+        gLog->print("* Warning: Couldn't open SDL_mixer (%s)", SDL_GetError());
+        return;
+    }
+    gLog->print("* Configured audio device: 16-bit 44.1 KHz stereo (1024 bytes/slice)");
+
+    if (hasOption("-nosfx")) {
+        gLog->print("* Sound effects are disabled (-nosfx)");
+    } else if (gConfig->enablesfx) {
+        const int channels = gSound->allocateChannels(gConfig->numsfxchannels);
+        gLog->print("* Allocated %d digital sound channels", channels);
+    } else {
+        gLog->print("* Sound effects are disabled (config)");
+    }
+
+    if (hasOption("-nomusic")) {
+        gLog->print("* Music is disabled (-nomusic)");
+    } else if (gConfig->enablemusic) {
+        gMusic->enable();
+        gLog->print("* Music enabled");
+    } else {
+        gLog->print("* Music is disabled (config)");
+    }
+}
+
+void initSDL()
+{
+    gLog->print("Initializing SDL Library...");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
+        throw Exception("Failed to init SDL library.");
+    }
+    // The demo's keys are read from the translated character of each key event.
+    SDL_EnableUNICODE(1);
+    initAudio();
+}
+
+uint32_t videoFlags(bool fullscreen)
+{
+    uint32_t flags = 0;
+    if (gConfig->accelblits) {
+        flags |= SDL_HWSURFACE;
+    }
+    if (gConfig->doublebuffer) {
+        flags |= SDL_DOUBLEBUF;
+    }
+    if (fullscreen) {
+        flags |= SDL_FULLSCREEN;
+    }
+    return flags;
+}
+
+void initVideo()
+{
+    gScreen = new Surface;
+    gLog->print("Initializing video mode...");
+    bool fullscreen = gConfig->fullscreen;
+    if (hasOption("-fullscreen")) {
+        fullscreen = true;
+    } else if (hasOption("-window")) {
+        fullscreen = false;
+    }
+    if (!gScreen->setVideoMode(kScreenWidth, kScreenHeight, kScreenDepth,
+                               videoFlags(fullscreen))) {
+        throw Exception("Failed to set 320x240x32 video mode.");
+    }
+    SDL_WM_SetCaption(kGameTitle, nullptr);
+}
+
+} // namespace
+
+void initEngine(int argc, char** argv)
+{
+    std::atexit(shutdownEngine);
+    gCommandLine = new CommandLine(argc, argv);
+    initLog();
+    readDefaults();
+    initSDL();
+    initFileSystem(argv[0]);
+    addGameData();
+    gTimer = new GameTimer(*gCommandLine);
+    initVideo();
+    gMainLoop = new MainLoop;
+}
+
+void shutdownEngine()
+{
+    // The music fades out and the channels halt in their destructors; the screen's
+    // destructor leaves the video-mode surface to SDL.
+    delete gMainLoop;
+    gMainLoop = nullptr;
+    delete gMusic;
+    gMusic = nullptr;
+    delete gSound;
+    gSound = nullptr;
+    delete gScreen;
+    gScreen = nullptr;
+    delete gTimer;
+    gTimer = nullptr;
+    delete gCommandLine;
+    gCommandLine = nullptr;
+    delete gConfig;
+    gConfig = nullptr;
+    if (gLog) {
+        gLog->print("Exiting Tarvo Engine.");
+        gLog->close();
+        delete gLog;
+        gLog = nullptr;
+    }
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    if (PHYSFS_deinit() == 0) {
+        std::fprintf(stderr, "Warning: Failed to deinit PhysicsFS.\nError: %s\n",
+                     physfsLastError());
+    }
+#pragma GCC diagnostic pop
+    Mix_CloseAudio();
+    SDL_Quit();
+}

@@ -1,0 +1,81 @@
+// The three game clocks and the command-line choice between them.
+#include "core/timer.h"
+
+#include "core/commandline.h"
+
+#include <SDL.h>
+#include <cstdlib>
+
+GameTimer* gTimer = nullptr;
+
+namespace {
+
+uint32_t sdlTicks()
+{
+    return SDL_GetTicks();
+}
+
+} // namespace
+
+RealClock::RealClock(TickSource source) : source(source), lastMs(source()) {}
+
+uint64_t RealClock::elapsedTicks()
+{
+    // The unsigned difference absorbs the wrap of the millisecond counter; a step backwards
+    // (top bit set) counts as no time rather than as 49 days.
+    const uint32_t ms = source();
+    const uint32_t step = ms - lastMs;
+    if (static_cast<int32_t>(step) > 0) {
+        elapsedMs += step;
+    }
+    lastMs = ms;
+    return elapsedMs * kTicksPerSecond / 1000;
+}
+
+ScaledClock::ScaledClock(TickSource source, int percent)
+    : RealClock(source), scale(static_cast<int64_t>(percent) * 65536 / 100)
+{
+}
+
+uint32_t ScaledClock::now()
+{
+    // Real time is first reduced to whole ticks and then scaled, so at 150 percent the ticks
+    // arrive in uneven steps.
+    const uint64_t scaled = elapsedTicks() * static_cast<uint64_t>(scale);
+    return static_cast<uint32_t>(scaled >> 16);
+}
+
+GameTimer::GameTimer(const CommandLine& commandLine, TickSource source)
+{
+    if (!source) {
+        source = sdlTicks;
+    }
+    if (commandLine.findOption("-fasttime")) {
+        clock = new FastClock;
+        return;
+    }
+    const unsigned index = commandLine.findOption("-scaletime");
+    const char* word = index ? commandLine.optionValue(index) : nullptr;
+    if (!word) {
+        clock = new RealClock(source);
+        return;
+    }
+    // atoi's reading (leading digits, 0 for none), without its overflow on long numbers.
+    const long value = std::strtol(word, nullptr, 10);
+    const int percent = value < 10 ? 10 : value > 1000 ? 1000 : static_cast<int>(value);
+    if (percent == 100) {
+        clock = new RealClock(source);
+    } else {
+        clock = new ScaledClock(source, percent);
+    }
+}
+
+GameTimer::~GameTimer()
+{
+    delete clock;
+}
+
+void GameTimer::delay(uint32_t ms)
+{
+    SDL_Delay(ms);
+}

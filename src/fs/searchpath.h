@@ -1,0 +1,7 @@
+// The read-only search path: program directory, game directory, then its pak archives.
+#pragma once
+
+// Starts PhysicsFS and mounts the program's own directory; throws Exception on failure.
+void initFileSystem(const char* argv0);
+// Mounts the game directory (-game, default "base") and every pak000.zip to pak999.zip.
+void addGameData();

@@ -1,0 +1,200 @@
+// Surface: thin pass-through calls to SDL guarded by one emptiness test, the ownership rule,
+// and the ripple blit used by the title screen.
+#include "video/surface.h"
+
+#include "core/log.h"
+
+#include <cmath>
+
+Surface* gScreen = nullptr;
+
+Surface::~Surface()
+{
+    if (sdlSurface && owned) {
+        SDL_FreeSurface(sdlSurface);
+    }
+    sdlSurface = nullptr;
+}
+
+void Surface::release()
+{
+    if (sdlSurface) {
+        SDL_FreeSurface(sdlSurface);
+        sdlSurface = nullptr;
+        owned = false;
+    }
+}
+
+void Surface::adopt(SDL_Surface* surface)
+{
+    release();
+    sdlSurface = surface;
+    owned = true;
+}
+
+bool Surface::setVideoMode(int width, int height, int bitsPerPixel, uint32_t flags)
+{
+    if (SDL_VideoModeOK(width, height, bitsPerPixel, flags) == 0) {
+        return false;
+    }
+    sdlSurface = SDL_SetVideoMode(width, height, bitsPerPixel, flags);
+    return sdlSurface != nullptr;
+}
+
+void Surface::flip()
+{
+    if (sdlSurface) {
+        SDL_Flip(sdlSurface);
+    }
+}
+
+void Surface::saveBmp(const char* path)
+{
+    if (!sdlSurface) {
+        return;
+    }
+    // SDL_SaveBMP_RW does not accept a null stream, so an unwritable path is skipped here.
+    SDL_RWops* stream = SDL_RWFromFile(path, "wb");
+    if (stream) {
+        SDL_SaveBMP_RW(sdlSurface, stream, 1);
+    }
+}
+
+void Surface::create(const SurfaceFormat& format)
+{
+    SDL_Surface* surface = SDL_CreateRGBSurface(
+        format.flags, static_cast<int>(format.width), static_cast<int>(format.height),
+        static_cast<int>(format.bitsPerPixel), format.rMask, format.gMask, format.bMask,
+        format.aMask);
+    if (!surface) {
+        gLog->print("Warning: SDL_CreateRGBSurface failed.");
+        return;
+    }
+    adopt(surface);
+}
+
+SurfaceFormat Surface::getSurfaceFormat() const
+{
+    SurfaceFormat format;
+    if (!sdlSurface) {
+        gLog->print("Warning: Can't get SurfaceFormat for NULL surface.");
+        return format;
+    }
+    const SDL_PixelFormat* pixels = sdlSurface->format;
+    format.flags = sdlSurface->flags;
+    format.width = static_cast<uint32_t>(sdlSurface->w);
+    format.height = static_cast<uint32_t>(sdlSurface->h);
+    format.pitch = sdlSurface->pitch;
+    format.bitsPerPixel = pixels->BitsPerPixel;
+    format.bytesPerPixel = pixels->BytesPerPixel;
+    format.rMask = pixels->Rmask;
+    format.gMask = pixels->Gmask;
+    format.bMask = pixels->Bmask;
+    format.aMask = pixels->Amask;
+    return format;
+}
+
+SDL_PixelFormat* Surface::getPixelFormat() const
+{
+    return sdlSurface ? sdlSurface->format : nullptr;
+}
+
+int Surface::getWidth() const
+{
+    return sdlSurface ? sdlSurface->w : 0;
+}
+
+int Surface::getHeight() const
+{
+    return sdlSurface ? sdlSurface->h : 0;
+}
+
+bool Surface::lock()
+{
+    return sdlSurface && SDL_LockSurface(sdlSurface) == 0;
+}
+
+void Surface::unlock()
+{
+    if (sdlSurface) {
+        SDL_UnlockSurface(sdlSurface);
+    }
+}
+
+void Surface::setColorKey(uint32_t flags, uint32_t key)
+{
+    if (sdlSurface) {
+        SDL_SetColorKey(sdlSurface, flags, key);
+    }
+}
+
+void Surface::setAlpha(uint32_t flags, uint8_t alpha)
+{
+    if (sdlSurface) {
+        SDL_SetAlpha(sdlSurface, flags, alpha);
+    }
+}
+
+void Surface::clear()
+{
+    if (sdlSurface) {
+        SDL_FillRect(sdlSurface, nullptr, clearColor);
+    }
+}
+
+void Surface::fillRect(SDL_Rect* rect, uint32_t value)
+{
+    if (sdlSurface) {
+        SDL_FillRect(sdlSurface, rect, value);
+    }
+}
+
+uint32_t Surface::mapRgb(const SDL_Color& color) const
+{
+    return sdlSurface ? SDL_MapRGB(sdlSurface->format, color.r, color.g, color.b) : 0;
+}
+
+void Surface::blitFrom(const Surface& source, SDL_Rect* sourceRect, SDL_Rect* destRect)
+{
+    if (source.sdlSurface && sdlSurface) {
+        SDL_UpperBlit(source.sdlSurface, sourceRect, sdlSurface, destRect);
+    }
+}
+
+void Surface::blitTo(Surface& dest, SDL_Rect* sourceRect, SDL_Rect* destRect) const
+{
+    if (sdlSurface && dest.sdlSurface) {
+        SDL_UpperBlit(sdlSurface, sourceRect, dest.sdlSurface, destRect);
+    }
+}
+
+void Surface::waveBlit(const Surface& source, double amplitude, double frequency,
+                       double rowFactor, int phase, bool transparent)
+{
+    if (!source.sdlSurface) {
+        return;
+    }
+    const int width = source.getWidth();
+    const int height = source.getHeight();
+    if (!sdlSurface) {
+        create(source.getSurfaceFormat());
+        if (!sdlSurface) {
+            return;
+        }
+    }
+    if (transparent) {
+        fillRect(nullptr, 0);
+    }
+    for (int row = 0; row < height; ++row) {
+        // Truncated toward zero, like the C conversion it stands for.
+        const double shift =
+            amplitude * std::sin((row * rowFactor + static_cast<double>(phase)) * frequency);
+        SDL_Rect from = {0, static_cast<Sint16>(row), static_cast<Uint16>(width), 1};
+        SDL_Rect to = {static_cast<Sint16>(static_cast<int>(shift)), static_cast<Sint16>(row), 0,
+                       0};
+        blitFrom(source, &from, &to);
+    }
+    if (transparent) {
+        setAlpha(SDL_SRCALPHA, 255);
+    }
+}

@@ -1,0 +1,67 @@
+#include "core/exception.h"
+#include "core/log.h"
+
+#include <fstream>
+#include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+
+namespace {
+
+std::string readFile(const std::string& path)
+{
+    std::ifstream in(path);
+    std::stringstream all;
+    all << in.rdbuf();
+    return all.str();
+}
+
+TEST(Log, WritesFlushedLinesCutAt1023Characters)
+{
+    const std::string path = testing::TempDir() + "tarvo-log-test.txt";
+    Log log;
+    log.open(path.c_str());
+    ASSERT_TRUE(log.isOpen());
+    const std::string longText(2000, 'x');
+    log.print("%s", longText.c_str());
+    log.print("value %d", 42);
+    // Flushed at once: readable before the log is closed.
+    EXPECT_EQ(readFile(path), std::string(1023, 'x') + "\nvalue 42\n");
+
+    // A second open keeps the first file.
+    const std::string other = testing::TempDir() + "tarvo-log-other.txt";
+    log.open(other.c_str());
+    log.print("still here");
+    log.close();
+    EXPECT_FALSE(log.isOpen());
+    EXPECT_EQ(readFile(path), std::string(1023, 'x') + "\nvalue 42\nstill here\n");
+    EXPECT_EQ(readFile(other), "");
+}
+
+TEST(Log, UnopenableFileLeavesTheLogOnStandardOutput)
+{
+    Log log;
+    log.open("/nonexistent-dir/log.txt");
+    EXPECT_FALSE(log.isOpen());
+    testing::internal::CaptureStdout();
+    log.print("to the console");
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "to the console\n");
+}
+
+TEST(Exception, ReportsWithAndWithoutLocation)
+{
+    testing::internal::CaptureStderr();
+    Exception("Failed to init SDL library.").report();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "General Exception.\nMessage: Failed to init SDL library.\n");
+
+    testing::internal::CaptureStderr();
+    const Exception located("Unknown error code from Config::parse", "cfgfile", 121);
+    const Exception copy = located;
+    copy.report();
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "Exception at cfgfile, line 121.\nMessage: Unknown error code from Config::parse\n");
+    EXPECT_STREQ(copy.what(), "Unknown error code from Config::parse");
+}
+
+} // namespace

@@ -1,0 +1,109 @@
+// The main loop driven against a fake demo that counts what the loop asks of it.
+#include "core/commandline.h"
+#include "core/demohooks.h"
+#include "core/mainloop.h"
+#include "core/timer.h"
+#include "video/surface.h"
+
+#include <SDL.h>
+#include <gtest/gtest.h>
+
+namespace {
+
+struct DemoCalls {
+    int loads = 0;
+    int reloads = 0;
+    int updates = 0;
+    int events = 0;
+    int draws = 0;
+};
+DemoCalls gCalls;
+
+} // namespace
+
+void loadDemoAssets(bool reload)
+{
+    (reload ? gCalls.reloads : gCalls.loads) += 1;
+}
+void updateDemo()
+{
+    gCalls.updates += 1;
+}
+void handleDemoEvent(const SDL_Event&)
+{
+    gCalls.events += 1;
+}
+void drawDemo()
+{
+    gCalls.draws += 1;
+}
+
+namespace {
+
+class MainLoopTest : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+        gScreen = new Surface;
+        ASSERT_TRUE(gScreen->setVideoMode(320, 240, 32, 0));
+        gTimer = new GameTimer(fastLine);
+        gCalls = DemoCalls();
+    }
+    void TearDown() override
+    {
+        delete gTimer;
+        delete gScreen;
+        SDL_Quit();
+    }
+
+    char program[5] = "prog";
+    char fast[10] = "-fasttime";
+    char* words[2] = {program, fast};
+    CommandLine fastLine{2, words};
+};
+
+TEST_F(MainLoopTest, RunsOneTickPerPassWithTheFastClockAndDrawsEveryPass)
+{
+    MainLoop loop;
+    EXPECT_EQ(gCalls.loads, 1);
+    EXPECT_EQ(gCalls.reloads, 0);
+    loop.update(); // the fast clock's first reading is 0: no tick yet
+    EXPECT_EQ(gCalls.updates, 0);
+    for (int pass = 1; pass <= 5; ++pass) {
+        loop.update();
+        loop.render();
+        EXPECT_EQ(gCalls.updates, pass);
+        EXPECT_EQ(loop.tickCount, pass);
+    }
+    // The dummy window is visible, so every pass draws a frame.
+    EXPECT_EQ(gCalls.draws, 5);
+    EXPECT_EQ(loop.fps, 0);
+}
+
+TEST_F(MainLoopTest, InputIsDroppedWithoutFocus)
+{
+    // The dummy driver reports a visible window without input focus.
+    ASSERT_EQ(SDL_GetAppState() & SDL_APPINPUTFOCUS, 0);
+    MainLoop loop;
+    loop.update();
+    SDL_Event key = {};
+    key.type = SDL_KEYDOWN;
+    key.key.keysym.sym = SDLK_RIGHT;
+    SDL_PushEvent(&key);
+    loop.update();
+    EXPECT_EQ(gCalls.updates, 1);
+    EXPECT_EQ(gCalls.events, 0);
+}
+
+TEST_F(MainLoopTest, QuitEventEndsTheProcessWithStatusZero)
+{
+    MainLoop loop;
+    loop.update();
+    SDL_Event quit = {};
+    quit.type = SDL_QUIT;
+    SDL_PushEvent(&quit);
+    EXPECT_EXIT(loop.update(), testing::ExitedWithCode(0), "");
+}
+
+} // namespace
