@@ -188,9 +188,16 @@ void shutdownEngine()
     }
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    if (PHYSFS_deinit() == 0) {
-        std::fprintf(stderr, "Warning: Failed to deinit PhysicsFS.\nError: %s\n",
-                     physfsLastError());
+    // This PhysicsFS crashes when asked to deinit without a successful init, so that case
+    // is answered here with the library's own "not initialized" text.
+    const char* deinitError = nullptr;
+    if (!PHYSFS_isInit()) {
+        deinitError = PHYSFS_getErrorByCode(PHYSFS_ERR_NOT_INITIALIZED);
+    } else if (PHYSFS_deinit() == 0) {
+        deinitError = physfsLastError();
+    }
+    if (deinitError) {
+        std::fprintf(stderr, "Warning: Failed to deinit PhysicsFS.\nError: %s\n", deinitError);
     }
 #pragma GCC diagnostic pop
     Mix_CloseAudio();

@@ -1,0 +1,71 @@
+// The polygon stage: two cubes of flat, shaded or textured polygons spinning about their own
+// centres and through each other, drawn by the software renderer with a depth buffer.
+#pragma once
+
+#include "demo/matrix.h"
+#include "render3d/polygon.h"
+#include "video/surface.h"
+
+#include <cstdint>
+#include <vector>
+
+class PolygonStage
+{
+public:
+    // Sizes the depth buffer and viewport for the screen, aims the camera and loads both
+    // textures; throws Exception when the first texture is not usable.
+    explicit PolygonStage(const Surface& screen);
+    PolygonStage(const PolygonStage&) = delete;
+    PolygonStage& operator=(const PolygonStage&) = delete;
+
+    // All angles back to 0 and six new rates drawn at random, seeded from the clock.
+    void reset();
+    // Takes both cubes' angles and rates and places the cubes for them.
+    void setSpin(const SpinState& small, const SpinState& large);
+    // One tick: every angle moves on by its rate.
+    void update();
+    // Clears the depth buffer and draws both cubes, face by face, into target.
+    void draw(Surface& target);
+    // e: translucency, r: next polygon type, t: the other texture; other characters do nothing.
+    void handleKey(uint16_t character);
+
+    const Polygon3d& getPolygon() const { return polygon; }
+    const Viewport& getViewport() const { return viewport; }
+    const Matrix34& getSmallCubeMatrix() const { return smallCube; }
+    const Matrix34& getLargeCubeMatrix() const { return largeCube; }
+    const SpinState& getSmallSpin() const { return smallSpin; }
+    const SpinState& getLargeSpin() const { return largeSpin; }
+
+private:
+    void rebuildCubeMatrices();
+    void drawFace(Surface& target, Vertex3d* cube, const uint8_t* face);
+
+    std::vector<float> depthValues;
+    DepthBuffer depthBuffer;
+    Viewport viewport;
+    Matrix34 camera;
+    Matrix34 smallCube;
+    Matrix34 largeCube;
+    SpinState smallSpin;
+    SpinState largeSpin;
+    Vertex3d smallModel[8];
+    Vertex3d largeModel[8];
+    // Per-frame screen-space copies of the models, and the corners of the face being drawn.
+    Vertex3d smallWork[8];
+    Vertex3d largeWork[8];
+    Vertex3d* faceCorners[4] = {};
+    Polygon3d polygon;
+    Surface firstTexture;
+    Surface secondTexture;
+    bool translucent = false;
+    bool secondTextureShown = false;
+    int typeCounter = 0;
+};
+
+// The demo's one polygon stage, on gScreen. Set-up and reset run once, when the demo's assets
+// are first loaded; the others need them to have run.
+void setupPolygonStage();
+void resetPolygonStage();
+void updatePolygonStage();
+void drawPolygonStage();
+void handlePolygonStageKey(uint16_t character);

@@ -1,0 +1,100 @@
+"""Runs build/morwenfall headless (SDL's dummy drivers) in a temporary working directory.
+
+The demo runs until it is told to stop, so a run waits for a log line and then sends SIGTERM,
+which SDL turns into the window's quit event.
+"""
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+ENGINE = os.environ.get("MORWENFALL", "")
+PAK = os.environ.get("TARVO_PAK", "")
+
+VIDEO_LINE = "Initializing video mode..."
+
+
+class Result:
+    def __init__(self, status, stdout, stderr, workdir_files):
+        self.status = status
+        self.stdout = stdout
+        self.stderr = stderr
+        self.files = workdir_files
+
+    @property
+    def lines(self):
+        return self.stdout.splitlines()
+
+
+class Workdir:
+    """A temporary working directory, with base/ holding the built pak unless told otherwise."""
+
+    def __init__(self, game="pak", config=None):
+        self.path = tempfile.mkdtemp(prefix="tarvo-e2e-")
+        if game == "pak":
+            os.mkdir(os.path.join(self.path, "base"))
+            os.symlink(PAK, os.path.join(self.path, "base", "pak000.zip"))
+        elif game == "empty":
+            os.mkdir(os.path.join(self.path, "base"))
+        if config is not None:
+            self.write("kelda.cfg", config)
+
+    def write(self, name, content):
+        full = os.path.join(self.path, name)
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        mode = "wb" if isinstance(content, bytes) else "w"
+        with open(full, mode) as f:
+            f.write(content)
+        return full
+
+    def read(self, name):
+        with open(os.path.join(self.path, name), "rb") as f:
+            return f.read()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        shutil.rmtree(self.path, ignore_errors=True)
+
+
+def headless_env(extra=None):
+    env = dict(os.environ)
+    env.update({"SDL_VIDEODRIVER": "dummy", "SDL_AUDIODRIVER": "dummy"})
+    env.pop("DISPLAY", None)
+    if extra:
+        env.update(extra)
+    return env
+
+
+def run(workdir, args=(), env=None, until=VIDEO_LINE, settle=0.3, stop=signal.SIGTERM,
+        timeout=20):
+    """Starts the engine, waits until `until` shows in its output (or it exits), waits
+    `settle` seconds more, sends `stop`, and returns what it printed and its exit status."""
+    out_path = os.path.join(workdir.path, ".stdout")
+    err_path = os.path.join(workdir.path, ".stderr")
+    with open(out_path, "wb") as out, open(err_path, "wb") as err:
+        process = subprocess.Popen([ENGINE, *args], cwd=workdir.path, env=headless_env(env),
+                                   stdout=out, stderr=err, start_new_session=True)
+        try:
+            deadline = time.monotonic() + timeout
+            while process.poll() is None and time.monotonic() < deadline:
+                if until is not None and until in _read(out_path) + _read(err_path):
+                    break
+                time.sleep(0.05)
+            if process.poll() is None:
+                time.sleep(settle)
+                process.send_signal(stop)
+            status = process.wait(timeout=timeout)
+        finally:
+            if process.poll() is None:
+                os.killpg(process.pid, signal.SIGKILL)
+                process.wait()
+    return Result(status, _read(out_path), _read(err_path), sorted(os.listdir(workdir.path)))
+
+
+def _read(path):
+    with open(path, "rb") as f:
+        return f.read().decode("latin-1")
