@@ -35,7 +35,8 @@ class Workdir:
         self.path = tempfile.mkdtemp(prefix="tarvo-e2e-")
         if game == "pak":
             os.mkdir(os.path.join(self.path, "base"))
-            os.symlink(PAK, os.path.join(self.path, "base", "pak000.zip"))
+            # A copy, not a link: PhysicsFS does not follow symbolic links by default.
+            shutil.copyfile(PAK, os.path.join(self.path, "base", "pak000.zip"))
         elif game == "empty":
             os.mkdir(os.path.join(self.path, "base"))
         if config is not None:
