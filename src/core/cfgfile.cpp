@@ -6,6 +6,7 @@
 #include "core/log.h"
 
 #include <confuse.h>
+#include <sys/stat.h>
 
 Config* gConfig = nullptr;
 
@@ -42,7 +43,11 @@ void Config::parse()
         CFG_END(),
     };
     Parser parser(options);
-    const int result = cfg_parse(parser.get(), filename.c_str());
+    // libConfuse's scanner ends the process when a read fails, as it does on a directory,
+    // so only a regular file is handed to it.
+    struct stat status = {};
+    const bool regular = stat(filename.c_str(), &status) == 0 && S_ISREG(status.st_mode);
+    const int result = regular ? cfg_parse(parser.get(), filename.c_str()) : CFG_FILE_ERROR;
     switch (result) {
     case CFG_SUCCESS: {
         fullscreen = cfg_getbool(parser.get(), "fullscreen") != cfg_false;

@@ -86,14 +86,17 @@ TEST(Config, FaultyFileFallsBackWhollyToBuiltInValues)
     }
 }
 
-TEST(Config, MissingFileWarnsAndUsesBuiltInValues)
+TEST(Config, MissingOrUnreadableFileWarnsAndUsesBuiltInValues)
 {
-    CapturedLog log;
-    Config config("/nonexistent/kelda.cfg");
-    config.enablesfx = false;
-    config.parse();
-    expectValues(config, kBuiltIn, "missing");
-    EXPECT_EQ(log.text(), "Warning: couldn't read defaults from /nonexistent/kelda.cfg\n");
+    // A directory opens like a file but cannot be read; the parser must not see it.
+    for (const char* path : {"/nonexistent/kelda.cfg", "/tmp"}) {
+        CapturedLog log;
+        Config config(path);
+        config.enablesfx = false;
+        config.parse();
+        expectValues(config, kBuiltIn, path);
+        EXPECT_EQ(log.text(), std::string("Warning: couldn't read defaults from ") + path + "\n");
+    }
 }
 
 } // namespace
