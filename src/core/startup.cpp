@@ -12,6 +12,7 @@
 #include "core/timer.h"
 #include "fs/archive.h"
 #include "fs/searchpath.h"
+#include "video/display.h"
 #include "video/surface.h"
 
 #include <SDL.h>
@@ -106,6 +107,7 @@ void initAudio()
 void initSDL()
 {
     gLog->print("Initializing SDL Library...");
+    prepareScaleMethod();
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
         throw Exception("Failed to init SDL library.");
     }
@@ -139,6 +141,7 @@ void initVideo()
     } else if (hasOption("-window")) {
         fullscreen = false;
     }
+    prepareWindow(kScreenWidth, kScreenHeight, fullscreen, gConfig->doublebuffer);
     if (!gScreen->setVideoMode(kScreenWidth, kScreenHeight, kScreenDepth,
                                videoFlags(fullscreen))) {
         throw Exception("Failed to set 320x240x32 video mode.");

@@ -1,0 +1,149 @@
+// The software polygon renderer: convex screen-space polygons with a per-pixel 1/z depth buffer,
+// perspective-correct textures, Gouraud colour and alpha blending, filled span by span.
+#pragma once
+
+#include <cstdint>
+
+class Surface;
+
+// One polygon corner, already projected: x and y in pixels, z the view-space depth (> 0).
+struct Vertex3d {
+    float x = 0, y = 0, z = 0, u = 0, v = 0;
+    uint32_t color = 0; // a pixel value in the target's format
+};
+
+// One 1/z per target pixel, row-major; larger is nearer and 0.0 means nothing drawn yet.
+struct DepthBuffer {
+    float* data = nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// Polygon types: how a pixel is coloured.
+enum : uint32_t { PFLAT = 0, PGOURAUD = 1, PTEX = 2, PTEXGOURAUD = 3 };
+
+// Interpolation flags: which attributes edge and span set-up prepare.
+enum : uint32_t { INTERP_Z = 1, INTERP_UV = 2, INTERP_FLAT = 4, INTERP_RGB = 8 };
+
+// The flags that go with each polygon type, indexed by type: {5, 9, 3, 11}.
+extern const uint32_t kDefaultInterpFlags[4];
+
+// Attribute values and their steps, per row on an edge or per pixel on a span.
+struct Interpolants {
+    float uOverZ = 0, vOverZ = 0;
+    float uOverZStep = 0, vOverZStep = 0;
+    float invZ = 0;
+    float invZStep = 0;
+    float r = 0, g = 0, b = 0;
+    float rStep = 0, gStep = 0, bStep = 0;
+
+    // Moves the attributes selected by flags n steps on (colour first, then depth and u/v).
+    void advance(int n, uint32_t flags);
+};
+
+class Polygon3d;
+
+// One edge while a polygon is drawn; the non-empty edges form a ring in vertex order.
+struct PolygonEdge {
+    int32_t yTop = 0;
+    int32_t yBottom = 0; // inclusive
+    float x = 0;
+    float xStep = 0; // dx/dy
+    PolygonEdge* next = nullptr;
+    PolygonEdge* prev = nullptr;
+    Interpolants attrs;
+};
+
+// The edge pool shared by all polygons: grows to count records, never shrinks. Returns null
+// when it cannot grow, so drawing never proceeds on a pool that is too small.
+PolygonEdge* acquireEdges(int count);
+
+// Everything one scanline drawer needs for one run of pixels.
+struct ScanlineSpan {
+    Interpolants attrs; // at the first pixel, steps per pixel
+    const Polygon3d* poly = nullptr;
+    float* depth = nullptr;
+    int32_t count = 0;
+    uint32_t flatColor = 0;
+    uint32_t* dest = nullptr;
+    const uint32_t* texels = nullptr;
+    uint32_t rbMask = 0;
+    uint32_t gMask = 0;
+    uint32_t alphaMask = 0;
+    uint32_t rShift = 0, gShift = 0, bShift = 0;
+    uint32_t alphaShift = 0;
+    int32_t rFixed = 0, gFixed = 0, bFixed = 0;                     // 16.16
+    int32_t rStepFixed = 0, gStepFixed = 0, bStepFixed = 0;         // 16.16
+    int32_t uFixed = 0, vFixed = 0, uStepFixed = 0, vStepFixed = 0; // 16.16, affine spans only
+};
+
+using ScanlineDrawer = void (*)(const ScanlineSpan*);
+
+class Polygon3d
+{
+public:
+    Polygon3d();
+
+    // Null clears the texture; otherwise it must be 32 bits per pixel with power-of-two sides.
+    // Throws Exception and leaves the polygon unchanged when it is not.
+    void setTexture(Surface* texture);
+
+    // Picks drawer and affineDrawer for type, alpha and maskZeroTexels; throws for a textured
+    // type without texture and for an unknown type.
+    void setScanlineDrawer();
+
+    // Rasterises the polygon into a 32-bit target, testing and writing depthBuffer.
+    void draw(Surface& target);
+
+    // Prepares one edge from a to b; false when it crosses no row of the target.
+    bool setupEdge(PolygonEdge& e, const Vertex3d& a, const Vertex3d& b, uint32_t flags,
+                   Surface& target);
+    // Walks the edge ring from row yStart to yEnd, one section per pair of facing edges.
+    void drawSections(Surface& target, int yStart, int yEnd, uint32_t flatColor, PolygonEdge* first,
+                      ScanlineSpan& span);
+    // Draws rows yFrom to yTo between edges a and b.
+    void drawSection(Surface& target, int yFrom, int yTo, uint32_t flatColor, PolygonEdge* a,
+                     PolygonEdge* b, ScanlineSpan& span);
+
+    Vertex3d** vertices;
+    uint32_t vertexCount;
+    Surface* texture;
+    int32_t textureWidthMask;
+    int32_t textureHeightMask;
+    uint32_t textureWidthShift;
+    DepthBuffer* depthBuffer;
+    uint32_t type;
+    uint32_t interpFlags;
+    uint8_t alpha; // 0 opaque, else weight (alpha + 1) / 256
+    bool maskZeroTexels;
+    ScanlineDrawer drawer;
+    ScanlineDrawer affineDrawer; // textured types: for spans of constant depth
+
+private:
+    // False when drawing would write or read outside the target, depth buffer or texture.
+    bool canDrawInto(const Surface& target) const;
+    // Locks, calls the drawer for one clipped row and unlocks; false when a lock fails.
+    bool drawRow(Surface& target, int y, int32_t xl, bool affine, ScanlineSpan& span);
+};
+
+// The twenty scanline drawers, one per type, blending, masking and texture stepping.
+void drawFlat(const ScanlineSpan* span);
+void drawFlatBlend(const ScanlineSpan* span);
+void drawGouraud(const ScanlineSpan* span);
+void drawGouraudBlend(const ScanlineSpan* span);
+void drawTexPersp(const ScanlineSpan* span);
+void drawTexPerspMasked(const ScanlineSpan* span);
+void drawTexPerspBlend(const ScanlineSpan* span);
+void drawTexPerspBlendMasked(const ScanlineSpan* span);
+void drawTexAffine(const ScanlineSpan* span);
+void drawTexAffineMasked(const ScanlineSpan* span);
+void drawTexAffineBlend(const ScanlineSpan* span);
+void drawTexAffineBlendMasked(const ScanlineSpan* span);
+void drawTexShadePersp(const ScanlineSpan* span);
+void drawTexShadePerspMasked(const ScanlineSpan* span);
+void drawTexShadePerspBlend(const ScanlineSpan* span);
+void drawTexShadePerspBlendMasked(const ScanlineSpan* span);
+void drawTexShadeAffine(const ScanlineSpan* span);
+void drawTexShadeAffineMasked(const ScanlineSpan* span);
+void drawTexShadeAffineBlend(const ScanlineSpan* span);
+void drawTexShadeAffineBlendMasked(const ScanlineSpan* span);
