@@ -1,0 +1,91 @@
+"""The picture on a desktop: whole-number window scaling with nearest-neighbour pixels, while
+everything the engine draws and saves stays 320 x 240."""
+import os
+import struct
+import subprocess
+import unittest
+
+from xsession import GlyphSheet, XSession
+
+
+def window_size(session):
+    out = subprocess.run(["xwininfo", "-id", session.window], capture_output=True,
+                         env=dict(os.environ, DISPLAY=session.display), check=True).stdout
+    fields = dict(line.strip().split(":", 1) for line in out.decode().splitlines()
+                  if ":" in line)
+    return int(fields["Width"]), int(fields["Height"])
+
+
+def capture_window(session):
+    """The window's pixels through xwd, as rows of (r, g, b)."""
+    data = subprocess.run(["xwd", "-silent", "-id", session.window], capture_output=True,
+                          env=dict(os.environ, DISPLAY=session.display), check=True).stdout
+    header = struct.unpack_from(">25I", data, 0)
+    header_size, pixmap_format, width, height = header[0], header[2], header[4], header[5]
+    bits_per_pixel, bytes_per_line = header[11], header[12]
+    red_mask, green_mask, blue_mask, colours = header[14], header[15], header[16], header[19]
+    byte_order = header[7]
+    if pixmap_format != 2 or bits_per_pixel != 32:
+        raise AssertionError("unexpected xwd format %d, %d bits" % (pixmap_format, bits_per_pixel))
+    start = header_size + colours * 12
+    order = "<" if byte_order == 0 else ">"
+
+    def channel(value, mask):
+        shift = (mask & -mask).bit_length() - 1
+        return (value & mask) >> shift
+
+    rows = []
+    for y in range(height):
+        line = struct.unpack_from(order + "%dI" % width, data, start + y * bytes_per_line)
+        rows.append([(channel(v, red_mask), channel(v, green_mask), channel(v, blue_mask))
+                     for v in line])
+    return rows
+
+
+def walk_to_rotate_scale_and_pause(session):
+    font = GlyphSheet()
+    session.wait_for_stage(font, "title")
+    session.key("Right")
+    session.wait_for_stage(font, "rotate-scale")
+    session.key("p")
+    return session.settled_screenshot()
+
+
+class WindowScalingTest(unittest.TestCase):
+    def test_full_hd_desktop_shows_every_game_pixel_as_a_three_by_three_block(self):
+        with XSession(screen="1920x1080x24") as session:
+            self.assertEqual(window_size(session), (960, 720))
+            width, height, shot = walk_to_rotate_scale_and_pause(session)
+            self.assertEqual((width, height), (320, 240))
+            window = capture_window(session)
+        mismatches = 0
+        for y in range(232):  # the FPS counter below may change between the two pictures
+            for x in range(320):
+                block = {window[3 * y + dy][3 * x + dx] for dy in range(3) for dx in range(3)}
+                if block != {shot[y][x]}:
+                    mismatches += 1
+        self.assertEqual(mismatches, 0)
+
+    def test_factor_follows_the_desktop_and_the_users_own_setting(self):
+        cases = [
+            ("640x480x24", {}, (320, 240)),  # twice would not fit comfortably
+            ("1280x1024x24", {}, (960, 720)),
+            ("1920x1080x24", {"SDL12COMPAT_WINDOW_SCALING": "2"}, (640, 480)),
+        ]
+        for screen, env, size in cases:
+            with self.subTest(screen=screen, env=env), XSession(screen=screen, env=env) as s:
+                self.assertEqual(window_size(s), size)
+
+    def test_fullscreen_keeps_a_320_by_240_screen_and_the_log_is_unchanged(self):
+        logs = []
+        for args in ([], ["-fullscreen"]):
+            with XSession(args=args, screen="1920x1080x24") as session:
+                width, height, _ = session.screenshot()
+                self.assertEqual((width, height), (320, 240))
+                logs.append(session.log().splitlines()[:12])
+        self.assertEqual(logs[0], logs[1])
+        self.assertEqual(logs[0][-1], "Initializing video mode...")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -1,0 +1,26 @@
+#include "video/display.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+TEST(Display, WindowFactorIsTheLargestWholeMultipleThatFitsComfortably)
+{
+    struct Case {
+        int width, height, factor;
+    };
+    const Case cases[] = {
+        {1920, 1080, 3}, // 4 x 240 = 960 rows would fill more than 85 percent of 1080
+        {3840, 2160, 7}, // the height limits it, not the width
+        {1280, 1024, 3},
+        {640, 480, 1},
+        {320, 240, 1}, // too small for comfort, but never below 1
+        {0, 0, 1},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(windowScaleFactor(c.width, c.height, 320, 240), c.factor)
+            << c.width << "x" << c.height;
+    }
+}
+
+} // namespace
