@@ -1,0 +1,238 @@
+// The demo's stage machine and its title stage: loads the shared assets, advances the current
+// stage once per unpaused tick, handles the demo's keys and draws picture, title and counter.
+#include "demo/demo.h"
+
+#include "audio/music.h"
+#include "audio/sound.h"
+#include "core/demohooks.h"
+#include "core/mainloop.h"
+#include "demo/polygonstage.h"
+#include "demo/rotatescale.h"
+#include "demo/soundstage.h"
+#include "demo/tilestage.h"
+#include "tiles/level.h"
+#include "video/font.h"
+#include "video/surface.h"
+
+#include <SDL.h>
+#include <cstdio>
+#include <cstdlib>
+
+BitmapFont* gDemoFont = nullptr;
+Surface* gLogo = nullptr;
+Surface* gGear = nullptr;
+Mix_Chunk* gAxeSound = nullptr;
+
+namespace
+{
+
+constexpr int kScreenWidth = 320;
+
+// Title ripple: the decrement itself shrinks, so the logo settles smoothly.
+constexpr double kDecayStep = 0.0000817;
+constexpr double kWaveFrequency = 0.115;
+constexpr double kWaveRowFactor = 2.0;
+
+constexpr int kMusicVolume = 30;
+constexpr int kMusicFadeInMs = 500;
+
+// Not in stage order: kTitleLayouts names each stage's entry.
+const char* const stageTitles[] = {
+    "Morwenfall\nTech Demo One",
+    "Rotation and Scaling Demo",
+    "Sound Demo\nPress X to Exit",
+    "Polygon Demo",
+    "Tile Engine Demo",
+};
+
+struct TitleLayout {
+    int entry; // into stageTitles
+    int y;
+    bool centered;
+};
+// Indexed by DemoStage.
+constexpr TitleLayout kTitleLayouts[] = {
+    {0, 200, true}, {1, 1, false}, {3, 1, false}, {4, 232, false}, {2, 92, true},
+};
+
+DemoState state;
+
+// Consumes a pending advance request; true when there was one.
+bool takeAdvanceRequest()
+{
+    const bool requested = state.advanceRequested;
+    state.advanceRequested = false;
+    return requested;
+}
+
+void enterSoundStage()
+{
+    state.stage = DemoStage::Sound;
+    state.advanceRequested = false;
+    gMusic->volume = kMusicVolume;
+    gMusic->play(-1, kMusicFadeInMs);
+}
+
+void updateTitleStage()
+{
+    if (takeAdvanceRequest()) {
+        state.stage = DemoStage::RotateScale;
+        return;
+    }
+    // Each stops once it is no longer positive, also when it lands on exactly 0.
+    if (state.waveAmplitude > 0) {
+        state.waveAmplitude -= state.waveDecay;
+    }
+    if (state.waveDecay > 0) {
+        state.waveDecay -= kDecayStep;
+    }
+}
+
+void updatePolygonsStage()
+{
+    if (!state.advanceRequested) {
+        updatePolygonStage();
+        return;
+    }
+    // Without a level the tile stage is skipped; the loader has logged why.
+    if (loadLevel()) {
+        bindLayerViews();
+        dumpLevel();
+        state.advanceRequested = false;
+        state.stage = DemoStage::Tiles;
+    } else {
+        enterSoundStage();
+    }
+}
+
+void drawTitle()
+{
+    const TitleLayout& layout = kTitleLayouts[static_cast<int>(state.stage)];
+    const char* text = stageTitles[layout.entry];
+    const int x = (kScreenWidth - gDemoFont->textWidth(text)) >> 1;
+    gDemoFont->drawText(*gScreen, x, layout.y, text, layout.centered ? BitmapFont::centered : 0);
+}
+
+void drawFpsCounter()
+{
+    char text[32];
+    std::snprintf(text, sizeof(text), "FPS: %d", gMainLoop->fps);
+    gDemoFont->drawText(*gScreen, 0, 232, text, 0);
+}
+
+} // namespace
+
+const DemoState& demoState()
+{
+    return state;
+}
+
+void loadDemoAssets(bool reload)
+{
+    if (!reload) {
+        gDemoFont = new BitmapFont("demo1/OLMFontBlue.png", 8, 8);
+        gLogo = new Surface;
+        gGear = new Surface;
+        gAxeSound = gSound->loadSound("demo1/Axe.wav");
+        // Loaded now, played from the sound stage on.
+        gMusic->load("demo1/OLM- Meridel2.mid");
+        setupPolygonStage();
+        resetPolygonStage();
+    }
+    // The images are reloaded on every restore of the window; each load frees the old copy.
+    gLogo->loadImage("demo1/OLM Logo.png");
+    gLogo->convertToDisplayFormat(false);
+    gGear->loadImage("demo1/GEAR5.PNG");
+    gGear->convertToDisplayFormat(false);
+}
+
+void updateDemo()
+{
+    // A right arrow pressed while paused is dropped, not kept for later.
+    if (state.paused) {
+        state.advanceRequested = false;
+        return;
+    }
+    // A tick that changes the stage runs no stage step; the new stage starts next tick.
+    switch (state.stage) {
+    case DemoStage::Title:
+        updateTitleStage();
+        break;
+    case DemoStage::RotateScale:
+        if (takeAdvanceRequest()) {
+            state.stage = DemoStage::Polygons;
+        } else {
+            updateRotateScaleStage();
+        }
+        break;
+    case DemoStage::Polygons:
+        updatePolygonsStage();
+        break;
+    case DemoStage::Tiles:
+        if (state.advanceRequested) {
+            enterSoundStage();
+        } else {
+            updateTileStage();
+        }
+        break;
+    case DemoStage::Sound:
+        // The last stage: the right arrow has nothing to advance to.
+        updateSoundStage();
+        break;
+    }
+}
+
+void handleDemoEvent(const SDL_Event& event)
+{
+    if (event.type != SDL_KEYDOWN) {
+        return;
+    }
+    // Letters come from the translated character, so shift or caps lock changes them; the
+    // arrow has no character and is read from its key symbol.
+    const SDL_keysym& key = event.key.keysym;
+    if (key.unicode != 0) {
+        switch (key.unicode) {
+        case 'p':
+            state.paused = !state.paused;
+            break;
+        case 's':
+            gScreen->saveBmp("kelda.bmp");
+            break;
+        case 'x':
+            std::exit(0);
+        default:
+            break;
+        }
+    } else if (key.sym == SDLK_RIGHT) {
+        state.advanceRequested = true;
+    }
+    // The polygon stage's own keys work while paused too.
+    if (state.stage == DemoStage::Polygons) {
+        handlePolygonStageKey(key.unicode);
+    }
+}
+
+void drawDemo()
+{
+    gScreen->clear();
+    switch (state.stage) {
+    case DemoStage::Title:
+        // The phase follows the loop's tick counter, so the ripple moves even while paused.
+        gScreen->waveBlit(*gLogo, state.waveAmplitude, kWaveFrequency, kWaveRowFactor,
+                          gMainLoop->tickCount, false);
+        break;
+    case DemoStage::RotateScale:
+        drawRotateScaleStage();
+        break;
+    case DemoStage::Polygons:
+        drawPolygonStage();
+        break;
+    case DemoStage::Tiles:
+        drawTileStage();
+        break;
+    case DemoStage::Sound:
+        break;
+    }
+    drawTitle();
+    drawFpsCounter();
+}

@@ -1,0 +1,28 @@
+// Morwenfall Tech Demo One: the demo's shared assets and its stage machine, which walks the
+// five stages with the right-arrow key and draws each stage's picture, title and FPS counter.
+#pragma once
+
+struct Mix_Chunk;
+class BitmapFont;
+class Surface;
+
+// The stages in the order they are shown; the demo only ever moves forward.
+enum class DemoStage : int { Title = 0, RotateScale = 1, Polygons = 2, Tiles = 3, Sound = 4 };
+
+// Program-wide stage machine state, set when the program starts and never reset.
+struct DemoState {
+    DemoStage stage = DemoStage::Title;
+    bool paused = false;           // toggled by the p key
+    bool advanceRequested = false; // set by the right arrow, consumed at the next tick
+    double waveAmplitude = 23.0;   // title ripple amplitude in pixels
+    double waveDecay = 0.065;      // taken off the amplitude each title tick
+};
+
+// Read-only view of the stage machine, for tests and tools.
+const DemoState& demoState();
+
+// Created by loadDemoAssets and kept until the process ends.
+extern BitmapFont* gDemoFont;
+extern Surface* gLogo;
+extern Surface* gGear;
+extern Mix_Chunk* gAxeSound; // null when effects are disabled or the file failed
