@@ -28,5 +28,23 @@ test-sanitize: setup
 	cmake --build $(SANITIZE_DIR) -j$(JOBS)
 	$(SANITIZER_ENV) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j$(JOBS)
 
+# Walks every stage under Xvfb and saves one picture per stage into docs/screenshots.
+screenshots: build
+	/usr/bin/python3 scripts/screenshots.py --program $(BUILD_DIR)/morwenfall \
+		--pak base/pak000.zip --out docs/screenshots
+
+# Speed is measured here, by hand, never in the tests.
+bench: setup
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-bench --target render3d_bench -j$(JOBS)
+	./build-bench/bench/render3d_bench
+
+# The level loader under libFuzzer (clang); FUZZ_SECONDS bounds the run.
+FUZZ_SECONDS ?= 600
+fuzz: setup
+	scripts/setup.sh --fuzz
+	fuzz/build.sh build-fuzz
+	./build-fuzz/levelfuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus fuzz/corpus
+
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) base
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-bench build-fuzz base

@@ -15,6 +15,10 @@ packages=(
     # A General MIDI sound font for the music.
     timgm6mb-soundfont
 )
+# make fuzz also needs clang with its libFuzzer runtime.
+if [ "${1:-}" = "--fuzz" ]; then
+    packages+=(clang-14 libclang-rt-14-dev)
+fi
 
 missing=()
 for package in "${packages[@]}"; do

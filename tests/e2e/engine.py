@@ -72,8 +72,9 @@ def headless_env(extra=None):
 
 def run(workdir, args=(), env=None, until=VIDEO_LINE, settle=0.3, stop=signal.SIGTERM,
         timeout=20):
-    """Starts the engine, waits until `until` shows in its output (or it exits), waits
-    `settle` seconds more, sends `stop`, and returns what it printed and its exit status."""
+    """Starts the engine, waits until `until` shows in its output (or it exits; with no
+    `until`, not at all), waits `settle` seconds more, sends `stop` if it still runs, and
+    returns what it printed and its exit status."""
     out_path = os.path.join(workdir.path, ".stdout")
     err_path = os.path.join(workdir.path, ".stderr")
     with open(out_path, "wb") as out, open(err_path, "wb") as err:
@@ -81,8 +82,8 @@ def run(workdir, args=(), env=None, until=VIDEO_LINE, settle=0.3, stop=signal.SI
                                    stdout=out, stderr=err, start_new_session=True)
         try:
             deadline = time.monotonic() + timeout
-            while process.poll() is None and time.monotonic() < deadline:
-                if until is not None and until in _read(out_path) + _read(err_path):
+            while until is not None and process.poll() is None and time.monotonic() < deadline:
+                if until in _read(out_path) + _read(err_path):
                     break
                 time.sleep(0.05)
             if process.poll() is None:
