@@ -15,19 +15,6 @@ const int kWidth = 320;
 const int kHeight = 240;
 const int kTextureSide = 64;
 
-SurfaceFormat surfaceFormat(int width, int height, uint32_t alphaMask)
-{
-    SurfaceFormat format;
-    format.width = static_cast<uint32_t>(width);
-    format.height = static_cast<uint32_t>(height);
-    format.bitsPerPixel = 32;
-    format.rMask = 0x00FF0000;
-    format.gMask = 0x0000FF00;
-    format.bMask = 0x000000FF;
-    format.aMask = alphaMask;
-    return format;
-}
-
 // A checkerboard with transparent holes, so the masked drawers skip some texels.
 void fillTexture(Surface& texture)
 {
@@ -53,8 +40,8 @@ struct Scene {
     Scene()
     {
         gLog = &log;
-        target.create(surfaceFormat(kWidth, kHeight, 0));
-        texture.create(surfaceFormat(kTextureSide, kTextureSide, 0xFF000000));
+        target.create(argbFormat(kWidth, kHeight, 0));
+        texture.create(argbFormat(kTextureSide, kTextureSide, 0xFF000000));
         fillTexture(texture);
     }
 };

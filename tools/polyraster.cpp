@@ -171,14 +171,7 @@ void Scene::createTarget(int line, const std::vector<std::string>& words)
     if (width == 0 || height == 0) {
         throw SceneError{line, "target size must not be 0"};
     }
-    SurfaceFormat format;
-    format.width = static_cast<uint32_t>(width);
-    format.height = static_cast<uint32_t>(height);
-    format.bitsPerPixel = 32;
-    format.rMask = 0x00FF0000;
-    format.gMask = 0x0000FF00;
-    format.bMask = 0x000000FF;
-    target.create(format);
+    target.create(argbFormat(width, height));
     if (!target.getSdlSurface()) {
         throw SceneError{line, "cannot create target"};
     }
@@ -232,14 +225,8 @@ void Scene::loadTexture(int line, const std::vector<std::string>& words)
                                    file + "'"};
     }
 
-    SurfaceFormat format;
-    format.width = static_cast<uint32_t>(width);
-    format.height = static_cast<uint32_t>(height);
-    format.bitsPerPixel = 32;
-    format.rMask = 0x00FF0000;
-    format.gMask = 0x0000FF00;
-    format.bMask = 0x000000FF;
-    format.aMask = 0xFF000000;
+    const SurfaceFormat format =
+        argbFormat(static_cast<int>(width), static_cast<int>(height), 0xFF000000);
     auto texture = std::make_unique<Surface>();
     texture->create(format);
     if (!texture->getSdlSurface() || !texture->lock()) {

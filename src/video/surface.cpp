@@ -8,6 +8,19 @@
 
 Surface* gScreen = nullptr;
 
+SurfaceFormat argbFormat(int width, int height, uint32_t alphaMask)
+{
+    SurfaceFormat format;
+    format.width = static_cast<uint32_t>(width);
+    format.height = static_cast<uint32_t>(height);
+    format.bitsPerPixel = 32;
+    format.rMask = 0x00FF0000;
+    format.gMask = 0x0000FF00;
+    format.bMask = 0x000000FF;
+    format.aMask = alphaMask;
+    return format;
+}
+
 Surface::~Surface()
 {
     if (sdlSurface && owned) {

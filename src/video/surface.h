@@ -19,6 +19,10 @@ struct SurfaceFormat {
     uint32_t aMask = 0;
 };
 
+// A width x height 32-bit format with its colour in 0x00RRGGBB and the given alpha mask: the
+// layout of the screen, the renderer's targets and its textures.
+SurfaceFormat argbFormat(int width, int height, uint32_t alphaMask = 0);
+
 class Surface {
 public:
     Surface() = default;

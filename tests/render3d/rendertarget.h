@@ -9,19 +9,6 @@
 #include <memory>
 #include <vector>
 
-inline SurfaceFormat argbFormat(int width, int height, uint32_t alphaMask)
-{
-    SurfaceFormat format;
-    format.width = static_cast<uint32_t>(width);
-    format.height = static_cast<uint32_t>(height);
-    format.bitsPerPixel = 32;
-    format.rMask = 0x00FF0000;
-    format.gMask = 0x0000FF00;
-    format.bMask = 0x000000FF;
-    format.aMask = alphaMask;
-    return format;
-}
-
 // A width x height target whose depth buffer may be wider and taller by pad, so that writes
 // beyond the target show up as non-zero depth in the padding.
 struct RenderTarget {

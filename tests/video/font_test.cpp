@@ -78,14 +78,7 @@ protected:
 
     void makeTarget(int width, int height)
     {
-        SurfaceFormat format;
-        format.width = static_cast<uint32_t>(width);
-        format.height = static_cast<uint32_t>(height);
-        format.bitsPerPixel = 32;
-        format.rMask = 0xFF0000;
-        format.gMask = 0xFF00;
-        format.bMask = 0xFF;
-        target.create(format);
+        target.create(argbFormat(width, height));
         ASSERT_NE(target.getSdlSurface(), nullptr);
         target.fillRect(nullptr, kBackground);
     }

@@ -214,7 +214,6 @@ def boulder(img, rnd):
     d.ellipse([2, 8, 21, 25], fill=(112, 110, 118))
     d.ellipse([4, 9, 18, 20], fill=(140, 138, 146))
     d.ellipse([6, 10, 11, 14], fill=(170, 168, 176))
-    speckle(img, rnd, (120, 118, 126), 0, 0)
     d.rectangle([0, T - 1, T - 1, T - 1], fill=CLEAR)
     return img
 
@@ -363,13 +362,14 @@ def clouds(rnd):
     return img
 
 
-def ridge(rnd, width, base, amplitude, waves, seed_phase):
+def ridge(width, base, waves, phases):
+    """Heights of a skyline made of whole sine periods, so the image repeats seamlessly."""
     heights = []
     for x in range(width):
         t = x / width * 2 * math.pi
         h = base
-        for k, (amp, freq) in enumerate(waves):
-            h += amp * amplitude * math.sin(freq * t + seed_phase[k])
+        for (amp, freq), phase in zip(waves, phases):
+            h += amp * math.sin(freq * t + phase)
         heights.append(h)
     return heights
 
@@ -379,8 +379,7 @@ def mountains(rnd):
     img = Image.new("RGB", (w, h), CLEAR)
     px = img.load()
     phases = [rnd.uniform(0, 6.28) for _ in range(4)]
-    # Whole periods only, so the image tiles seamlessly.
-    heights = ridge(rnd, w, 60, 1.0, [(28, 2), (14, 5), (7, 11), (3, 23)], phases)
+    heights = ridge(w, 60, [(28, 2), (14, 5), (7, 11), (3, 23)], phases)
     body, shadow, snow = (120, 128, 168), (96, 102, 146), (236, 240, 250)
     for x in range(w):
         top = int(heights[x])
@@ -399,7 +398,7 @@ def hills(rnd):
     img = Image.new("RGB", (w, h), CLEAR)
     px = img.load()
     phases = [rnd.uniform(0, 6.28) for _ in range(3)]
-    heights = ridge(rnd, w, 50, 1.0, [(18, 3), (8, 7), (3, 13)], phases)
+    heights = ridge(w, 50, [(18, 3), (8, 7), (3, 13)], phases)
     light, dark = (96, 160, 84), (64, 126, 66)
     for x in range(w):
         top = int(heights[x])

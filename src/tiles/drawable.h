@@ -1,0 +1,19 @@
+// Drawable: the base of everything the tile engine draws for a camera position.
+#pragma once
+
+#include <cstdint>
+
+class Surface;
+
+class Drawable
+{
+public:
+    Drawable() = default;
+    virtual ~Drawable() = default;
+
+    // Draws onto target for the camera fields below; the base draws nothing.
+    virtual void draw(Surface& target);
+
+    int32_t cameraX = 0; // set by the caller before every draw
+    int32_t cameraY = 0;
+};

@@ -1,0 +1,246 @@
+// The tile stage's level: loaded once from the level file, drawn back to front for a camera,
+// and its first layer dumped as text for checking.
+#include "tiles/level.h"
+
+#include "core/log.h"
+#include "tiles/levelfile.h"
+#include "video/surface.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <physfs.h>
+
+TileMap* gLevel = nullptr;
+LayerViews gLayerViews;
+
+namespace
+{
+
+const char* const kLevelPath = "demo1/levels/blk301a";
+constexpr int32_t kTileSize = 24;
+
+// The 1.x-style calls are deprecated in PhysicsFS 3 but remain the interface this engine uses.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+// Each field is one PHYSFS_read; the file is closed with the source.
+class PhysfsLevelSource : public LevelSource
+{
+public:
+    explicit PhysfsLevelSource(PHYSFS_File* handle) : handle(handle) {}
+    ~PhysfsLevelSource() override { PHYSFS_close(handle); }
+    PhysfsLevelSource(const PhysfsLevelSource&) = delete;
+    PhysfsLevelSource& operator=(const PhysfsLevelSource&) = delete;
+
+    size_t read(void* buffer, size_t size) override
+    {
+        const PHYSFS_sint64 got = PHYSFS_read(handle, buffer, 1, static_cast<PHYSFS_uint32>(size));
+        return got > 0 ? static_cast<size_t>(got) : 0;
+    }
+
+private:
+    PHYSFS_File* handle;
+};
+
+#pragma GCC diagnostic pop
+
+// Null when the image did not load; loadImage has logged why.
+std::unique_ptr<Surface> loadImageOrNull(const char* name)
+{
+    auto image = std::make_unique<Surface>();
+    image->loadImage(name);
+    if (!image->getSdlSurface()) {
+        return nullptr;
+    }
+    return image;
+}
+
+void setKey(Surface& image, uint8_t r, uint8_t g, uint8_t b)
+{
+    const SDL_Color color = {r, g, b, 0};
+    image.setColorKey(SDL_SRCCOLORKEY, image.mapRgb(color));
+}
+
+bool loadTiles(const LevelFile& file, TileSet& tileSet)
+{
+    for (const int16_t number : file.tileImages) {
+        char name[32];
+        std::snprintf(name, sizeof name, "demo1/tiles/TILE%04d.PNG", number);
+        std::unique_ptr<Surface> tile = loadImageOrNull(name);
+        if (!tile) {
+            return false;
+        }
+        setKey(*tile, 255, 255, 255);
+        tileSet.addTile(std::move(tile));
+    }
+    return true;
+}
+
+bool loadBackgrounds(const LevelFile& file, TileMap& level)
+{
+    for (const LevelBackgroundData& record : file.backgrounds) {
+        auto background = std::make_unique<Background>();
+        background->x = record.x;
+        background->y = record.y;
+        background->xDivisor = record.xDivisor;
+        background->yDivisor = record.yDivisor;
+        char name[32];
+        std::snprintf(name, sizeof name, "demo1/bg/BG%04d.PNG", record.image);
+        background->image = loadImageOrNull(name);
+        if (!background->image) {
+            return false;
+        }
+        if (record.colorKey == 0) {
+            setKey(*background->image, 0, 0, 0);
+        } else if (record.colorKey == 1) {
+            setKey(*background->image, 255, 255, 255);
+        } else if (record.colorKey == 2) {
+            setKey(*background->image, 255, 255, 0);
+        }
+        // Only horizontal repetition comes from the file.
+        background->flags = record.xDivisor != 0 ? Background::kRepeatX : 0;
+        level.backgrounds.push_back(std::move(background));
+    }
+    return true;
+}
+
+std::unique_ptr<TileLayer> buildLayer(const LevelFile& file, int layerIndex)
+{
+    const LevelLayerData& data = file.layers[layerIndex];
+    auto layer = std::make_unique<TileLayer>(data.cols, data.rows, kTileSize, kTileSize);
+    for (int32_t row = 0; row < data.rows; ++row) {
+        for (int32_t col = 0; col < data.cols; ++col) {
+            // A first-layer literal outside the table, or any cell of an empty table, has no
+            // translation and reads as -1 rather than reaching past the table.
+            const int16_t cell = data.cells[static_cast<size_t>(col + row * data.cols)];
+            layer->setCell(layerIndex == 0 ? translateCell(file, cell) : cell, col, row);
+        }
+    }
+    return layer;
+}
+
+void drawView(Surface& target, TileLayerView& view, int cameraX, int cameraY)
+{
+    view.cameraX = cameraX;
+    view.cameraY = cameraY;
+    view.draw(target);
+}
+
+// 10 * (camera + 1), wrapping as 32-bit arithmetic does rather than overflowing.
+int32_t scaledCamera(int camera)
+{
+    return static_cast<int32_t>((static_cast<uint32_t>(camera) + 1u) * 10u);
+}
+
+} // namespace
+
+bool buildTileMap(const LevelFile& file, TileMap& level)
+{
+    if (!loadTiles(file, level.tileSet)) {
+        return false;
+    }
+    level.layers[0] = buildLayer(file, 0);
+    level.layers[1] = buildLayer(file, 1);
+    if (!loadBackgrounds(file, level)) {
+        return false;
+    }
+    level.layers[2] = buildLayer(file, 2);
+    const int32_t values[6] = {file.value1, file.value2, file.value3,
+                               file.value4, file.value5, file.value6};
+    std::copy(values, values + 6, level.values);
+    return true;
+}
+
+bool loadLevel(const char* path, TileMap& level)
+{
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+    PHYSFS_File* handle = PHYSFS_openRead(path);
+#pragma GCC diagnostic pop
+    if (!handle) {
+        return false;
+    }
+    LevelFile file;
+    LevelError error;
+    bool read = false;
+    {
+        PhysfsLevelSource source(handle);
+        read = readLevelFile(source, file, error, false);
+    }
+    // A damaged file is skipped as quietly as a missing one; leveldump tells where it breaks.
+    return read && buildTileMap(file, level);
+}
+
+bool loadLevel()
+{
+    auto level = std::make_unique<TileMap>();
+    if (!loadLevel(kLevelPath, *level)) {
+        return false;
+    }
+    // The views let go of the old level until bindLayerViews binds them to the new one.
+    for (TileLayerView& view : gLayerViews) {
+        view.tileSet = nullptr;
+        view.layer = nullptr;
+    }
+    delete gLevel;
+    gLevel = level.release();
+    return true;
+}
+
+void bindLayerViews(const TileMap& level, LayerViews& views)
+{
+    for (size_t i = 0; i < views.size(); ++i) {
+        views[i].tileSet = &level.tileSet;
+        views[i].layer = level.layers[i].get();
+    }
+}
+
+void bindLayerViews()
+{
+    if (gLevel) {
+        bindLayerViews(*gLevel, gLayerViews);
+    }
+}
+
+void drawLevel(Surface& target, TileMap& level, LayerViews& views, int cameraX, int cameraY)
+{
+    for (const std::unique_ptr<Background>& background : level.backgrounds) {
+        background->cameraX = scaledCamera(cameraX);
+        background->cameraY = scaledCamera(cameraY);
+        background->draw(target);
+    }
+    // Back to front: the file's first layer ends up on top.
+    drawView(target, views[2], cameraX, cameraY);
+    drawView(target, views[1], cameraX, cameraY);
+    drawView(target, views[0], cameraX, cameraY);
+}
+
+void drawLevel(int cameraX, int cameraY)
+{
+    if (gScreen && gLevel) {
+        drawLevel(*gScreen, *gLevel, gLayerViews, cameraX, cameraY);
+    }
+}
+
+void writeLayerDump(const TileLayer& layer, const char* path)
+{
+    FILE* file = std::fopen(path, "w");
+    if (!file) {
+        return;
+    }
+    for (int32_t row = 0; row < layer.rows; ++row) {
+        for (int32_t col = 0; col < layer.cols; ++col) {
+            std::fprintf(file, "%2d ", layer.cellAt(col, row));
+        }
+        std::fputc('\n', file);
+        std::fflush(file);
+    }
+    std::fclose(file);
+}
+
+void dumpLevel()
+{
+    if (gLevel && gLevel->layers[0]) {
+        writeLayerDump(*gLevel->layers[0], "mapdump.dat");
+    }
+}

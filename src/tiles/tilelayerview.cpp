@@ -1,0 +1,43 @@
+// TileLayerView: blits only the tiles that touch the target, one row of tiles at a time.
+#include "tiles/tilelayerview.h"
+
+#include "tiles/tilelayer.h"
+#include "tiles/tileset.h"
+#include "video/surface.h"
+
+void TileLayerView::draw(Surface& target)
+{
+    if (!tileSet || !layer || !target.getSdlSurface()) {
+        return;
+    }
+    const int32_t tileWidth = layer->tileWidth;
+    const int32_t tileHeight = layer->tileHeight;
+    if (tileWidth <= 0 || tileHeight <= 0) {
+        return;
+    }
+    // C division truncates toward zero, so a negative camera starts at column 0 shifted right
+    // (camera -5 puts column 0 at x = 5) rather than flooring to column -1.
+    const int32_t startCol = cameraX / tileWidth;
+    const int32_t startRow = cameraY / tileHeight;
+    const int32_t x0 = -(cameraX % tileWidth);
+    const int32_t width = target.getWidth();
+    const int32_t height = target.getHeight();
+
+    int32_t row = startRow;
+    for (int32_t y = -(cameraY % tileHeight); y < height; y += tileHeight, ++row) {
+        if (x0 >= width) {
+            continue;
+        }
+        int32_t col = startCol;
+        for (int32_t x = x0; x < width; x += tileWidth, ++col) {
+            const Surface* tile = tileSet->getTile(layer->cellAt(col, row));
+            if (!tile || !tile->getSdlSurface()) {
+                continue;
+            }
+            SDL_Rect to = {static_cast<Sint16>(x), static_cast<Sint16>(y),
+                           static_cast<Uint16>(tile->getWidth()),
+                           static_cast<Uint16>(tile->getHeight())};
+            tile->blitTo(target, nullptr, &to);
+        }
+    }
+}

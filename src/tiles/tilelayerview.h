@@ -1,0 +1,16 @@
+// TileLayerView: draws one tile layer with its tile set, scrolling one to one with the camera.
+#pragma once
+
+#include "tiles/drawable.h"
+
+class TileLayer;
+class TileSet;
+
+class TileLayerView : public Drawable
+{
+public:
+    void draw(Surface& target) override;
+
+    const TileSet* tileSet = nullptr; // not owned; null draws nothing
+    const TileLayer* layer = nullptr; // not owned; null draws nothing
+};

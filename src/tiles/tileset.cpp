@@ -1,0 +1,20 @@
+// TileSet: owned tile images, addressed by load position.
+#include "tiles/tileset.h"
+
+#include "video/surface.h"
+
+TileSet::TileSet() = default;
+TileSet::~TileSet() = default;
+
+Surface* TileSet::getTile(int n) const
+{
+    if (n < 0 || n >= count()) {
+        return nullptr;
+    }
+    return tiles[static_cast<size_t>(n)].get();
+}
+
+void TileSet::addTile(std::unique_ptr<Surface> surface)
+{
+    tiles.push_back(std::move(surface));
+}
