@@ -52,7 +52,7 @@ def texture_colours(name):
 
     with zipfile.ZipFile(xsession.pak_path()) as pak:
         image = Image.open(io.BytesIO(pak.read(name))).convert("RGBA")
-    return image, {rgba[:3] for rgba in image.getdata()}
+    return {rgba[:3] for rgba in image.getdata()}
 
 
 def mean_of(texel, shade):
@@ -66,7 +66,7 @@ class PolygonKeys(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.font = xsession.GlyphSheet()
-        cls.texture, cls.texels = texture_colours("demo1/test.png")
+        cls.texels = texture_colours("demo1/test.png")
 
     def assert_same_picture(self, shot, reference, what):
         self.assertTrue(picture(shot) == picture(reference), what)
@@ -120,7 +120,7 @@ class PolygonKeys(unittest.TestCase):
         self.assertNotEqual(picture(glass), picture(textured))
         # The pane's clear texels leave black holes inside the cubes' outline, and its
         # half-clear ones blend into colours that neither texture holds.
-        _, panes = texture_colours("demo1/testa.png")
+        panes = texture_colours("demo1/testa.png")
         self.assertTrue(lit(textured) - lit(glass))
         self.assertTrue(colours(glass) - self.texels - panes)
 
