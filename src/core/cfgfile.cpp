@@ -10,13 +10,15 @@
 
 Config* gConfig = nullptr;
 
-namespace {
+namespace
+{
 
 const char* const kSourceFile = "cfgfile";
 const int kUnknownResultLine = 121;
 
 // A parser that is freed on every way out of parse().
-class Parser {
+class Parser
+{
 public:
     explicit Parser(cfg_opt_t* options) : cfg(cfg_init(options, CFGF_NOCASE)) {}
     ~Parser() { cfg_free(cfg); }

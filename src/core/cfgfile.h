@@ -3,7 +3,8 @@
 
 #include <string>
 
-class Config {
+class Config
+{
 public:
     explicit Config(const std::string& filename) : filename(filename) {}
 

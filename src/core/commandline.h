@@ -1,7 +1,8 @@
 // The process arguments, asked for one option word at a time; there is no option table.
 #pragma once
 
-class CommandLine {
+class CommandLine
+{
 public:
     CommandLine(int argc, char** argv) : argc(argc), argv(argv) {}
 

@@ -4,7 +4,8 @@
 #include <exception>
 #include <string>
 
-class Exception : public std::exception {
+class Exception : public std::exception
+{
 public:
     // file is a static name such as "cfgfile", or null for start-up failures (line -1).
     Exception(const std::string& message, const char* file = nullptr, int line = -1);

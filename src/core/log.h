@@ -3,7 +3,8 @@
 
 #include <cstdio>
 
-class Log {
+class Log
+{
 public:
     Log() = default;
     ~Log();

@@ -4,7 +4,8 @@
 
 #include <cstdint>
 
-class MainLoop {
+class MainLoop
+{
 public:
     MainLoop();
 

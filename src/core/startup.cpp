@@ -21,7 +21,8 @@
 #include <cstdlib>
 #include <physfs.h>
 
-namespace {
+namespace
+{
 
 const char* const kGameTitle = "Morwenfall";
 const int kVersionMajor = 1;
@@ -52,8 +53,7 @@ void initLog()
             gLog->print("Warning: couldn't open log file %s", path);
         }
     } else {
-        gLog->print("Tarvo Engine v%d.%d.%d Startup", kVersionMajor, kVersionMinor,
-                    kVersionPatch);
+        gLog->print("Tarvo Engine v%d.%d.%d Startup", kVersionMajor, kVersionMinor, kVersionPatch);
     }
     gLog->print("Now Playing: \"%s\"", kGameTitle);
 }
@@ -142,8 +142,7 @@ void initVideo()
         fullscreen = false;
     }
     prepareWindow(kScreenWidth, kScreenHeight, fullscreen, gConfig->doublebuffer);
-    if (!gScreen->setVideoMode(kScreenWidth, kScreenHeight, kScreenDepth,
-                               videoFlags(fullscreen))) {
+    if (!gScreen->setVideoMode(kScreenWidth, kScreenHeight, kScreenDepth, videoFlags(fullscreen))) {
         throw Exception("Failed to set 320x240x32 video mode.");
     }
     SDL_WM_SetCaption(kGameTitle, nullptr);

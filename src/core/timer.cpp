@@ -8,7 +8,8 @@
 
 GameTimer* gTimer = nullptr;
 
-namespace {
+namespace
+{
 
 uint32_t sdlTicks()
 {

@@ -11,14 +11,16 @@ const int kTicksPerSecond = 60;
 // Milliseconds since some fixed point, wrapping at 32 bits (SDL_GetTicks by default).
 using TickSource = uint32_t (*)();
 
-class Clock {
+class Clock
+{
 public:
     virtual ~Clock() = default;
     // Ticks since the clock was made; modulo 2^32, so callers take unsigned differences.
     virtual uint32_t now() = 0;
 };
 
-class RealClock : public Clock {
+class RealClock : public Clock
+{
 public:
     explicit RealClock(TickSource source);
     uint32_t now() override { return static_cast<uint32_t>(elapsedTicks()); }
@@ -34,7 +36,8 @@ private:
     uint64_t elapsedMs = 0;
 };
 
-class ScaledClock : public RealClock {
+class ScaledClock : public RealClock
+{
 public:
     ScaledClock(TickSource source, int percent);
     uint32_t now() override;
@@ -43,7 +46,8 @@ private:
     int64_t scale = 0; // 16.16 fraction of real time
 };
 
-class FastClock : public Clock {
+class FastClock : public Clock
+{
 public:
     uint32_t now() override { return static_cast<uint32_t>(queries++); }
 
@@ -51,7 +55,8 @@ private:
     uint64_t queries = 0;
 };
 
-class GameTimer {
+class GameTimer
+{
 public:
     explicit GameTimer(const CommandLine& commandLine, TickSource source = nullptr);
     ~GameTimer();

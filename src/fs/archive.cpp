@@ -14,7 +14,8 @@ const char* physfsLastError()
     return text ? text : "unknown error";
 }
 
-namespace {
+namespace
+{
 
 PHYSFS_File* handleOf(SDL_RWops* stream)
 {

@@ -41,8 +41,8 @@ void addGameData()
         char name[16];
         std::snprintf(name, sizeof name, "pak%03d.zip", n);
         char path[1024];
-        const int length = std::snprintf(path, sizeof path, "%s%s%s", game,
-                                          PHYSFS_getDirSeparator(), name);
+        const int length =
+            std::snprintf(path, sizeof path, "%s%s%s", game, PHYSFS_getDirSeparator(), name);
         // A path cut short by the buffer would name some other file, so it is skipped.
         if (length < 0 || length >= static_cast<int>(sizeof path)) {
             continue;

@@ -6,7 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
+namespace
+{
 
 // Leaves a little room for panels and window borders.
 const int kComfortPercent = 85;

@@ -75,10 +75,10 @@ void Surface::saveBmp(const char* path)
 
 void Surface::create(const SurfaceFormat& format)
 {
-    SDL_Surface* surface = SDL_CreateRGBSurface(
-        format.flags, static_cast<int>(format.width), static_cast<int>(format.height),
-        static_cast<int>(format.bitsPerPixel), format.rMask, format.gMask, format.bMask,
-        format.aMask);
+    SDL_Surface* surface =
+        SDL_CreateRGBSurface(format.flags, static_cast<int>(format.width),
+                             static_cast<int>(format.height), static_cast<int>(format.bitsPerPixel),
+                             format.rMask, format.gMask, format.bMask, format.aMask);
     if (!surface) {
         gLog->print("Warning: SDL_CreateRGBSurface failed.");
         return;
@@ -181,8 +181,8 @@ void Surface::blitTo(Surface& dest, SDL_Rect* sourceRect, SDL_Rect* destRect) co
     }
 }
 
-void Surface::waveBlit(const Surface& source, double amplitude, double frequency,
-                       double rowFactor, int phase, bool transparent)
+void Surface::waveBlit(const Surface& source, double amplitude, double frequency, double rowFactor,
+                       int phase, bool transparent)
 {
     if (!source.sdlSurface) {
         return;

@@ -23,7 +23,8 @@ struct SurfaceFormat {
 // layout of the screen, the renderer's targets and its textures.
 SurfaceFormat argbFormat(int width, int height, uint32_t alphaMask = 0);
 
-class Surface {
+class Surface
+{
 public:
     Surface() = default;
     ~Surface();

@@ -1,12 +1,12 @@
 #include "core/cfgfile.h"
-
 #include "support/capturedlog.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 
-namespace {
+namespace
+{
 
 struct Values {
     bool fullscreen, accelblits, doublebuffer, enablesfx, enablemusic;
@@ -67,7 +67,7 @@ TEST(Config, ReadsValuesAndLimitsTheChannelCount)
 TEST(Config, FaultyFileFallsBackWhollyToBuiltInValues)
 {
     const char* faulty[] = {
-        "enablesfx = false\nvolume = 3\n",     // a key outside the table
+        "enablesfx = false\nvolume = 3\n", // a key outside the table
         "numsfxchannels = 8\nfullscreen = maybe\n",
         "numsfxchannels = lots\n",
         "fullscreen = true\n{{{ = \n",

@@ -4,7 +4,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 struct Words {
     explicit Words(std::vector<std::string> list) : text(std::move(list))
@@ -27,9 +28,9 @@ TEST(CommandLine, FindsWholeCaseSensitiveWordsAfterTheProgramPath)
         unsigned index;
     };
     const Case cases[] = {
-        {{"-window", "-logfile"}, "-window", 0},   // word 0 is the program path
-        {{"prog", "-LOGFILE"}, "-logfile", 0},     // case-sensitive
-        {{"prog", "-windowed"}, "-window", 0},     // whole words only
+        {{"-window", "-logfile"}, "-window", 0},            // word 0 is the program path
+        {{"prog", "-LOGFILE"}, "-logfile", 0},              // case-sensitive
+        {{"prog", "-windowed"}, "-window", 0},              // whole words only
         {{"prog", "-game", "x", "-game", "y"}, "-game", 1}, // first occurrence counts
         {{"prog", "a", "b", "-nosfx"}, "-nosfx", 3},
         {{"prog"}, "-nosfx", 0},

@@ -6,7 +6,8 @@
 #include <sstream>
 #include <string>
 
-namespace {
+namespace
+{
 
 std::string readFile(const std::string& path)
 {

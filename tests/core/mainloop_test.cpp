@@ -8,7 +8,8 @@
 #include <SDL.h>
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 struct DemoCalls {
     int loads = 0;
@@ -38,9 +39,11 @@ void drawDemo()
     gCalls.draws += 1;
 }
 
-namespace {
+namespace
+{
 
-class MainLoopTest : public testing::Test {
+class MainLoopTest : public testing::Test
+{
 protected:
     void SetUp() override
     {

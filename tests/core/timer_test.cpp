@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-namespace {
+namespace
+{
 
 uint32_t gFakeMs = 0;
 
@@ -54,16 +55,16 @@ TEST(GameTimer, ChoosesTheClockFromTheCommandLine)
         {{"-scaletime"}, 600},
         {{"-scaletime", "50"}, 300},
         {{"-scaletime", "200"}, 1200},
-        {{"-scaletime", "5"}, 59},       // 10 percent, scale 6553: a little under a tenth
-        {{"-scaletime", "abc"}, 59},     // no digits reads as 0, then 10 percent
-        {{"-scaletime", "5000"}, 6000},  // at most 1000 percent
+        {{"-scaletime", "5"}, 59},      // 10 percent, scale 6553: a little under a tenth
+        {{"-scaletime", "abc"}, 59},    // no digits reads as 0, then 10 percent
+        {{"-scaletime", "5000"}, 6000}, // at most 1000 percent
         {{"-scaletime", "99999999999999999999"}, 6000},
     };
     for (const Case& c : cases) {
         gFakeMs = 1000;
         Timer timer(c.words);
-        const std::string what = c.words.empty() ? "real" : c.words[0] + " " +
-                                 (c.words.size() > 1 ? c.words[1] : "");
+        const std::string what =
+            c.words.empty() ? "real" : c.words[0] + " " + (c.words.size() > 1 ? c.words[1] : "");
         EXPECT_EQ(timer.at(1000), 0u) << what;
         EXPECT_EQ(timer.at(11000), c.ticksAfterTenSeconds) << what;
     }

@@ -1,5 +1,4 @@
 #include "fs/archive.h"
-
 #include "support/tempdir.h"
 
 #include <cstring>
@@ -8,9 +7,11 @@
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
-namespace {
+namespace
+{
 
-class ArchiveStreamTest : public testing::Test {
+class ArchiveStreamTest : public testing::Test
+{
 protected:
     void SetUp() override
     {

@@ -1,7 +1,6 @@
-#include "fs/searchpath.h"
-
 #include "core/commandline.h"
 #include "fs/archive.h"
+#include "fs/searchpath.h"
 #include "support/capturedlog.h"
 #include "support/tempdir.h"
 #include "support/zipwriter.h"
@@ -11,7 +10,8 @@
 
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
-namespace {
+namespace
+{
 
 std::string readVirtual(const char* name)
 {
@@ -25,7 +25,8 @@ std::string readVirtual(const char* name)
     return std::string(buffer, n > 0 ? n : 0);
 }
 
-class SearchPathTest : public testing::Test {
+class SearchPathTest : public testing::Test
+{
 protected:
     void start(const std::string& game)
     {
@@ -59,8 +60,11 @@ TEST_F(SearchPathTest, LooseFilesWinOverArchivesAndLowerArchivesOverHigher)
     start(game);
 
     EXPECT_EQ(log.text(), "Initializing PhysicsFS Library...\n"
-                          "* Added data file " + game + "/pak000.zip\n"
-                          "* Added data file " + game + "/pak005.zip\n");
+                          "* Added data file " +
+                              game +
+                              "/pak000.zip\n"
+                              "* Added data file " +
+                              game + "/pak005.zip\n");
     EXPECT_EQ(readVirtual("a.txt"), "loose a");
     EXPECT_EQ(readVirtual("b.txt"), "pak0 b");
     EXPECT_EQ(readVirtual("c.txt"), "pak5 c");
@@ -71,8 +75,10 @@ TEST_F(SearchPathTest, MissingGameDirectoryOnlyWarns)
     const std::string game = dir.path + "/nowhere";
     start(game);
     EXPECT_EQ(log.text(), "Initializing PhysicsFS Library...\n"
-                          "* Warning: specified game '" + game + "' is invalid\n"
-                          "* Warning: no game data files were found\n");
+                          "* Warning: specified game '" +
+                              game +
+                              "' is invalid\n"
+                              "* Warning: no game data files were found\n");
 }
 
 TEST_F(SearchPathTest, CorruptArchiveIsSkippedSilently)
@@ -82,7 +88,8 @@ TEST_F(SearchPathTest, CorruptArchiveIsSkippedSilently)
     ASSERT_TRUE(writeZip(game + "/pak001.zip", {{"c.txt", "pak1 c"}}));
     start(game);
     EXPECT_EQ(log.text(), "Initializing PhysicsFS Library...\n"
-                          "* Added data file " + game + "/pak001.zip\n");
+                          "* Added data file " +
+                              game + "/pak001.zip\n");
     EXPECT_EQ(readVirtual("c.txt"), "pak1 c");
 }
 

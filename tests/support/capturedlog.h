@@ -10,7 +10,8 @@
 #include <string>
 #include <unistd.h>
 
-class CapturedLog {
+class CapturedLog
+{
 public:
     CapturedLog()
     {

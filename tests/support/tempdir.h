@@ -5,7 +5,8 @@
 #include <fstream>
 #include <string>
 
-class TempDir {
+class TempDir
+{
 public:
     TempDir()
     {

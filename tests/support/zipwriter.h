@@ -40,10 +40,10 @@ inline bool writeZip(const std::string& path,
         const uint32_t size = static_cast<uint32_t>(data.size());
         const uint32_t nameLength = static_cast<uint32_t>(name.size());
         put32(out, 0x04034b50);
-        put16(out, 10); // version needed
-        put16(out, 0);  // flags
-        put16(out, 0);  // stored
-        put16(out, 0);  // time
+        put16(out, 10);   // version needed
+        put16(out, 0);    // flags
+        put16(out, 0);    // stored
+        put16(out, 0);    // time
         put16(out, 0x21); // date 1980-01-01
         put32(out, crc);
         put32(out, size);

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-namespace {
+namespace
+{
 
 TEST(Display, WindowFactorIsTheLargestWholeMultipleThatFitsComfortably)
 {
@@ -12,9 +13,7 @@ TEST(Display, WindowFactorIsTheLargestWholeMultipleThatFitsComfortably)
     const Case cases[] = {
         {1920, 1080, 3}, // 4 x 240 = 960 rows would fill more than 85 percent of 1080
         {3840, 2160, 7}, // the height limits it, not the width
-        {1280, 1024, 3},
-        {640, 480, 1},
-        {320, 240, 1}, // too small for comfort, but never below 1
+        {1280, 1024, 3}, {640, 480, 1}, {320, 240, 1}, // too small for comfort, but never below 1
         {0, 0, 1},
     };
     for (const Case& c : cases) {

@@ -1,13 +1,13 @@
-#include "video/surface.h"
-
 #include "support/capturedlog.h"
 #include "support/tempdir.h"
+#include "video/surface.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
 #include <vector>
 
-namespace {
+namespace
+{
 
 const SurfaceFormat kArgb = {0, 8, 4, 0, 32, 4, 0xFF0000, 0xFF00, 0xFF, 0};
 
