@@ -1,5 +1,5 @@
-// The sound stage's timer and pan cycle, run tick by tick. The test binary stands in for the
-// mixer's play and pan calls, so it sees exactly which channel is panned which way.
+// The sound stage's timer and pan cycle. The test binary stands in for the mixer's play and
+// pan calls, so it sees exactly which channel is panned which way.
 #include "audio/sound.h"
 #include "demo/demo.h"
 #include "demo/soundstage.h"
@@ -12,26 +12,20 @@
 
 namespace
 {
-
-struct MixerCalls {
-    std::vector<std::tuple<int, int, int>> plays; // channel, loops, time limit
-    std::vector<std::tuple<int, int, int>> pans;  // channel, left, right
-    std::vector<int> playResults;                 // what the fake play returns, in turn
-};
-MixerCalls mixer;
-
+using Call = std::tuple<int, int, int>;
+std::vector<Call> plays; // channel, loops, time limit
+std::vector<Call> pans;  // channel, left, right
+std::vector<int> playResults;
 } // namespace
 
 extern "C" int Mix_PlayChannelTimed(int channel, Mix_Chunk*, int loops, int ticks)
 {
-    mixer.plays.emplace_back(channel, loops, ticks);
-    const size_t call = mixer.plays.size() - 1;
-    return call < mixer.playResults.size() ? mixer.playResults[call] : 0;
+    plays.emplace_back(channel, loops, ticks);
+    return plays.size() <= playResults.size() ? playResults[plays.size() - 1] : 0;
 }
-
 extern "C" int Mix_SetPanning(int channel, Uint8 left, Uint8 right)
 {
-    mixer.pans.emplace_back(channel, left, right);
+    pans.emplace_back(channel, left, right);
     return 1;
 }
 
@@ -45,26 +39,22 @@ TEST(SoundStage, EffectEvery120TicksPannedLeftBothRight)
     gSound = &bank;
     Mix_Chunk axe{};
     gAxeSound = &axe;
-    // The mixer may pick any channel, or none (-1) when all are busy.
-    mixer.playResults = {3, 0, 7, -1, 5};
+    playResults = {3, 0, 7, -1, 5}; // any channel, or -1 when all are busy
 
     std::vector<int> playTicks;
     for (int tick = 1; tick <= 659; ++tick) {
-        const size_t playsBefore = mixer.plays.size();
+        const size_t before = plays.size();
         updateSoundStage();
         ASSERT_EQ(soundStageState().soundTicks, tick);
-        if (mixer.plays.size() != playsBefore) {
+        if (plays.size() != before) {
             playTicks.push_back(tick);
         }
     }
     EXPECT_EQ(playTicks, (std::vector<int>{120, 240, 360, 480, 600}));
-    for (const auto& play : mixer.plays) {
-        EXPECT_EQ(play, std::make_tuple(-1, 0, -1)); // first free channel, once, no limit
-    }
-    // Each pan goes to the channel the effect got, including a refused -1.
-    const std::vector<std::tuple<int, int, int>> expectedPans = {
-        {3, 255, 0}, {0, 255, 255}, {7, 0, 255}, {-1, 255, 0}, {5, 255, 255}};
-    EXPECT_EQ(mixer.pans, expectedPans);
+    EXPECT_EQ(plays, std::vector<Call>(5, Call{-1, 0, -1})); // first free channel, once
+    // Each pan goes to the channel the effect got, a refused -1 included.
+    EXPECT_EQ(pans, (std::vector<Call>{{3, 255, 0}, {0, 255, 255}, {7, 0, 255}, {-1, 255, 0},
+                                       {5, 255, 255}}));
     EXPECT_EQ(log.text(), "");
     gSound = nullptr;
     gAxeSound = nullptr;
