@@ -4,7 +4,7 @@ SANITIZE_DIR ?= build-sanitize
 JOBS ?= $(shell nproc)
 ARGS ?=
 
-SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1:fast_unwind_on_malloc=0 \
+SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
