@@ -1,5 +1,5 @@
-// A temporary game directory on the PhysicsFS search path, for tests that load levels and
-// images by virtual name. Images are written as BMP; the image loader goes by content, not name.
+// A temporary game directory on the PhysicsFS search path; images are written as BMP (the
+// loader goes by content, not name).
 #pragma once
 
 #include <SDL.h>
@@ -13,49 +13,38 @@
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
-class GameDir
-{
-public:
+struct GameDir {
     GameDir()
     {
-        if (!PHYSFS_isInit()) {
-            PHYSFS_init(nullptr);
-        }
+        PHYSFS_isInit() || PHYSFS_init(nullptr);
         char name[] = "/tmp/tarvo-tiles-XXXXXX";
-        root = mkdtemp(name);
-        PHYSFS_addToSearchPath(root.c_str(), 1);
+        PHYSFS_addToSearchPath((root = mkdtemp(name)).c_str(), 1);
     }
     ~GameDir()
     {
         PHYSFS_removeFromSearchPath(root.c_str());
         std::filesystem::remove_all(root);
     }
-    GameDir(const GameDir&) = delete;
-    GameDir& operator=(const GameDir&) = delete;
-
+    // The real path of name, with its folders made.
+    std::string path(const std::string& name) const
+    {
+        std::filesystem::create_directories(std::filesystem::path(root + "/" + name).parent_path());
+        return root + "/" + name;
+    }
     void writeFile(const std::string& name, const std::vector<uint8_t>& bytes) const
     {
-        const std::filesystem::path path = std::filesystem::path(root) / name;
-        std::filesystem::create_directories(path.parent_path());
-        std::ofstream out(path, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()),
-                  static_cast<std::streamsize>(bytes.size()));
+        std::ofstream(path(name))
+            .write(reinterpret_cast<const char*>(bytes.data()),
+                   static_cast<std::streamsize>(bytes.size()));
     }
-
-    // A width x height image of one colour, with an optional differently coloured pixel at
-    // (0, 0) so that tests can tell a key colour from the rest.
-    void writeImage(const std::string& name, int width, int height, uint32_t rgb,
-                    int64_t cornerRgb = -1) const
+    // One colour, with pixel (0, 0) in corner when corner >= 0.
+    void writeImage(const std::string& name, int w, int h, uint32_t rgb, int64_t corner = -1) const
     {
-        const std::filesystem::path path = std::filesystem::path(root) / name;
-        std::filesystem::create_directories(path.parent_path());
-        SDL_Surface* image = SDL_CreateRGBSurface(0, width, height, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+        SDL_Surface* image = SDL_CreateRGBSurface(0, w, h, 32, 0xFF0000, 0xFF00, 0xFF, 0);
         SDL_FillRect(image, nullptr, rgb);
-        if (cornerRgb >= 0) {
-            SDL_Rect corner = {0, 0, 1, 1};
-            SDL_FillRect(image, &corner, static_cast<uint32_t>(cornerRgb));
-        }
-        SDL_SaveBMP(image, path.c_str());
+        SDL_Rect first = {0, 0, 1, 1};
+        SDL_FillRect(image, &first, corner >= 0 ? static_cast<uint32_t>(corner) : rgb);
+        SDL_SaveBMP(image, path(name).c_str());
         SDL_FreeSurface(image);
     }
 

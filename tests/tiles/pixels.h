@@ -1,23 +1,10 @@
-// 32-bit targets with a known layout (0xRRGGBB) for drawing tests, and pixel read-back.
+// Pixels read back as 0xRRGGBB whatever the surface's depth (loaded BMPs are 24-bit).
 #pragma once
 
 #include "video/surface.h"
 
 #include <cstdint>
 
-inline void makeTarget(Surface& target, int width, int height)
-{
-    SurfaceFormat format;
-    format.width = static_cast<uint32_t>(width);
-    format.height = static_cast<uint32_t>(height);
-    format.bitsPerPixel = 32;
-    format.rMask = 0xFF0000;
-    format.gMask = 0xFF00;
-    format.bMask = 0xFF;
-    target.create(format);
-}
-
-// The pixel as 0xRRGGBB, whatever the surface's depth (loaded BMPs are 24-bit).
 inline uint32_t pixelAt(const Surface& surface, int x, int y)
 {
     const SDL_Surface* raw = surface.getSdlSurface();

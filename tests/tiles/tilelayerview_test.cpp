@@ -1,81 +1,56 @@
-// Tile layer drawing: every screen pixel must show the tile under level pixel
+// Tile layer drawing: every screen pixel shows the tile under level pixel
 // (x + cameraX, y + cameraY), found here by floor division, or nothing.
 #include "pixels.h"
 #include "tiles/tilelayer.h"
 #include "tiles/tilelayerview.h"
 #include "tiles/tileset.h"
 
+#include <cmath>
 #include <gtest/gtest.h>
-#include <memory>
 
 namespace
 {
 
-constexpr int kTiles = 20;
-
-uint32_t colorOf(int n)
+TEST(TileLayerViewTest, EveryPixelShowsTheTileUnderIt)
 {
-    return 0x010000u * static_cast<uint32_t>(10 + n * 10) + 0x40u;
-}
-
-// Tile n is one solid colour; cells cycle through more numbers than the set holds, so some
-// cells name tiles that do not exist.
-void makeLevel(TileSet& tiles, TileLayer& layer)
-{
+    constexpr int kTiles = 20;
+    const auto colorOf = [](int n) { return 0x0A0040u + 0x0A0000u * static_cast<uint32_t>(n); };
+    TileSet tiles;
     for (int n = 0; n < kTiles; ++n) {
-        auto tile = std::make_unique<Surface>();
-        makeTarget(*tile, 24, 24);
-        tile->fillRect(nullptr, colorOf(n));
-        tiles.addTile(std::move(tile));
+        tiles.addTile(std::make_unique<Surface>());
+        tiles.getTile(n)->create(argbFormat(24, 24));
+        tiles.getTile(n)->fillRect(nullptr, colorOf(n));
     }
+    // Cells cycle through more numbers than the set holds: those past its end draw nothing.
+    TileLayer layer(30, 20, 24, 24);
     for (int row = 0; row < layer.rows; ++row) {
         for (int col = 0; col < layer.cols; ++col) {
             layer.setCell((col * 7 + row * 3) % (kTiles + 5), col, row);
         }
     }
-}
-
-int floorDiv(int a, int b)
-{
-    return a >= 0 ? a / b : -((-a + b - 1) / b);
-}
-
-TEST(TileLayerViewTest, EveryPixelShowsTheTileUnderIt)
-{
-    TileSet tiles;
-    TileLayer layer(30, 20, 24, 24);
-    makeLevel(tiles, layer);
     TileLayerView view;
     view.tileSet = &tiles;
     view.layer = &layer;
-    const int cameras[][2] = {
-        {30, 50},                            // column 1 at x = -6, row 2 at y = -2
-        {24, 24},                            // column 0 and row 0 just off-screen
-        {-5, -5},                            // truncation: column 0 at x = 5
-        {-30, 7},                            // column -1 (empty) at x = 6
-        {0, 0},       {23, 1},   {400, 250}, // near the far corner: the layer ends on screen
-        {-400, -300}, {1000, 0},             // wholly off the layer
-    };
-    for (const auto& camera : cameras) {
-        SCOPED_TRACE(testing::Message() << "camera " << camera[0] << ", " << camera[1]);
+    // (30, 50): column 1 at x = -6, row 2 at y = -2. (-5, -5): column 0 at x = 5, not 0.
+    const int cameras[][2] = {{30, 50}, {24, 24}, {-5, -5}, {-30, 7}, {400, 250}, {1000, 0}};
+    for (const auto& [cameraX, cameraY] : cameras) {
         Surface target;
-        makeTarget(target, 320, 240);
-        view.cameraX = camera[0];
-        view.cameraY = camera[1];
+        target.create(argbFormat(320, 240));
+        view.cameraX = cameraX;
+        view.cameraY = cameraY;
         view.draw(target);
-        int wrong = 0;
+        std::string wrong;
         for (int y = 0; y < 240; ++y) {
             for (int x = 0; x < 320; ++x) {
-                const int col = floorDiv(x + camera[0], 24);
-                const int row = floorDiv(y + camera[1], 24);
-                const int n = layer.cellAt(col, row);
+                const int n = layer.cellAt(static_cast<int>(std::floor((x + cameraX) / 24.0)),
+                                           static_cast<int>(std::floor((y + cameraY) / 24.0)));
                 const uint32_t expected = n >= 0 && n < kTiles ? colorOf(n) : 0;
-                if (pixelAt(target, x, y) != expected && ++wrong <= 3) {
-                    ADD_FAILURE() << "pixel " << x << ", " << y << " is " << std::hex
-                                  << pixelAt(target, x, y) << ", expected " << expected;
+                if (pixelAt(target, x, y) != expected && wrong.empty()) {
+                    wrong = std::to_string(x) + ", " + std::to_string(y);
                 }
             }
         }
+        EXPECT_EQ(wrong, "") << "first wrong pixel, camera " << cameraX << ", " << cameraY;
     }
 }
 
