@@ -247,6 +247,9 @@ class XSession:
             shutil.copy(pak_path(), os.path.join(self.game_dir(), "pak000.zip"))
         env = dict(os.environ)
         env.update({"DISPLAY": self.display, "SDL_AUDIODRIVER": self.audio_driver})
+        # Sanitized builds: the GL driver X brings in leaks beyond any suppression's reach.
+        if os.environ.get("TARVO_XSESSION_ASAN_OPTIONS"):
+            env["ASAN_OPTIONS"] = os.environ["TARVO_XSESSION_ASAN_OPTIONS"]
         env.pop("SDL_VIDEODRIVER", None)
         env.update(self.extra_env)
         self._stdout = open(os.path.join(self.workdir, "stdout.txt"), "wb")
