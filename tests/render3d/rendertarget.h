@@ -1,5 +1,4 @@
-// Test surfaces for the polygon renderer: a 32-bit target with its depth buffer, and textures
-// built from texel lists.
+// Test surfaces for the polygon renderer: a 32-bit target with its depth buffer, and textures.
 #pragma once
 
 #include "render3d/polygon.h"
@@ -9,8 +8,14 @@
 #include <memory>
 #include <vector>
 
-// A width x height target whose depth buffer may be wider and taller by pad, so that writes
-// beyond the target show up as non-zero depth in the padding.
+inline uint32_t& pixelOf(const Surface& surface, int x, int y)
+{
+    SDL_Surface* s = surface.getSdlSurface();
+    return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch)[x];
+}
+
+// The depth buffer may be wider and taller by pad, so that writes beyond the target show up as
+// non-zero depth in the padding.
 struct RenderTarget {
     RenderTarget(int width, int height, int pad = 0)
         : width(width), height(height), depth((width + pad) * (height + pad), 0.0f)
@@ -18,36 +23,21 @@ struct RenderTarget {
         surface.create(argbFormat(width, height, 0));
         buffer = DepthBuffer{depth.data(), width + pad, height + pad};
     }
-
-    uint32_t& pixel(int x, int y)
-    {
-        SDL_Surface* s = surface.getSdlSurface();
-        return reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch)[x];
-    }
+    uint32_t& pixel(int x, int y) { return pixelOf(surface, x, y); }
     float depthAt(int x, int y) const { return depth[y * buffer.width + x]; }
-
-    std::vector<uint32_t> pixels()
+    bool paddingUntouched() const
     {
-        std::vector<uint32_t> all;
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                all.push_back(pixel(x, y));
+        for (int y = 0; y < buffer.height; ++y) {
+            for (int x = 0; x < buffer.width; ++x) {
+                if ((x >= width || y >= height) && depthAt(x, y) != 0.0f) {
+                    return false;
+                }
             }
         }
-        return all;
+        return true;
     }
 
-    void fill(uint32_t value)
-    {
-        for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) {
-                pixel(x, y) = value;
-            }
-        }
-    }
-
-    int width;
-    int height;
+    int width, height;
     Surface surface;
     std::vector<float> depth;
     DepthBuffer buffer;
@@ -59,17 +49,13 @@ inline std::unique_ptr<Surface> makeTexture(int width, int height,
 {
     auto texture = std::make_unique<Surface>();
     texture->create(argbFormat(width, height, 0xFF000000));
-    SDL_Surface* s = texture->getSdlSurface();
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) + y * s->pitch)[x] =
-                texels[y * width + x];
-        }
+    for (int i = 0; i < width * height; ++i) {
+        pixelOf(*texture, i % width, i / width) = texels[i];
     }
     return texture;
 }
 
-// Draws one polygon with the type's default flags.
+// Draws one polygon with the type's default flags (none for an unknown type).
 inline void drawPolygon(RenderTarget& target, std::vector<Vertex3d> corners, uint32_t type,
                         Surface* texture = nullptr, uint8_t alpha = 0, bool mask = false)
 {
@@ -81,7 +67,7 @@ inline void drawPolygon(RenderTarget& target, std::vector<Vertex3d> corners, uin
     polygon.depthBuffer = &target.buffer;
     polygon.setTexture(texture);
     polygon.type = type;
-    polygon.interpFlags = kDefaultInterpFlags[type];
+    polygon.interpFlags = type < 4 ? kDefaultInterpFlags[type] : 0;
     polygon.alpha = alpha;
     polygon.maskZeroTexels = mask;
     polygon.vertices = pointers.data();
