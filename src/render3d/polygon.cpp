@@ -88,6 +88,19 @@ Channels splitColor(uint32_t color, const SDL_PixelFormat& format)
             static_cast<float>((color & format.Bmask) >> format.Bshift)};
 }
 
+// A colour gradient between two samples distance apart, taken at the first row or pixel, pre
+// past the first sample.
+void setColorGradient(Interpolants& attrs, const Channels& from, const Channels& to, float distance,
+                      float pre)
+{
+    attrs.rStep = (to.r - from.r) / distance;
+    attrs.gStep = (to.g - from.g) / distance;
+    attrs.bStep = (to.b - from.b) / distance;
+    attrs.r = pre * attrs.rStep + from.r;
+    attrs.g = pre * attrs.gStep + from.g;
+    attrs.b = pre * attrs.bStep + from.b;
+}
+
 // Per-pixel gradients of one row from the two edges' values, then both edges one row on.
 void interpolateRow(PolygonEdge& left, PolygonEdge& right, uint32_t flags, float pre, float width,
                     Interpolants& attrs)
@@ -95,12 +108,7 @@ void interpolateRow(PolygonEdge& left, PolygonEdge& right, uint32_t flags, float
     Interpolants& l = left.attrs;
     Interpolants& r = right.attrs;
     if (flags & INTERP_RGB) {
-        attrs.rStep = (r.r - l.r) / width;
-        attrs.gStep = (r.g - l.g) / width;
-        attrs.bStep = (r.b - l.b) / width;
-        attrs.r = pre * attrs.rStep + l.r;
-        attrs.g = pre * attrs.gStep + l.g;
-        attrs.b = pre * attrs.bStep + l.b;
+        setColorGradient(attrs, {l.r, l.g, l.b}, {r.r, r.g, r.b}, width, pre);
         l.r += l.rStep;
         l.g += l.gStep;
         l.b += l.bStep;
@@ -360,15 +368,9 @@ bool Polygon3d::setupEdge(PolygonEdge& e, const Vertex3d& a, const Vertex3d& b, 
     // A flat polygon takes its colour from vertex 0, so its edges carry none.
     const uint32_t advanceFlags = (flags & INTERP_FLAT) ? (flags & ~INTERP_RGB) : flags;
     if (!(flags & INTERP_FLAT) && (flags & INTERP_RGB)) {
-        const Channels from = splitColor(top->color, *target.getPixelFormat());
-        const Channels to = splitColor(bottom->color, *target.getPixelFormat());
         // Divided by dy rather than multiplied by invDy: the two round differently.
-        attrs.rStep = (to.r - from.r) / dy;
-        attrs.gStep = (to.g - from.g) / dy;
-        attrs.bStep = (to.b - from.b) / dy;
-        attrs.r = pre * attrs.rStep + from.r;
-        attrs.g = pre * attrs.gStep + from.g;
-        attrs.b = pre * attrs.bStep + from.b;
+        setColorGradient(attrs, splitColor(top->color, *target.getPixelFormat()),
+                         splitColor(bottom->color, *target.getPixelFormat()), dy, pre);
     }
     if (e.yTop < 0) {
         const int32_t skipped = -e.yTop;
