@@ -28,9 +28,6 @@ const char* const kGameTitle = "Morwenfall";
 const int kVersionMajor = 1;
 const int kVersionMinor = 1;
 const int kVersionPatch = 0;
-const int kScreenWidth = 320;
-const int kScreenHeight = 240;
-const int kScreenDepth = 32;
 
 bool hasOption(const char* option)
 {

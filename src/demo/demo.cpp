@@ -26,8 +26,6 @@ Mix_Chunk* gAxeSound = nullptr;
 namespace
 {
 
-constexpr int kScreenWidth = 320;
-
 // Title ripple: the decrement itself shrinks, so the logo settles smoothly.
 constexpr double kDecayStep = 0.0000817;
 constexpr double kWaveFrequency = 0.115;

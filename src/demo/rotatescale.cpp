@@ -40,8 +40,8 @@ void drawRotateScaleStage()
     copy.rotoZoom(*gGear, state.gearAngle, state.gearZoom, 0);
     copy.setColorKey(SDL_SRCCOLORKEY, kWhite);
     // Larger than the screen gives a negative position, which SDL clips.
-    SDL_Rect position = {static_cast<Sint16>((320 - copy.getWidth()) >> 1),
-                         static_cast<Sint16>((240 - copy.getHeight()) >> 1), 0, 0};
+    SDL_Rect position = {static_cast<Sint16>((kScreenWidth - copy.getWidth()) >> 1),
+                         static_cast<Sint16>((kScreenHeight - copy.getHeight()) >> 1), 0, 0};
     copy.blitTo(*gScreen, nullptr, &position);
     copy.release();
 }

@@ -14,8 +14,6 @@ TileCamera gTileCamera;
 namespace
 {
 
-constexpr int32_t kScreenWidth = 320;
-constexpr int32_t kScreenHeight = 240;
 constexpr int32_t kEdge = 24; // one tile: row 0 and column 0 stay just off-screen
 constexpr int32_t kWaitTicks = 60;
 

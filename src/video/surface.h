@@ -19,6 +19,11 @@ struct SurfaceFormat {
     uint32_t aMask = 0;
 };
 
+// The screen's fixed geometry: everything is drawn, read and saved at this size.
+const int kScreenWidth = 320;
+const int kScreenHeight = 240;
+const int kScreenDepth = 32;
+
 // A width x height 32-bit format with its colour in 0x00RRGGBB and the given alpha mask: the
 // layout of the screen, the renderer's targets and its textures.
 SurfaceFormat argbFormat(int width, int height, uint32_t alphaMask = 0);
