@@ -17,8 +17,11 @@ build: setup
 	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
 	cmake --build $(BUILD_DIR) -j$(JOBS)
 
-run: build
-	./$(BUILD_DIR)/morwenfall $(ARGS)
+# Only what the demo needs; the user's arguments come first, so their own -game wins.
+run: setup
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target morwenfall pak
+	./$(BUILD_DIR)/morwenfall $(ARGS) -game $(BUILD_DIR)/base
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS)
@@ -31,7 +34,7 @@ test-sanitize: setup
 # Walks every stage under Xvfb and saves one picture per stage into docs/screenshots.
 screenshots: build
 	/usr/bin/python3 scripts/screenshots.py --program $(BUILD_DIR)/morwenfall \
-		--pak base/pak000.zip --out docs/screenshots
+		--pak $(BUILD_DIR)/base/pak000.zip --out docs/screenshots
 
 # Speed is measured here, by hand, never in the tests.
 bench: setup
@@ -47,4 +50,4 @@ fuzz: setup
 	./build-fuzz/levelfuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus fuzz/corpus
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-bench build-fuzz base
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-bench build-fuzz

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Walks the tech demo under Xvfb with real key presses and saves one picture per stage.
 
-    scripts/screenshots.py [--program build/morwenfall] [--pak base/pak000.zip]
+    scripts/screenshots.py [--program build/morwenfall] [--pak build/base/pak000.zip]
                            [--out docs/screenshots]
 
 Writes NN-stage.png (01-title.png ... 05-sound.png) from the demo's own screenshot key (s),

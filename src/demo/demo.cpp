@@ -4,8 +4,8 @@
 
 #include "audio/music.h"
 #include "audio/sound.h"
-#include "core/demohooks.h"
-#include "core/mainloop.h"
+#include "engine/demohooks.h"
+#include "engine/mainloop.h"
 #include "demo/polygonstage.h"
 #include "demo/rotatescale.h"
 #include "demo/soundstage.h"

@@ -2,7 +2,7 @@
 // so the level cannot load.
 #include "audio/music.h"
 #include "audio/sound.h"
-#include "core/demohooks.h"
+#include "engine/demohooks.h"
 #include "demo/demo.h"
 #include "demo/rotatescale.h"
 #include "demo/soundstage.h"

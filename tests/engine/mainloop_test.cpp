@@ -1,7 +1,7 @@
 // The main loop driven against a fake demo that counts what the loop asks of it.
 #include "core/commandline.h"
-#include "core/demohooks.h"
-#include "core/mainloop.h"
+#include "engine/demohooks.h"
+#include "engine/mainloop.h"
 #include "core/timer.h"
 #include "video/surface.h"
 

@@ -1,6 +1,6 @@
 // Start-up and shutdown. Every step logs what it does; only SDL, PhysicsFS and the video mode
 // can fail fatally, audio and game data merely warn.
-#include "core/startup.h"
+#include "engine/startup.h"
 
 #include "audio/music.h"
 #include "audio/sound.h"
@@ -8,7 +8,7 @@
 #include "core/commandline.h"
 #include "core/exception.h"
 #include "core/log.h"
-#include "core/mainloop.h"
+#include "engine/mainloop.h"
 #include "core/timer.h"
 #include "fs/archive.h"
 #include "fs/searchpath.h"

@@ -1,7 +1,7 @@
 // The main loop: game logic in fixed ticks, drawing as often as the screen allows.
-#include "core/mainloop.h"
+#include "engine/mainloop.h"
 
-#include "core/demohooks.h"
+#include "engine/demohooks.h"
 #include "core/timer.h"
 #include "video/surface.h"
 

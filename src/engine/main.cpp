@@ -1,8 +1,8 @@
 // Entry point: start the engine and run the main loop, which ends the process itself. Only
 // a failure comes back here, and it is reported with exit status 1.
 #include "core/exception.h"
-#include "core/mainloop.h"
-#include "core/startup.h"
+#include "engine/mainloop.h"
+#include "engine/startup.h"
 
 #include <cstdio>
 #include <exception>
