@@ -5,6 +5,7 @@
 #include "core/exception.h"
 #include "core/log.h"
 #include "render3d/polygon.h"
+#include "video/pngfile.h"
 #include "video/surface.h"
 
 #include <cerrno>
@@ -17,7 +18,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-#include <zlib.h>
 
 namespace
 {
@@ -325,59 +325,22 @@ bool Scene::writeRaw(const char* outPath) const
     return static_cast<bool>(out);
 }
 
-void putBigEndian(std::string& bytes, uint32_t value)
-{
-    for (int shift = 24; shift >= 0; shift -= 8) {
-        bytes += static_cast<char>(value >> shift);
-    }
-}
-
-void putChunk(std::string& png, const char* type, const std::string& data)
-{
-    putBigEndian(png, static_cast<uint32_t>(data.size()));
-    const std::string body = type + data;
-    png += body;
-    putBigEndian(png, static_cast<uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()),
-                                                  static_cast<uInt>(body.size()))));
-}
-
-// A minimal PNG: 8-bit RGB, one zlib stream, filter 0 on every row.
+// The target's 0x00RRGGBB pixels as packed RGB rows.
 bool Scene::writePng(const char* pngPath) const
 {
     SDL_Surface* surface = target.getSdlSurface();
-    std::string rows;
+    std::vector<uint8_t> rgb;
+    rgb.reserve(static_cast<size_t>(surface->w) * surface->h * 3);
     for (int y = 0; y < surface->h; ++y) {
         const uint32_t* row = reinterpret_cast<const uint32_t*>(
             static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch);
-        rows += '\0';
         for (int x = 0; x < surface->w; ++x) {
-            rows += static_cast<char>(row[x] >> 16);
-            rows += static_cast<char>(row[x] >> 8);
-            rows += static_cast<char>(row[x]);
+            rgb.push_back(static_cast<uint8_t>(row[x] >> 16));
+            rgb.push_back(static_cast<uint8_t>(row[x] >> 8));
+            rgb.push_back(static_cast<uint8_t>(row[x]));
         }
     }
-    uLongf packedSize = compressBound(static_cast<uLong>(rows.size()));
-    std::string packed(packedSize, '\0');
-    if (compress(reinterpret_cast<Bytef*>(&packed[0]), &packedSize,
-                 reinterpret_cast<const Bytef*>(rows.data()),
-                 static_cast<uLong>(rows.size())) != Z_OK) {
-        return false;
-    }
-    packed.resize(packedSize);
-
-    std::string header;
-    putBigEndian(header, static_cast<uint32_t>(surface->w));
-    putBigEndian(header, static_cast<uint32_t>(surface->h));
-    header += std::string("\x08\x02\x00\x00\x00", 5); // depth 8, RGB, deflate, filter, no interlace
-    std::string png("\x89PNG\r\n\x1a\n", 8);
-    putChunk(png, "IHDR", header);
-    putChunk(png, "IDAT", packed);
-    putChunk(png, "IEND", "");
-
-    std::ofstream out(pngPath, std::ios::binary);
-    out.write(png.data(), static_cast<std::streamsize>(png.size()));
-    out.close();
-    return static_cast<bool>(out);
+    return ::writePng(pngPath, rgb.data(), surface->w, surface->h, 3);
 }
 
 } // namespace

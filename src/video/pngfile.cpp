@@ -1,0 +1,28 @@
+// PNG output through libpng's simplified write interface, which needs no setjmp handling.
+#include "video/pngfile.h"
+
+#include <cstdio>
+#include <png.h>
+#include <unistd.h>
+
+bool writePng(const std::string& path, const uint8_t* pixels, int width, int height, int channels)
+{
+    if (width <= 0 || height <= 0 || (channels != 3 && channels != 4)) {
+        return false;
+    }
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
+    // The process id keeps two writers of one path from sharing a temporary file.
+    const std::string temporary = path + "." + std::to_string(getpid()) + ".part";
+    const bool written =
+        png_image_write_to_file(&image, temporary.c_str(), 0, pixels, 0, nullptr) != 0;
+    png_image_free(&image);
+    if (written && std::rename(temporary.c_str(), path.c_str()) == 0) {
+        return true;
+    }
+    std::remove(temporary.c_str());
+    return false;
+}
