@@ -8,8 +8,20 @@ Exception::Exception(const std::string& message, const char* file, int line)
 {
 }
 
+Exception Exception::userError(const std::string& message)
+{
+    Exception error(message);
+    error.byUser = true;
+    return error;
+}
+
 void Exception::report() const
 {
+    if (byUser) {
+        std::fprintf(stderr, "Error: %s\n", message.c_str());
+        std::fflush(stderr);
+        return;
+    }
     if (file) {
         std::fprintf(stderr, "Exception at %s, line %d.\n", file, line);
     } else {

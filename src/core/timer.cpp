@@ -46,6 +46,21 @@ uint32_t ScaledClock::now()
     return static_cast<uint32_t>(scaled >> 16);
 }
 
+int scaleTimePercent(const CommandLine& commandLine)
+{
+    const unsigned index = commandLine.findOption("-scaletime");
+    if (!index) {
+        return 0;
+    }
+    const char* word = commandLine.optionValue(index);
+    if (!word) {
+        return 100;
+    }
+    // atoi's reading (leading digits, 0 for none), without its overflow on long numbers.
+    const long value = std::strtol(word, nullptr, 10);
+    return value < 10 ? 10 : value > 1000 ? 1000 : static_cast<int>(value);
+}
+
 GameTimer::GameTimer(const CommandLine& commandLine, TickSource source)
 {
     if (!source) {
@@ -55,16 +70,8 @@ GameTimer::GameTimer(const CommandLine& commandLine, TickSource source)
         clock = new FastClock;
         return;
     }
-    const unsigned index = commandLine.findOption("-scaletime");
-    const char* word = index ? commandLine.optionValue(index) : nullptr;
-    if (!word) {
-        clock = new RealClock(source);
-        return;
-    }
-    // atoi's reading (leading digits, 0 for none), without its overflow on long numbers.
-    const long value = std::strtol(word, nullptr, 10);
-    const int percent = value < 10 ? 10 : value > 1000 ? 1000 : static_cast<int>(value);
-    if (percent == 100) {
+    const int percent = scaleTimePercent(commandLine);
+    if (percent == 0 || percent == 100) {
         clock = new RealClock(source);
     } else {
         clock = new ScaledClock(source, percent);

@@ -55,6 +55,9 @@ private:
     uint64_t queries = 0;
 };
 
+// The -scaletime percentage, limited to 10..1000; 100 without its word, 0 without the option.
+int scaleTimePercent(const CommandLine& commandLine);
+
 class GameTimer
 {
 public:

@@ -4,12 +4,12 @@
 
 #include "audio/music.h"
 #include "audio/sound.h"
-#include "engine/demohooks.h"
-#include "engine/mainloop.h"
 #include "demo/polygonstage.h"
 #include "demo/rotatescale.h"
 #include "demo/soundstage.h"
 #include "demo/tilestage.h"
+#include "engine/demohooks.h"
+#include "engine/mainloop.h"
 #include "tiles/level.h"
 #include "video/font.h"
 #include "video/surface.h"
@@ -208,6 +208,12 @@ void handleDemoEvent(const SDL_Event& event)
     if (state.stage == DemoStage::Polygons) {
         handlePolygonStageKey(key.unicode);
     }
+}
+
+const char* demoStageName()
+{
+    static const char* const names[] = {"title", "rotatescale", "polygons", "tiles", "sound"};
+    return names[static_cast<int>(state.stage)];
 }
 
 void drawDemo()

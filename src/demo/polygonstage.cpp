@@ -2,9 +2,10 @@
 // depth buffer resolves where the cubes pass through each other.
 #include "demo/polygonstage.h"
 
+#include "core/runseed.h"
+
 #include <algorithm>
 #include <cstdlib>
-#include <ctime>
 
 namespace
 {
@@ -102,11 +103,11 @@ PolygonStage::PolygonStage(const Surface& screen)
     loadModel(largeModel, kGreenColors);
 }
 
-void PolygonStage::reset()
+void PolygonStage::reset(uint32_t seed)
 {
     SpinState small;
     SpinState large;
-    std::srand(static_cast<unsigned>(std::time(nullptr)));
+    std::srand(seed);
     for (float& rate : small.rates) {
         rate = randomRate();
     }
@@ -213,7 +214,7 @@ void setupPolygonStage()
 
 void resetPolygonStage()
 {
-    gPolygonStage->reset();
+    gPolygonStage->reset(gRunSeed);
 }
 
 void updatePolygonStage()

@@ -18,8 +18,8 @@ public:
     PolygonStage(const PolygonStage&) = delete;
     PolygonStage& operator=(const PolygonStage&) = delete;
 
-    // All angles back to 0 and six new rates drawn at random, seeded from the clock.
-    void reset();
+    // All angles back to 0 and six new rates drawn at random from seed.
+    void reset(uint32_t seed);
     // Takes both cubes' angles and rates and places the cubes for them.
     void setSpin(const SpinState& small, const SpinState& large);
     // One tick: every angle moves on by its rate.
@@ -65,7 +65,7 @@ private:
 // The demo's one polygon stage, on gScreen. Set-up and reset run once, when the demo's assets
 // are first loaded; the others need them to have run.
 void setupPolygonStage();
-void resetPolygonStage();
+void resetPolygonStage(); // seeded with the run's seed
 void updatePolygonStage();
 void drawPolygonStage();
 void handlePolygonStageKey(uint16_t character);

@@ -1,8 +1,16 @@
-// The main loop: game logic in fixed ticks, drawing as often as the screen allows.
+// The main loop: game logic in fixed ticks, drawing as often as the screen allows. A replay
+// feeds the same event path as the keyboard, so a replayed run takes the same steps.
 #include "engine/mainloop.h"
 
-#include "engine/demohooks.h"
+#include "core/commandline.h"
+#include "core/log.h"
+#include "core/runseed.h"
 #include "core/timer.h"
+#include "core/version.h"
+#include "engine/benchmark.h"
+#include "engine/demohooks.h"
+#include "engine/frameoutput.h"
+#include "engine/runoptions.h"
 #include "video/surface.h"
 
 #include <SDL.h>
@@ -10,11 +18,108 @@
 
 MainLoop* gMainLoop = nullptr;
 
-MainLoop::MainLoop()
+// What a run does besides playing: its replay, its recording and its outputs.
+struct MainLoop::Session {
+    RunOptions options;
+    bool replaying = false;
+    size_t nextRecord = 0;
+    uint8_t windowState = 0; // the state the loop follows: replayed, or SDL's latest
+    ReplayWriter recorder;
+    FrameOutput frames;
+    std::unique_ptr<Benchmark> benchmark;
+
+    void record(ReplayRecordType type, uint32_t tick, const SDL_Event* event = nullptr);
+};
+
+namespace
 {
+
+// What a live run records about itself; the clock options are for information only.
+ReplayHeader liveHeader(uint8_t appState)
+{
+    ReplayHeader header;
+    if (gCommandLine) {
+        header.flags = gCommandLine->findOption("-fasttime") ? kReplayFastTimeFlag : 0;
+        header.scalePercent = static_cast<uint16_t>(scaleTimePercent(*gCommandLine));
+    }
+    header.seed = gRunSeed;
+    header.appState = appState;
+    return header;
+}
+
+SDL_Event replayedEvent(const ReplayRecord& record)
+{
+    SDL_Event event{};
+    switch (record.type) {
+    case ReplayRecordType::KeyDown:
+    case ReplayRecordType::KeyUp:
+        event.type = record.type == ReplayRecordType::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
+        event.key.state = record.type == ReplayRecordType::KeyDown ? SDL_PRESSED : SDL_RELEASED;
+        event.key.keysym.sym = static_cast<SDLKey>(record.sym);
+        event.key.keysym.mod = static_cast<SDLMod>(record.modifiers);
+        event.key.keysym.unicode = record.unicode;
+        break;
+    case ReplayRecordType::AppState:
+        event.type = SDL_ACTIVEEVENT;
+        break;
+    case ReplayRecordType::Quit:
+    case ReplayRecordType::End:
+        event.type = SDL_QUIT;
+        break;
+    }
+    return event;
+}
+
+} // namespace
+
+void MainLoop::Session::record(ReplayRecordType type, uint32_t tick, const SDL_Event* event)
+{
+    ReplayRecord entry;
+    entry.tick = tick;
+    entry.type = type;
+    if (event && (type == ReplayRecordType::KeyDown || type == ReplayRecordType::KeyUp)) {
+        entry.sym = static_cast<uint16_t>(event->key.keysym.sym);
+        entry.modifiers = static_cast<uint16_t>(event->key.keysym.mod);
+        entry.unicode = event->key.keysym.unicode;
+    }
+    entry.appState = windowState;
+    recorder.write(entry);
+}
+
+MainLoop::MainLoop() : MainLoop(RunOptions()) {}
+
+MainLoop::MainLoop(RunOptions options) : session(std::make_unique<Session>())
+{
+    Session& s = *session;
+    s.options = std::move(options);
+    s.replaying = s.options.replayPath != nullptr;
+    s.windowState = s.replaying ? s.options.replay.header.appState : SDL_GetAppState();
+    if (s.options.recordPath) {
+        ReplayHeader header = s.replaying ? s.options.replay.header : liveHeader(s.windowState);
+        header.engineVersion[0] = kVersionMajor;
+        header.engineVersion[1] = kVersionMinor;
+        header.engineVersion[2] = kVersionPatch;
+        if (!s.recorder.open(s.options.recordPath, header)) {
+            gLog->print("Warning: couldn't open %s for recording", s.options.recordPath);
+        }
+    }
+    if (s.options.framesDir) {
+        s.frames.open(s.options.framesDir, s.options.shotTicks);
+    }
+    if (s.options.benchmark) {
+        s.benchmark = std::make_unique<Benchmark>();
+    }
     loadDemoAssets(false);
     lastFpsTime = SDL_GetTicks();
     updateAppState(true);
+}
+
+MainLoop::~MainLoop()
+{
+    session->record(ReplayRecordType::End, static_cast<uint32_t>(tickCount));
+    if (session->benchmark) {
+        session->benchmark->report(stdout);
+    }
 }
 
 void MainLoop::run()
@@ -27,26 +132,46 @@ void MainLoop::run()
 
 void MainLoop::update()
 {
+    if (session->benchmark) {
+        session->benchmark->beginPass();
+    }
+    if (session->replaying) {
+        runTick();
+        return;
+    }
     const uint32_t now = gTimer->ticks();
     const uint32_t elapsed = now - lastTicks;
     lastTicks = now;
     for (uint32_t i = 0; i < elapsed; ++i) {
-        pumpEvents();
-        updateDemo();
-        ++tickCount;
+        runTick();
+    }
+}
+
+void MainLoop::runTick()
+{
+    pumpEvents();
+    updateDemo();
+    ++tickCount;
+    // A replay's counter depends on ticks alone, so its frames are the same on every run.
+    if (session->replaying && tickCount > kTicksPerSecond) {
+        fps = kTicksPerSecond;
     }
 }
 
 void MainLoop::render()
 {
-    if (!(SDL_GetAppState() & SDL_APPACTIVE)) {
+    if (!(appState() & SDL_APPACTIVE)) {
         return;
     }
     drawDemo();
+    session->frames.write(static_cast<uint32_t>(tickCount - 1), *gScreen);
     gScreen->flip();
     ++frameCount;
+    if (session->benchmark) {
+        session->benchmark->endPass(demoStageName());
+    }
     const uint32_t now = SDL_GetTicks();
-    if (static_cast<int32_t>(now - lastFpsTime) > 1000) {
+    if (!session->replaying && static_cast<int32_t>(now - lastFpsTime) > 1000) {
         fps = frameCount;
         frameCount = 0;
         lastFpsTime = now;
@@ -55,26 +180,75 @@ void MainLoop::render()
 
 void MainLoop::pumpEvents()
 {
+    if (session->replaying) {
+        injectReplayedEvents();
+    }
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        if (event.type == SDL_QUIT) {
-            std::exit(0);
-        }
-        if (event.type == SDL_ACTIVEEVENT) {
-            updateAppState(false);
-        }
-        if (active) {
-            handleDemoEvent(event);
+        // A replay takes nothing from the keyboard or the window, but can still be closed.
+        if (!session->replaying || event.type == SDL_QUIT) {
+            handleEvent(event);
         }
     }
-    if (!active) {
+    if (!active && !session->replaying) {
         gTimer->delay(1);
     }
 }
 
+void MainLoop::injectReplayedEvents()
+{
+    Session& s = *session;
+    const std::vector<ReplayRecord>& records = s.options.replay.records;
+    const uint32_t tick = static_cast<uint32_t>(tickCount);
+    while (s.nextRecord < records.size() && records[s.nextRecord].tick == tick) {
+        const ReplayRecord& record = records[s.nextRecord++];
+        if (record.type == ReplayRecordType::End) {
+            // The run ended before this tick; the end record is written at shutdown.
+            std::exit(0);
+        }
+        if (record.type == ReplayRecordType::AppState) {
+            s.windowState = record.appState;
+        }
+        handleEvent(replayedEvent(record));
+    }
+}
+
+void MainLoop::handleEvent(const SDL_Event& event)
+{
+    const uint32_t tick = static_cast<uint32_t>(tickCount);
+    switch (event.type) {
+    case SDL_QUIT:
+        session->record(ReplayRecordType::Quit, tick);
+        std::exit(0);
+    case SDL_ACTIVEEVENT:
+        updateAppState(false);
+        session->record(ReplayRecordType::AppState, tick);
+        break;
+    case SDL_KEYDOWN:
+        session->record(ReplayRecordType::KeyDown, tick, &event);
+        break;
+    case SDL_KEYUP:
+        session->record(ReplayRecordType::KeyUp, tick, &event);
+        break;
+    default:
+        break;
+    }
+    if (active) {
+        handleDemoEvent(event);
+    }
+}
+
+uint8_t MainLoop::appState() const
+{
+    return session->replaying ? session->windowState : SDL_GetAppState();
+}
+
 void MainLoop::updateAppState(bool initial)
 {
-    const uint8_t state = SDL_GetAppState();
+    const uint8_t state = appState();
+    if (!session->replaying) {
+        session->windowState = state;
+    }
     active = (state & SDL_APPINPUTFOCUS) && (state & SDL_APPACTIVE);
     const bool nowVisible = (state & SDL_APPACTIVE) != 0;
     wasVisible = initial ? nowVisible : visible;

@@ -1,15 +1,26 @@
 // The endless fixed-tick loop: runs every elapsed 1/60 s tick, then draws a frame when the
-// window is visible, and follows the window's focus and iconify state.
+// window is visible, and follows the window's focus and iconify state. It can record what it
+// handles, or take its input from a replay instead of the keyboard, the window and the clock.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+
+struct RunOptions;
+union SDL_Event;
 
 class MainLoop
 {
 public:
     MainLoop();
+    explicit MainLoop(RunOptions options);
+    // Ends a recording with its end record at the current tick and reports a benchmark.
+    ~MainLoop();
+    MainLoop(const MainLoop&) = delete;
+    MainLoop& operator=(const MainLoop&) = delete;
 
     [[noreturn]] void run();
+    // Live: every elapsed tick. Replaying: exactly one tick, or the end of the replay.
     void update();
     void render();
 
@@ -17,8 +28,14 @@ public:
     int fps = 0;       // frames drawn in the last measured second
 
 private:
+    struct Session;
+
+    void runTick();
     void pumpEvents();
+    void injectReplayedEvents();
+    void handleEvent(const SDL_Event& event);
     void updateAppState(bool initial);
+    uint8_t appState() const;
 
     bool active = false;     // input focus and not iconified
     bool visible = false;    // not iconified
@@ -26,6 +43,7 @@ private:
     uint32_t lastFpsTime = 0;
     uint32_t lastTicks = 0; // the previous timer reading
     int frameCount = 0;     // frames drawn since the last FPS update
+    std::unique_ptr<Session> session;
 };
 
 extern MainLoop* gMainLoop;

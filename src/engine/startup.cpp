@@ -8,8 +8,11 @@
 #include "core/commandline.h"
 #include "core/exception.h"
 #include "core/log.h"
-#include "engine/mainloop.h"
+#include "core/runseed.h"
 #include "core/timer.h"
+#include "core/version.h"
+#include "engine/mainloop.h"
+#include "engine/runoptions.h"
 #include "fs/archive.h"
 #include "fs/searchpath.h"
 #include "video/display.h"
@@ -25,9 +28,6 @@ namespace
 {
 
 const char* const kGameTitle = "Morwenfall";
-const int kVersionMajor = 1;
-const int kVersionMinor = 1;
-const int kVersionPatch = 0;
 
 bool hasOption(const char* option)
 {
@@ -153,12 +153,20 @@ void initEngine(int argc, char** argv)
     gCommandLine = new CommandLine(argc, argv);
     initLog();
     readDefaults();
+    RunOptions options = readRunOptions(*gCommandLine);
+    if (options.replayPath && !options.replay.hasEndRecord) {
+        gLog->print("Warning: replay %s has no end record", options.replayPath);
+    }
+    gRunSeed = options.replayPath ? options.replay.header.seed : seedFromClock();
     initSDL();
     initFileSystem(argv[0]);
     addGameData();
     gTimer = new GameTimer(*gCommandLine);
+    if (options.benchmark) {
+        disableVblankWait();
+    }
     initVideo();
-    gMainLoop = new MainLoop;
+    gMainLoop = new MainLoop(std::move(options));
 }
 
 void shutdownEngine()

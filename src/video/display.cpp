@@ -52,3 +52,8 @@ void prepareWindow(int width, int height, bool fullscreen, bool doublebuffer)
                   windowScaleFactor(info->current_w, info->current_h, width, height));
     setUnlessSet("SDL12COMPAT_WINDOW_SCALING", factor);
 }
+
+void disableVblankWait()
+{
+    setenv("SDL12COMPAT_SYNC_TO_VBLANK", "0", 1);
+}

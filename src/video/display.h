@@ -10,3 +10,5 @@ void prepareWindow(int width, int height, bool fullscreen, bool doublebuffer);
 // The largest whole multiple of width x height that fits in about 85 percent of the desktop,
 // and at least 1.
 int windowScaleFactor(int desktopWidth, int desktopHeight, int width, int height);
+// Frames as fast as they can be drawn, whatever the user or the configuration asked for.
+void disableVblankWait();

@@ -73,6 +73,28 @@ void Surface::saveBmp(const char* path)
     }
 }
 
+void Surface::readRgb(std::vector<uint8_t>& rgb) const
+{
+    rgb.clear();
+    if (!sdlSurface || sdlSurface->format->BytesPerPixel != 4 || SDL_LockSurface(sdlSurface)) {
+        return;
+    }
+    const SDL_PixelFormat& format = *sdlSurface->format;
+    rgb.resize(static_cast<size_t>(sdlSurface->w) * static_cast<size_t>(sdlSurface->h) * 3);
+    uint8_t* out = rgb.data();
+    for (int y = 0; y < sdlSurface->h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(
+            static_cast<const uint8_t*>(sdlSurface->pixels) + y * sdlSurface->pitch);
+        for (int x = 0; x < sdlSurface->w; ++x, out += 3) {
+            // What SDL_GetRGB does for 8-bit channels, without a call per pixel.
+            out[0] = static_cast<uint8_t>((row[x] & format.Rmask) >> format.Rshift << format.Rloss);
+            out[1] = static_cast<uint8_t>((row[x] & format.Gmask) >> format.Gshift << format.Gloss);
+            out[2] = static_cast<uint8_t>((row[x] & format.Bmask) >> format.Bshift << format.Bloss);
+        }
+    }
+    SDL_UnlockSurface(sdlSurface);
+}
+
 void Surface::create(const SurfaceFormat& format)
 {
     SDL_Surface* surface =

@@ -4,6 +4,7 @@
 
 #include <SDL.h>
 #include <cstdint>
+#include <vector>
 
 // Enough of one surface's description to create another of the same kind.
 struct SurfaceFormat {
@@ -46,6 +47,9 @@ public:
     bool setVideoMode(int width, int height, int bitsPerPixel, uint32_t flags);
     void flip();
     void saveBmp(const char* path);
+    // The pixels of a 32-bit surface as 8-bit R, G, B, rows top down without padding; empty
+    // for any other depth.
+    void readRgb(std::vector<uint8_t>& rgb) const;
 
     void create(const SurfaceFormat& format);
     SurfaceFormat getSurfaceFormat() const;

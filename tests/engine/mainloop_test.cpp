@@ -38,6 +38,10 @@ void drawDemo()
 {
     gCalls.draws += 1;
 }
+const char* demoStageName()
+{
+    return "fake";
+}
 
 namespace
 {

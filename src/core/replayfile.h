@@ -1,0 +1,69 @@
+// Replay files: a run's seed, its starting window state and every event its main loop handled,
+// each with its tick, so that the run can be played again exactly. Little-endian throughout.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+const size_t kReplayHeaderSize = 21;
+const uint16_t kReplayFormatVersion = 1;
+const uint8_t kReplayFastTimeFlag = 0x01;
+
+struct ReplayHeader {
+    uint8_t engineVersion[3] = {}; // any version is accepted
+    uint8_t flags = 0;             // informational: -fasttime
+    uint16_t scalePercent = 0;     // informational: -scaletime, 0 when not given
+    uint32_t seed = 0;
+    uint8_t appState = 0; // SDL_GetAppState at the start of the run
+};
+
+enum class ReplayRecordType : uint8_t { KeyDown = 1, KeyUp = 2, AppState = 3, Quit = 4, End = 5 };
+
+struct ReplayRecord {
+    uint32_t tick = 0;
+    ReplayRecordType type = ReplayRecordType::End;
+    uint16_t sym = 0; // keys only
+    uint16_t modifiers = 0;
+    uint16_t unicode = 0;
+    uint8_t appState = 0; // window state only: SDL_GetAppState after the change
+};
+
+struct Replay {
+    ReplayHeader header;
+    // Ends with an End record; one is supplied when the file lacks it (hasEndRecord false).
+    std::vector<ReplayRecord> records;
+    bool hasEndRecord = false;
+};
+
+// Parses a whole file image; on failure, error reads like "truncated record at byte 40".
+bool parseReplay(const uint8_t* data, size_t size, Replay& replay, std::string& error);
+// Reads and parses a file; on failure, error reads like "replay FILE: cannot open (REASON)".
+bool readReplay(const char* path, Replay& replay, std::string& error);
+
+std::string encodeReplayHeader(const ReplayHeader& header);
+std::string encodeReplayRecord(const ReplayRecord& record);
+
+// Writes a replay as the run goes: whole records only, each flushed at once, so the file
+// a crash leaves behind is a usable prefix.
+class ReplayWriter
+{
+public:
+    ReplayWriter() = default;
+    ~ReplayWriter();
+    ReplayWriter(const ReplayWriter&) = delete;
+    ReplayWriter& operator=(const ReplayWriter&) = delete;
+
+    // Creates or truncates path and writes the header; false when it cannot be opened.
+    bool open(const char* path, const ReplayHeader& header);
+    bool isOpen() const { return file != nullptr; }
+    void write(const ReplayRecord& record);
+    void close();
+
+private:
+    void put(const std::string& bytes);
+
+    FILE* file = nullptr;
+};

@@ -1,0 +1,113 @@
+// Reading and checking the record and replay options: every mistake is found before SDL
+// starts, -replay's own first.
+#include "engine/runoptions.h"
+
+#include "core/commandline.h"
+#include "core/exception.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+
+// The option's word; the option must be present.
+const char* needValue(const CommandLine& commandLine, const char* option)
+{
+    const char* value = commandLine.optionValue(commandLine.findOption(option));
+    if (!value) {
+        throw Exception::userError(std::string(option) + " needs a value");
+    }
+    return value;
+}
+
+void needOption(const CommandLine& commandLine, const char* option, const char* needed)
+{
+    if (commandLine.findOption(option) && !commandLine.findOption(needed)) {
+        throw Exception::userError(std::string(option) + " needs " + needed);
+    }
+}
+
+// mkdir -p; on failure returns the errno of the step that failed, else 0.
+int makeDirectories(const std::string& path)
+{
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string part = path.substr(0, end);
+        struct stat info;
+        if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
+            return errno;
+        }
+        if (end == std::string::npos) {
+            if (::stat(part.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+                return ENOTDIR;
+            }
+            // frames.txt and the shots are written into it later, when nothing may fail.
+            return ::access(part.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
+        }
+    }
+}
+
+} // namespace
+
+bool parseTickList(const char* text, std::vector<uint32_t>& ticks)
+{
+    std::vector<uint32_t> parsed;
+    const char* p = text;
+    do {
+        uint64_t value = 0;
+        const char* digits = p;
+        for (; *p >= '0' && *p <= '9'; ++p) {
+            value = value * 10 + static_cast<uint64_t>(*p - '0');
+            if (value > UINT32_MAX) {
+                return false;
+            }
+        }
+        if (p == digits || (*p != ',' && *p != '\0')) {
+            return false;
+        }
+        parsed.push_back(static_cast<uint32_t>(value));
+    } while (*p++ == ',');
+    std::sort(parsed.begin(), parsed.end());
+    parsed.erase(std::unique(parsed.begin(), parsed.end()), parsed.end());
+    ticks = std::move(parsed);
+    return true;
+}
+
+RunOptions readRunOptions(const CommandLine& commandLine)
+{
+    RunOptions options;
+    if (commandLine.findOption("-replay")) {
+        options.replayPath = needValue(commandLine, "-replay");
+        std::string error;
+        if (!readReplay(options.replayPath, options.replay, error)) {
+            throw Exception::userError(error);
+        }
+    }
+    if (commandLine.findOption("-record")) {
+        options.recordPath = needValue(commandLine, "-record");
+    }
+    for (const char* option : {"-frames", "-shot", "-benchmark"}) {
+        needOption(commandLine, option, "-replay");
+    }
+    needOption(commandLine, "-shot", "-frames");
+    if (commandLine.findOption("-frames")) {
+        options.framesDir = needValue(commandLine, "-frames");
+    }
+    if (commandLine.findOption("-shot")) {
+        const char* list = needValue(commandLine, "-shot");
+        if (!parseTickList(list, options.shotTicks)) {
+            throw Exception::userError(std::string("-shot: bad tick list \"") + list + "\"");
+        }
+    }
+    options.benchmark = commandLine.findOption("-benchmark") != 0;
+    if (options.framesDir) {
+        if (const int error = makeDirectories(options.framesDir)) {
+            throw Exception::userError(std::string("-frames: cannot create ") + options.framesDir +
+                                       " (" + std::strerror(error) + ")");
+        }
+    }
+    return options;
+}
