@@ -8,7 +8,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: setup build run test test-sanitize screenshots bench fuzz clean
+.PHONY: setup build run test test-sanitize screenshots golden bench bench-demo fuzz clean
 
 setup:
 	@scripts/setup.sh
@@ -36,18 +36,28 @@ screenshots: build
 	/usr/bin/python3 scripts/screenshots.py --program $(BUILD_DIR)/morwenfall \
 		--pak $(BUILD_DIR)/base/pak000.zip --out docs/screenshots
 
+# The golden walk's frame list, made afresh from tests/golden/walk.replay; RECORD=1 first
+# records the walk again under Xvfb with real key presses.
+golden: build
+	/usr/bin/python3 scripts/golden.py --program $(BUILD_DIR)/morwenfall \
+		--pak $(BUILD_DIR)/base/pak000.zip $(if $(RECORD),--record)
+
 # Speed is measured here, by hand, never in the tests.
 bench: setup
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
 	cmake --build build-bench --target render3d_bench -j$(JOBS)
 	./build-bench/bench/render3d_bench
 
-# The level loader under libFuzzer (clang); FUZZ_SECONDS bounds the run.
+# Every fuzz/NAME.cpp under libFuzzer (clang), FUZZ_SECONDS each; FUZZ_TARGETS picks some.
 FUZZ_SECONDS ?= 600
+FUZZ_TARGETS ?= $(basename $(notdir $(wildcard fuzz/*.cpp)))
 fuzz: setup
 	scripts/setup.sh --fuzz
-	fuzz/build.sh build-fuzz
-	./build-fuzz/levelfuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus fuzz/corpus
+	fuzz/build.sh build-fuzz $(FUZZ_TARGETS)
+	for name in $(FUZZ_TARGETS); do \
+		./build-fuzz/$$name -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$name \
+			fuzz/corpus/$$name || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-bench build-fuzz

@@ -1,21 +1,35 @@
 #!/bin/sh
-# Builds the level loader's libFuzzer target with clang, outside the CMake build.
-# Usage: fuzz/build.sh [OUTPUT_DIR]   (default: build-fuzz in the repository)
-# Then run: OUTPUT_DIR/levelfuzz -max_total_time=600 OUTPUT_DIR/corpus fuzz/corpus
-# (fuzz/corpus holds small levels made by levelc; fuzz/corpus.sh LEVELC remakes them).
+# Builds libFuzzer targets with clang, outside the CMake build: fuzz/NAME.cpp becomes
+# OUTPUT_DIR/NAME, seeded from fuzz/corpus/NAME.
+# Usage: fuzz/build.sh OUTPUT_DIR NAME...
+# Then run: OUTPUT_DIR/NAME -max_total_time=600 OUTPUT_DIR/corpus/NAME fuzz/corpus/NAME
+# (fuzz/corpus/level holds small levels made by levelc; fuzz/corpus.sh LEVELC remakes them).
 set -eu
 repo=$(cd "$(dirname "$0")/.." && pwd)
-out=${1:-$repo/build-fuzz}
-mkdir -p "$out/corpus"
+out=$1
+shift
 cxx=${CXX_FUZZ:-clang++-14}
-# shellcheck disable=SC2046
-$cxx -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -Wall -Wextra -I"$repo/src" -I"$repo/tools" \
-    $(pkg-config --cflags sdl SDL_image physfs) \
-    "$repo/fuzz/levelfuzz.cpp" \
-    "$repo"/src/tiles/*.cpp "$repo/tools/levelformat.cpp" \
-    "$repo/src/video/surface.cpp" "$repo/src/video/image.cpp" "$repo/src/fs/archive.cpp" \
-    "$repo/src/core/log.cpp" \
-    $(pkg-config --libs sdl SDL_image physfs) \
-    -o "$out/levelfuzz"
-echo "built $out/levelfuzz"
+for name in "$@"; do
+    # What each target links besides its own file.
+    case $name in
+    level)
+        packages="sdl SDL_image physfs"
+        sources="$repo/src/tiles/*.cpp $repo/tools/levelformat.cpp $repo/src/video/surface.cpp
+            $repo/src/video/image.cpp $repo/src/fs/archive.cpp $repo/src/core/log.cpp" ;;
+    replay)
+        packages=""
+        sources="$repo/src/core/replayfile.cpp" ;;
+    *)
+        echo "fuzz/build.sh: no target $name" >&2
+        exit 1 ;;
+    esac
+    mkdir -p "$out/corpus/$name"
+    # shellcheck disable=SC2046,SC2086
+    $cxx -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+        -Wall -Wextra -I"$repo/src" -I"$repo/tools" \
+        $([ -z "$packages" ] || pkg-config --cflags $packages) \
+        "$repo/fuzz/$name.cpp" $sources \
+        $([ -z "$packages" ] || pkg-config --libs $packages) \
+        -o "$out/$name"
+    echo "built $out/$name"
+done

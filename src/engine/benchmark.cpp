@@ -15,7 +15,11 @@ void Benchmark::beginPass()
 
 void Benchmark::endPass(const char* stage)
 {
-    const double ms = std::chrono::duration<double, std::milli>(Clock::now() - passStart).count();
+    add(stage, std::chrono::duration<double, std::milli>(Clock::now() - passStart).count());
+}
+
+void Benchmark::add(const char* stage, double ms)
+{
     if (stages.empty() || stages.back().first != stage) {
         stages.emplace_back(stage, std::vector<double>());
     }

@@ -16,6 +16,7 @@ public:
     void beginPass();
     // The pass drew a frame of stage; stages are reported in the order they first drew.
     void endPass(const char* stage);
+    void add(const char* stage, double ms);
     // The header line, one line per stage, and the whole run's frame rate.
     void report(FILE* out) const;
 

@@ -1,0 +1,142 @@
+"""Record and replay from outside: misuse and damaged replays, the golden walk's frames, the
+benchmark table, a recording stopped by a signal, and a live recording replayed to its
+screenshot."""
+import os
+import re
+import unittest
+import zlib
+
+import replayfile as rf
+from engine import Workdir, run
+from xsession import XSession, read_bmp
+
+END = "Exiting Tarvo Engine."
+GOLDEN = os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "tests", "golden")
+OUT = os.path.join(os.environ.get("TARVO_BUILD_DIR", ""), "golden-walk")
+
+
+def frames(path):
+    with open(os.path.join(path, "frames.txt")) as f:
+        return [(int(tick), crc) for tick, crc in (line.split() for line in f)]
+
+
+def png_crc(path):
+    from PIL import Image
+
+    return "%08x" % zlib.crc32(Image.open(path).convert("RGB").tobytes())
+
+
+def replay_run(work, data, args, **kwargs):
+    work.write("r", data)
+    return run(work, ["-replay", "r", *args], until=END, **kwargs)
+
+
+class Errors(unittest.TestCase):
+    def test_misuse_and_damaged_replays_stop_before_sdl(self):
+        good, head = rf.Replay().keys((3, "Right")).end(9).bytes(), rf.header()
+        cases = [
+            ([], None, "-replay needs a value"),
+            (["-replay", "none"], None, "replay none: cannot open (No such file or directory)"),
+            (["-replay", "r"], b"TRVREPLX" + head[8:], "replay r: not a replay file at byte 0"),
+            (["-replay", "r"], b"TRW", "replay r: not a replay file at byte 0"),
+            (["-replay", "r"], head[:20], "replay r: truncated header at byte 20"),
+            (["-replay", "r"], rf.header(version=2), "replay r: format version 2 is newer than 1 at byte 8"),
+            (["-replay", "r"], rf.header(version=0), "replay r: format version 0 is not 1 at byte 8"),
+            (["-replay", "r"], good[:-7], "replay r: truncated record at byte 32"),
+            (["-replay", "r"], head + rf.record(0, 6), "replay r: unknown record type 6 at byte 21"),
+            (["-replay", "r"], head + rf.record(5, rf.STATE, 7) + rf.record(4, rf.QUIT),
+             "replay r: tick goes backwards at byte 27"),
+            (["-replay", "r"], good + b"\0", "replay r: data after the end record at byte 48"),
+            (["-frames", "d"], good, "-frames needs -replay"),
+            (["-shot", "1"], good, "-shot needs -replay"),
+            (["-benchmark"], good, "-benchmark needs -replay"),
+            (["-replay", "r", "-record"], good, "-record needs a value"),
+            (["-replay", "r", "-shot", "1"], good, "-shot needs -frames"),
+            (["-replay", "r", "-frames"], good, "-frames needs a value"),
+            (["-replay", "r", "-frames", "d", "-shot"], good, "-shot needs a value"),
+            (["-replay", "r", "-frames", "d", "-shot", "1,,2"], good, '-shot: bad tick list "1,,2"'),
+            (["-replay", "r", "-frames", "r/d"], good, "-frames: cannot create r/d (Not a directory)"),
+        ]
+        for args, data, error in cases:
+            with self.subTest(error), Workdir(game=None) as work:
+                if data is not None:
+                    work.write("r", data)
+                result = run(work, args or ["-replay"], until=END)
+                self.assertEqual(result.status, 1)
+                self.assertEqual(result.stderr.splitlines()[0], "Error: " + error)
+                self.assertEqual(result.lines[-2:], ["Warning: couldn't read defaults from kelda.cfg", END])
+
+    def test_file_cut_at_a_record_boundary_ends_at_its_last_tick(self):
+        cut = rf.Replay().keys((2, "Right"), (40, "p")).bytes()[:-11]  # ends on p's key down
+        with Workdir() as work:
+            result = replay_run(work, cut, ["-frames", "d"])
+            self.assertEqual(result.status, 0)
+            self.assertEqual(result.lines[3:5], ["Warning: couldn't read defaults from kelda.cfg",
+                                                 "Warning: replay r has no end record"])
+            self.assertEqual([tick for tick, _ in frames(work.path + "/d")], list(range(40)))
+
+
+class Playback(unittest.TestCase):
+    def test_golden_walk_draws_its_committed_frames(self):
+        with open(os.path.join(GOLDEN, "walk.frames")) as f:
+            expected = [(int(tick), crc) for tick, crc in (line.split() for line in f)]
+        shots = [0, 300, 700, 1100]
+        with Workdir() as work:
+            walk = os.path.join(GOLDEN, "walk.replay")
+            args = ["-replay", walk, "-frames", OUT, "-shot", ",".join(map(str, shots))]
+            self.assertEqual(run(work, args, until=END, timeout=240).status, 0)
+            got = frames(OUT)
+            if got != expected:
+                tick = next((a[0] for a, b in zip(got, expected) if a != b), len(got))
+                run(work, args[:4] + ["-shot", str(tick)], until=END, timeout=240)
+                self.fail("the walk's frames differ from tick %d on; see %s/%d.png"
+                          % (tick, OUT, tick))
+        listed = dict(got)
+        for tick in shots:
+            self.assertEqual(png_crc("%s/%d.png" % (OUT, tick)), listed[tick], tick)
+        self.assertGreater(len(set(listed.values())), 100)
+
+    def test_benchmark_table_counts_each_stage_frames(self):
+        keys = rf.Replay().keys((30, "Right"), (50, "Right"), (80, "Right"), (85, "Right"))
+        with Workdir() as work:
+            result = replay_run(work, keys.end(100).bytes(), ["-benchmark"])
+        table = result.lines[-8:]
+        self.assertEqual(table[0], "stage frames median_ms min_ms max_ms")
+        for line, row in zip(table[1:6], ["title 30", "rotatescale 20", "polygons 30", "tiles 5",
+                                          "sound 15"]):
+            median, low, high = map(float, re.fullmatch(row + r" (\d+\.\d{3})" * 3, line).groups())
+            self.assertTrue(low <= median <= high, line)
+        self.assertRegex(table[6], r"^whole run: 100 frames, \d+\.\d frames/s$")
+        self.assertEqual(table[7], END)
+
+    def test_signal_while_recording_ends_with_quit_and_end_at_its_tick(self):
+        replay = rf.Replay(seed=9).keys(*[(t, "p") for t in range(0, 200000, 7)]).end(200000)
+        with Workdir() as work:
+            work.write("r", replay.bytes())
+            result = run(work, ["-replay", "r", "-record", "out", "-frames", "d"], settle=1.0)
+            seed, records = rf.read(work.read("out"))
+            shown = frames(work.path + "/d")
+        tick = records[-1][0]
+        self.assertEqual(result.status, 0)
+        self.assertEqual(seed, 9)
+        self.assertEqual(records, [r for r in replay.records if r[0] <= tick]
+                         + [(tick, rf.QUIT), (tick, rf.END)])
+        self.assertEqual([t for t, _ in shown], list(range(tick)))
+        self.assertGreater(tick, 7)
+
+    def test_live_screenshot_is_the_replayed_frame_before_its_tick(self):
+        with XSession(["-fasttime", "-record", "live"]) as session:
+            session.key("p", "Right", "p", "Right")
+            shot = session.settled_screenshot()
+            session.key("x")
+            self.assertEqual(session.wait_exit(), 0)
+            with open(session.path("live"), "rb") as f:
+                data = f.read()
+        tick = [r[0] for r in rf.read(data)[1] if r[1] == rf.KEY_DOWN and r[4] == ord("s")][-1]
+        with Workdir() as work:
+            replay_run(work, data, ["-frames", "d", "-shot", str(tick - 1)])
+            from PIL import Image
+
+            frame = Image.open("%s/d/%d.png" % (work.path, tick - 1)).convert("RGB")
+        outside_counter = [(x, y) for y in range(240) for x in range(320) if x >= 80 or y < 232]
+        self.assertEqual([p for p in outside_counter if frame.getpixel(p) != shot[2][p[1]][p[0]]], [])
