@@ -59,5 +59,13 @@ fuzz: setup
 			fuzz/corpus/$$name || exit 1; \
 	done
 
+# The whole demo replayed as fast as it draws, in the Release build; the table goes into
+# docs/performance.md between the bench-demo markers.
+bench-demo: setup
+	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-bench --target morwenfall pak -j$(JOBS)
+	/usr/bin/python3 scripts/benchdemo.py --program build-bench/morwenfall \
+		--pak build-bench/base/pak000.zip
+
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-bench build-fuzz

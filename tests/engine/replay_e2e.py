@@ -11,12 +11,13 @@ from engine import Workdir, run
 from xsession import XSession, read_bmp
 
 END = "Exiting Tarvo Engine."
+NO_DEFAULTS = "Warning: couldn't read defaults from kelda.cfg"
 GOLDEN = os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "tests", "golden")
 OUT = os.path.join(os.environ.get("TARVO_BUILD_DIR", ""), "golden-walk")
 
 
-def frames(path):
-    with open(os.path.join(path, "frames.txt")) as f:
+def frames(directory, name="frames.txt"):
+    with open(os.path.join(directory, name)) as f:
         return [(int(tick), crc) for tick, crc in (line.split() for line in f)]
 
 
@@ -34,19 +35,21 @@ def replay_run(work, data, args, **kwargs):
 class Errors(unittest.TestCase):
     def test_misuse_and_damaged_replays_stop_before_sdl(self):
         good, head = rf.Replay().keys((3, "Right")).end(9).bytes(), rf.header()
-        cases = [
-            ([], None, "-replay needs a value"),
-            (["-replay", "none"], None, "replay none: cannot open (No such file or directory)"),
-            (["-replay", "r"], b"TRVREPLX" + head[8:], "replay r: not a replay file at byte 0"),
-            (["-replay", "r"], b"TRW", "replay r: not a replay file at byte 0"),
-            (["-replay", "r"], head[:20], "replay r: truncated header at byte 20"),
-            (["-replay", "r"], rf.header(version=2), "replay r: format version 2 is newer than 1 at byte 8"),
-            (["-replay", "r"], rf.header(version=0), "replay r: format version 0 is not 1 at byte 8"),
-            (["-replay", "r"], good[:-7], "replay r: truncated record at byte 32"),
-            (["-replay", "r"], head + rf.record(0, 6), "replay r: unknown record type 6 at byte 21"),
-            (["-replay", "r"], head + rf.record(5, rf.STATE, 7) + rf.record(4, rf.QUIT),
-             "replay r: tick goes backwards at byte 27"),
-            (["-replay", "r"], good + b"\0", "replay r: data after the end record at byte 48"),
+        damaged = [
+            (b"TRVREPLX" + head[8:], "not a replay file at byte 0"),
+            (b"TRW", "not a replay file at byte 0"),
+            (head[:20], "truncated header at byte 20"),
+            (rf.header(version=2), "format version 2 is newer than 1 at byte 8"),
+            (rf.header(version=0), "format version 0 is not 1 at byte 8"),
+            (good[:-7], "truncated record at byte 32"),
+            (head + rf.record(0, 6), "unknown record type 6 at byte 21"),
+            (head + rf.record(5, rf.STATE, 7) + rf.record(4, rf.QUIT),
+             "tick goes backwards at byte 27"),
+            (good + b"\0", "data after the end record at byte 48"),
+        ]
+        cases = [(["-replay", "r"], data, "replay r: " + error) for data, error in damaged] + [
+            (["-replay"], None, "-replay needs a value"),
+            (["-replay", "no"], None, "replay no: cannot open (No such file or directory)"),
             (["-frames", "d"], good, "-frames needs -replay"),
             (["-shot", "1"], good, "-shot needs -replay"),
             (["-benchmark"], good, "-benchmark needs -replay"),
@@ -54,32 +57,33 @@ class Errors(unittest.TestCase):
             (["-replay", "r", "-shot", "1"], good, "-shot needs -frames"),
             (["-replay", "r", "-frames"], good, "-frames needs a value"),
             (["-replay", "r", "-frames", "d", "-shot"], good, "-shot needs a value"),
-            (["-replay", "r", "-frames", "d", "-shot", "1,,2"], good, '-shot: bad tick list "1,,2"'),
-            (["-replay", "r", "-frames", "r/d"], good, "-frames: cannot create r/d (Not a directory)"),
+            (["-replay", "r", "-frames", "d", "-shot", "1,,2"], good,
+             '-shot: bad tick list "1,,2"'),
+            (["-replay", "r", "-frames", "r/d"], good,
+             "-frames: cannot create r/d (Not a directory)"),
         ]
         for args, data, error in cases:
             with self.subTest(error), Workdir(game=None) as work:
                 if data is not None:
                     work.write("r", data)
-                result = run(work, args or ["-replay"], until=END)
+                result = run(work, args, until=END)
                 self.assertEqual(result.status, 1)
                 self.assertEqual(result.stderr.splitlines()[0], "Error: " + error)
-                self.assertEqual(result.lines[-2:], ["Warning: couldn't read defaults from kelda.cfg", END])
+                self.assertEqual(result.lines[-3:], ["Reading defaults...", NO_DEFAULTS, END])
 
     def test_file_cut_at_a_record_boundary_ends_at_its_last_tick(self):
         cut = rf.Replay().keys((2, "Right"), (40, "p")).bytes()[:-11]  # ends on p's key down
         with Workdir() as work:
             result = replay_run(work, cut, ["-frames", "d"])
             self.assertEqual(result.status, 0)
-            self.assertEqual(result.lines[3:5], ["Warning: couldn't read defaults from kelda.cfg",
-                                                 "Warning: replay r has no end record"])
+            self.assertEqual(result.lines[3:5],
+                             [NO_DEFAULTS, "Warning: replay r has no end record"])
             self.assertEqual([tick for tick, _ in frames(work.path + "/d")], list(range(40)))
 
 
 class Playback(unittest.TestCase):
     def test_golden_walk_draws_its_committed_frames(self):
-        with open(os.path.join(GOLDEN, "walk.frames")) as f:
-            expected = [(int(tick), crc) for tick, crc in (line.split() for line in f)]
+        expected = frames(GOLDEN, "walk.frames")
         shots = [0, 300, 700, 1100]
         with Workdir() as work:
             walk = os.path.join(GOLDEN, "walk.replay")
@@ -110,19 +114,23 @@ class Playback(unittest.TestCase):
         self.assertEqual(table[7], END)
 
     def test_signal_while_recording_ends_with_quit_and_end_at_its_tick(self):
-        replay = rf.Replay(seed=9).keys(*[(t, "p") for t in range(0, 200000, 7)]).end(200000)
+        # The golden walk without its x, so it runs on until the signal: a second replay.
+        with open(os.path.join(GOLDEN, "walk.replay"), "rb") as f:
+            walk = f.read()
+        seed, records = rf.read(walk)
+        kept = [r for r in records if r[0] < records[-1][0]]
         with Workdir() as work:
-            work.write("r", replay.bytes())
+            work.write("r", walk[:21] + b"".join(rf.record(*r) for r in kept)
+                       + rf.record(10 ** 7, rf.END))
             result = run(work, ["-replay", "r", "-record", "out", "-frames", "d"], settle=1.0)
-            seed, records = rf.read(work.read("out"))
+            recorded = rf.read(work.read("out"))
             shown = frames(work.path + "/d")
-        tick = records[-1][0]
+        tick = recorded[1][-1][0]
         self.assertEqual(result.status, 0)
-        self.assertEqual(seed, 9)
-        self.assertEqual(records, [r for r in replay.records if r[0] <= tick]
-                         + [(tick, rf.QUIT), (tick, rf.END)])
-        self.assertEqual([t for t, _ in shown], list(range(tick)))
-        self.assertGreater(tick, 7)
+        self.assertEqual(recorded, (seed, [r for r in kept if r[0] <= tick]
+                                    + [(tick, rf.QUIT), (tick, rf.END)]))
+        self.assertEqual(shown, frames(GOLDEN, "walk.frames")[:tick])
+        self.assertGreater(tick, 0)
 
     def test_live_screenshot_is_the_replayed_frame_before_its_tick(self):
         with XSession(["-fasttime", "-record", "live"]) as session:
@@ -139,4 +147,5 @@ class Playback(unittest.TestCase):
 
             frame = Image.open("%s/d/%d.png" % (work.path, tick - 1)).convert("RGB")
         outside_counter = [(x, y) for y in range(240) for x in range(320) if x >= 80 or y < 232]
-        self.assertEqual([p for p in outside_counter if frame.getpixel(p) != shot[2][p[1]][p[0]]], [])
+        self.assertEqual([p for p in outside_counter
+                          if frame.getpixel(p) != shot[2][p[1]][p[0]]], [])
