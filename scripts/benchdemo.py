@@ -11,10 +11,7 @@ polygon type (r), translucency (e) and second texture (t) for 300 frames.
 
 import argparse
 import os
-import shutil
-import subprocess
 import sys
-import tempfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 REPLAY = os.path.join(ROOT, "bench", "demo.replay")
@@ -48,15 +45,7 @@ def write_replay():
 
 
 def run(program, pak):
-    work = tempfile.mkdtemp(prefix="tarvo-bench-")
-    try:
-        os.mkdir(os.path.join(work, "base"))
-        shutil.copy(pak, os.path.join(work, "base", "pak000.zip"))
-        env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
-        out = subprocess.run([program, "-replay", REPLAY, "-benchmark"], cwd=work, env=env,
-                             check=True, capture_output=True, text=True).stdout.splitlines()
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
+    out = replayfile.play(program, pak, ["-replay", REPLAY, "-benchmark"]).splitlines()
     first = out.index("stage frames median_ms min_ms max_ms")
     return out[first:next(i for i, line in enumerate(out) if line.startswith("whole run:")) + 1]
 

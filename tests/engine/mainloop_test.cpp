@@ -1,8 +1,8 @@
 // The main loop driven against a fake demo that counts what the loop asks of it.
 #include "core/commandline.h"
+#include "core/timer.h"
 #include "engine/demohooks.h"
 #include "engine/mainloop.h"
-#include "core/timer.h"
 #include "video/surface.h"
 
 #include <SDL.h>
