@@ -51,11 +51,9 @@ def run(program, pak):
 
 
 def write_section(table):
-    rows = [line.split() for line in table[1:-1]]
     text = ("Release build, headless (SDL's dummy video driver), `make bench-demo`: milliseconds"
-            " per main-loop pass (tick, draw and flip) by stage.\n\n"
-            "| stage | frames | median ms | min ms | max ms |\n|---|---|---|---|---|\n"
-            + "".join("| %s |\n" % " | ".join(row) for row in rows) + "\n" + table[-1] + "\n")
+            " per main-loop pass (tick, draw and flip) by stage.\n\n```\n%s\n```\n"
+            % "\n".join(table))
     doc = open(DOC).read() if os.path.exists(DOC) else "# Performance\n"
     if BEGIN in doc:
         doc = doc[:doc.index(BEGIN) + len(BEGIN)] + "\n" + text + doc[doc.index(END):]
