@@ -17,7 +17,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 REPLAY = os.path.join(ROOT, "bench", "demo.replay")
 DOC = os.path.join(ROOT, "docs", "performance.md")
 BEGIN, END = "<!-- bench-demo -->", "<!-- /bench-demo -->"
-sys.path.insert(0, os.path.join(ROOT, "tests", "e2e"))
+sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 
 import replayfile  # noqa: E402
 

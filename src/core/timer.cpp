@@ -4,6 +4,7 @@
 #include "core/commandline.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <cstdlib>
 
 GameTimer* gTimer = nullptr;
@@ -58,7 +59,7 @@ int scaleTimePercent(const CommandLine& commandLine)
     }
     // atoi's reading (leading digits, 0 for none), without its overflow on long numbers.
     const long value = std::strtol(word, nullptr, 10);
-    return value < 10 ? 10 : value > 1000 ? 1000 : static_cast<int>(value);
+    return static_cast<int>(std::clamp(value, 10L, 1000L));
 }
 
 GameTimer::GameTimer(const CommandLine& commandLine, TickSource source)
@@ -67,20 +68,15 @@ GameTimer::GameTimer(const CommandLine& commandLine, TickSource source)
         source = sdlTicks;
     }
     if (commandLine.findOption("-fasttime")) {
-        clock = new FastClock;
+        clock = std::make_unique<FastClock>();
         return;
     }
     const int percent = scaleTimePercent(commandLine);
     if (percent == 0 || percent == 100) {
-        clock = new RealClock(source);
+        clock = std::make_unique<RealClock>(source);
     } else {
-        clock = new ScaledClock(source, percent);
+        clock = std::make_unique<ScaledClock>(source, percent);
     }
-}
-
-GameTimer::~GameTimer()
-{
-    delete clock;
 }
 
 void GameTimer::delay(uint32_t ms)
