@@ -55,7 +55,9 @@ SDL_Event replayedEvent(const ReplayRecord& record)
     case ReplayRecordType::KeyUp:
         event.type = record.type == ReplayRecordType::KeyDown ? SDL_KEYDOWN : SDL_KEYUP;
         event.key.state = record.type == ReplayRecordType::KeyDown ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.sym = static_cast<SDLKey>(record.sym);
+        // SDL never delivers a symbol past its table; a replay made by hand might.
+        event.key.keysym.sym =
+            record.sym < SDLK_LAST ? static_cast<SDLKey>(record.sym) : SDLK_UNKNOWN;
         event.key.keysym.mod = static_cast<SDLMod>(record.modifiers);
         event.key.keysym.unicode = record.unicode;
         break;
