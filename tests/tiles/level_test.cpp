@@ -13,11 +13,6 @@ namespace
 
 const char* const kPath = "demo1/levels/blk301a";
 
-std::string asText(const std::vector<uint8_t>& bytes)
-{
-    return std::string(bytes.begin(), bytes.end());
-}
-
 std::vector<int32_t> firstRow(const TileLayer& layer)
 {
     std::vector<int32_t> cells;
@@ -30,14 +25,18 @@ std::vector<int32_t> firstRow(const TileLayer& layer)
 class LevelTest : public ::testing::Test
 {
 protected:
-    bool load(const LevelParts& parts, TileMap& into)
+    void write(const std::vector<uint8_t>& bytes) const
     {
-        game.write(kPath, asText(assembleLevel(parts)));
+        game.write(kPath, std::string(bytes.begin(), bytes.end()));
+    }
+    bool load(const LevelParts& parts, TileMap& into) const
+    {
+        write(assembleLevel(parts));
         return loadLevel(kPath, into);
     }
 
-    CapturedLog log;
-    GameDir game;
+    const CapturedLog log; // image warnings stay out of the test's output
+    const GameDir game;
     TileMap level;
 };
 
@@ -91,7 +90,7 @@ TEST_F(LevelTest, FailedLoadsLeaveTheCurrentLevelAlone)
     writeImage(game.file("demo1/tiles/TILE0001.PNG"), 24, 24, 0x123456);
     LevelParts good;
     good.tileImages = {1};
-    game.write(kPath, asText(assembleLevel(good)));
+    write(assembleLevel(good));
     ASSERT_TRUE(loadLevel());
     TileMap* const loaded = gLevel;
     LevelParts missingTile = good, missingBackground = good;
@@ -101,7 +100,7 @@ TEST_F(LevelTest, FailedLoadsLeaveTheCurrentLevelAlone)
     truncated.pop_back();
     for (const auto& bytes : {assembleLevel(missingTile), assembleLevel(missingBackground),
                               truncated, std::vector<uint8_t>{}}) {
-        game.write(kPath, asText(bytes));
+        write(bytes);
         EXPECT_FALSE(loadLevel()) << bytes.size();
         EXPECT_EQ(gLevel, loaded);
     }
@@ -152,8 +151,7 @@ TEST(LayerDumpTest, WritesRowsOfRightAlignedCells)
         {2, 1, {-12345, 32767}, "-12345 32767 \n"},
     };
     const TempDir dir;
-    const std::string path = dir.file("mapdump.dat");
-    std::ofstream(path) << "an older, longer dump that must not survive\n";
+    const std::string path = dir.write("mapdump.dat", "an older, longer dump that must go\n");
     for (const auto& [cols, rows, cells, expected] : cases) {
         TileLayer layer(cols, rows, 24, 24);
         for (int i = 0; i < static_cast<int>(cells.size()); ++i) {

@@ -1,3 +1,5 @@
+// The bitmap font: each character measured and drawn from its cell of the sheet at the pen,
+// control characters, centring and clipping.
 #include "support/gamedir.h"
 #include "video/font.h"
 
