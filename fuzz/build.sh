@@ -15,7 +15,7 @@ for name in "$@"; do
     level)
         packages="sdl SDL_image physfs"
         sources="$repo/src/tiles/*.cpp $repo/tools/levelformat.cpp $repo/src/video/surface.cpp
-            $repo/src/video/image.cpp $repo/src/fs/archive.cpp $repo/src/core/log.cpp" ;;
+            $repo/src/video/image.cpp $repo/src/fs/archive.cpp $repo/src/fs/vfs.cpp $repo/src/core/log.cpp" ;;
     replay)
         packages=""
         sources="$repo/src/core/replayfile.cpp" ;;
