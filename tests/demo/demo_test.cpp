@@ -59,10 +59,10 @@ TEST(DemoStages, WalkFromTitleToSound)
     int decayStopped = 0;
     for (int tick = 1; tick <= 900; ++tick) {
         updateDemo();
-        if (demoState().waveAmplitude <= 0 && amplitudeStopped == 0) {
+        if (titleStageState().waveAmplitude <= 0 && amplitudeStopped == 0) {
             amplitudeStopped = tick;
         }
-        if (demoState().waveDecay <= 0 && decayStopped == 0) {
+        if (titleStageState().waveDecay <= 0 && decayStopped == 0) {
             decayStopped = tick;
         }
     }
