@@ -3,6 +3,7 @@
 //   (190, 120) sees only the small cube: its +x face in front, its -x face behind;
 //   (100, 120) sees only the large cube: its +x face in front, its -y face behind;
 //   (160, 120) looks through large +y, small +x, small -y, large -x, nearest first.
+#include "core/exception.h"
 #include "demo/polygonstage.h"
 #include "support/capturedlog.h"
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <physfs.h>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -78,6 +80,11 @@ std::vector<uint32_t> screenPixels()
     return copy;
 }
 
+size_t distinct(const std::vector<uint32_t>& pixels)
+{
+    return std::set<uint32_t>(pixels.begin(), pixels.end()).size();
+}
+
 uint32_t pixelAt(const Pixel& p)
 {
     return screenPixels()[p.y * gScreen->getSdlSurface()->pitch / 4 + p.x];
@@ -88,14 +95,6 @@ void pressKeys(PolygonStage& stage, const char* keys)
     for (const char* key = keys; *key; ++key) {
         stage.handleKey(static_cast<uint16_t>(*key));
     }
-}
-
-SpinState turnedTo(float b, float c)
-{
-    SpinState spin;
-    spin.angles[1] = b;
-    spin.angles[2] = c;
-    return spin;
 }
 
 class PolygonStageTest : public testing::Test
@@ -131,7 +130,7 @@ TEST_F(PolygonStageTest, CubeCentresProjectEitherSideOfTheScreenCentre)
     }
 }
 
-TEST_F(PolygonStageTest, StillCubesDrawTheSamePictureEveryFrameUntilTheyTurn)
+TEST_F(PolygonStageTest, StillCubesDrawTheSamePictureEveryFrame)
 {
     drawFrame();
     const std::vector<uint32_t> first = screenPixels();
@@ -142,45 +141,64 @@ TEST_F(PolygonStageTest, StillCubesDrawTheSamePictureEveryFrameUntilTheyTurn)
     }
     drawFrame();
     EXPECT_TRUE(screenPixels() == first) << "the picture changed without any rate";
-
-    // In 32 ticks a rate of -2 about b brings the small cube's +z face (first corner 4) round
-    // to face +x, and 2 about c the large cube's +y face (corner 1).
-    SpinState small, large;
-    small.rates[1] = -2.0f;
-    large.rates[2] = 2.0f;
-    stage.setSpin(small, large);
-    for (int tick = 0; tick < 32; ++tick) {
-        stage.update();
-    }
-    drawFrame();
-    EXPECT_EQ(pixelAt(kSmallOnly), 0xFF0000E0u);
-    EXPECT_EQ(pixelAt(kLargeOnly), 0xFF006000u);
 }
 
-TEST_F(PolygonStageTest, FlatFaceTakesItsFirstCornersColourAgainAfterFourPressesOfR)
+// Each row turns the small cube in 32 ticks to show another face at +x; the large cube turns
+// 2 steps a tick about c each time, which brings its +y face (first corner 1) round to +x.
+TEST_F(PolygonStageTest, FlatFaceTakesItsFirstCornersColour)
 {
     struct Row {
-        float b, c;
-        const char* face; // the small cube's face turned to +x
+        float b, c; // the small cube's rates
+        const char* face;
         uint32_t expected;
     };
-    const Row rows[] = {{0, 0, "2 3 7 6", 0xFF0000A0},   {64, 0, "2 1 0 3", 0xFF0000A0},
-                        {-64, 0, "4 5 6 7", 0xFF0000E0}, {128, 0, "0 1 5 4", 0xFF000020},
-                        {0, 64, "1 2 6 5", 0xFF000060},  {0, -64, "4 7 3 0", 0xFF0000E0}};
+    const Row rows[] = {{0, 0, "2 3 7 6", 0xFF0000A0},  {2, 0, "2 1 0 3", 0xFF0000A0},
+                        {-2, 0, "4 5 6 7", 0xFF0000E0}, {4, 0, "0 1 5 4", 0xFF000020},
+                        {0, 2, "1 2 6 5", 0xFF000060},  {0, -2, "4 7 3 0", 0xFF0000E0}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.face);
-        stage.setSpin(turnedTo(row.b, row.c), SpinState());
+        SpinState small, large;
+        small.rates[1] = row.b;
+        small.rates[2] = row.c;
+        large.rates[2] = 2;
+        stage.setSpin(small, large);
+        for (int tick = 0; tick < 32; ++tick) {
+            stage.update();
+        }
         drawFrame();
         EXPECT_EQ(pixelAt(kSmallOnly), row.expected);
-        EXPECT_EQ(pixelAt(kLargeOnly), 0xFF00A000u);
-        pressKeys(stage, "rr");
-        EXPECT_NE(stage.getPolygon().type, PFLAT);
-        pressKeys(stage, "rr"); // four presses of r come back round to flat colours
-        EXPECT_EQ(stage.getPolygon().type, PFLAT);
-        drawFrame();
-        EXPECT_EQ(pixelAt(kSmallOnly), row.expected);
-        EXPECT_EQ(pixelAt(kLargeOnly), 0xFF00A000u);
+        EXPECT_EQ(pixelAt(kLargeOnly), 0xFF006000u);
     }
+}
+
+TEST_F(PolygonStageTest, TypeKeyStepsThroughTheFourTypesAndBack)
+{
+    drawFrame();
+    const std::vector<uint32_t> flat = screenPixels();
+    const size_t flatColours = distinct(flat);
+    EXPECT_LE(flatColours, 13u); // at most twelve faces, and black
+    pressKeys(stage, "r");       // Gouraud: each face spreads over many blues or greens
+    drawFrame();
+    EXPECT_GT(distinct(screenPixels()), 4 * flatColours);
+    EXPECT_EQ(pixelAt(kSmallOnly) & 0xFFFFFF00u, 0xFF000000u);
+    EXPECT_EQ(pixelAt(kLargeOnly) & 0xFFFF00FFu, 0xFF000000u);
+    pressKeys(stage, "r");
+    drawFrame();
+    EXPECT_EQ(pixelAt(kSmallOnly), kFirstTexel);
+    // Shaded texture: each texel channel averaged with red on the small cube and grey on the
+    // large one, so only red rises above half the texel's on the small cube, and all three on
+    // the large one.
+    pressKeys(stage, "r");
+    drawFrame();
+    const uint32_t halfTexel = (kFirstTexel >> 1) & 0x7F7F7F;
+    EXPECT_EQ(pixelAt(kSmallOnly) & 0xFFFF, halfTexel & 0xFFFF);
+    for (int shift : {0, 8, 16}) {
+        EXPECT_GT((pixelAt(kLargeOnly) >> shift) & 0xFF, (halfTexel >> shift) & 0xFF) << shift;
+    }
+    EXPECT_GT((pixelAt(kSmallOnly) >> 16) & 0xFF, halfTexel >> 16);
+    pressKeys(stage, "r");
+    drawFrame();
+    EXPECT_TRUE(screenPixels() == flat) << "four presses of r";
 }
 
 TEST_F(PolygonStageTest, TranslucentFacesAllDrawAndBlendEvenlyBehindTheDepthTest)
@@ -223,6 +241,22 @@ TEST_F(PolygonStageTest, TextureKeySwapsTextureAndSetsItsOwnAlpha)
         EXPECT_EQ(fresh.getPolygon().alpha, row.alpha);
         EXPECT_EQ(fresh.getPolygon().type, PFLAT);
     }
+}
+
+// Set-up gives the polygon its first texture, so without that image the stage cannot start.
+TEST(PolygonStageSetUp, MissingFirstTextureIsFatal)
+{
+    const std::string path =
+        static_cast<ScreenAndData*>(kScreenAndData)->dataDir + "/demo1/test.png";
+    std::filesystem::rename(path, path + ".away");
+    CapturedLog log;
+    try {
+        PolygonStage stage(*gScreen);
+        ADD_FAILURE() << "set up without its texture";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "Polygon3d::setTexture: invalid texture format");
+    }
+    std::filesystem::rename(path + ".away", path);
 }
 
 } // namespace
