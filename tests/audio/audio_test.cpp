@@ -1,16 +1,12 @@
 #include "audio/music.h"
 #include "audio/sound.h"
 #include "support/capturedlog.h"
+#include "support/gamedir.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
-#include <physfs.h>
 #include <string>
-
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
 namespace
 {
@@ -43,47 +39,34 @@ protected:
         prepareMidi();
         ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
         ASSERT_EQ(Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024), 0) << SDL_GetError();
-        ASSERT_NE(PHYSFS_init(nullptr), 0);
-        dir = mount("main", {{"tone.wav", kWave},
-                             {"song.mid", midi()},
-                             {"garbage.wav", garbage},
-                             {"garbage.mid", garbage}});
+        for (const auto& [file, bytes] : {std::pair{"tone.wav", kWave},
+                                          {"song.mid", midi()},
+                                          {"garbage.wav", garbage},
+                                          {"garbage.mid", garbage}}) {
+            game.write(file, bytes);
+        }
         Mix_VolumeMusic(kUntouchedVolume);
     }
 
     void TearDown() override
     {
         Mix_CloseAudio();
-        PHYSFS_deinit();
         SDL_Quit();
-        std::filesystem::remove_all(root);
     }
 
-    std::string mount(const char* name,
-                      std::initializer_list<std::pair<const char*, std::string>> files)
-    {
-        const std::string path = root + "/" + name;
-        std::filesystem::create_directories(path);
-        for (const auto& [file, bytes] : files) {
-            std::ofstream(path + "/" + file, std::ios::binary) << bytes;
-        }
-        EXPECT_NE(PHYSFS_addToSearchPath(path.c_str(), 1), 0);
-        return path;
-    }
-
-    // PhysicsFS refuses to unmount a directory while one of its files is open.
+    // The file system refuses to unmount a directory while one of its files is open.
     static bool hasOpenFiles(const std::string& path)
     {
-        if (PHYSFS_removeFromSearchPath(path.c_str()) == 0) {
+        if (!vfsUnmount(path.c_str())) {
             return true;
         }
-        PHYSFS_addToSearchPath(path.c_str(), 1);
+        vfsMount(path.c_str());
         return false;
     }
 
     const std::string garbage = std::string(4096, 'Z');
-    const std::string root = "/tmp/tarvo-audio-" + std::to_string(getpid());
-    std::string dir;
+    const GameDir game;
+    const std::string& dir = game.path;
 };
 
 TEST_F(AudioTest, AllocateChannelsGrowsAndShrinks)
@@ -187,7 +170,8 @@ TEST_F(AudioTest, LoadLogsOnlyWhenEnabledAndFailing)
 
 TEST_F(AudioTest, MusicVolumeFadesAndASecondLoadWhilePlaying)
 {
-    const std::string other = mount("other", {{"other.mid", midi()}});
+    const GameDir other;
+    other.write("other.mid", midi());
     CapturedLog log;
     MusicPlayer music;
     music.enable();
@@ -202,7 +186,7 @@ TEST_F(AudioTest, MusicVolumeFadesAndASecondLoadWhilePlaying)
     EXPECT_EQ(music.volume, 30) << "applyVolume changed what the next start applies";
     ASSERT_TRUE(music.load("other.mid"));
     EXPECT_FALSE(hasOpenFiles(dir)) << "the first piece kept its file";
-    EXPECT_TRUE(hasOpenFiles(other));
+    EXPECT_TRUE(hasOpenFiles(other.path));
     EXPECT_EQ(Mix_PlayingMusic(), 0) << "the first piece plays on, or the second started";
     music.play(-1, 0);
     EXPECT_EQ(Mix_VolumeMusic(-1), 30);
@@ -210,9 +194,9 @@ TEST_F(AudioTest, MusicVolumeFadesAndASecondLoadWhilePlaying)
     EXPECT_EQ(Mix_FadingMusic(), MIX_FADING_OUT);
     music.stop(0);
     EXPECT_EQ(Mix_PlayingMusic(), 0);
-    EXPECT_TRUE(hasOpenFiles(other)) << "stopping released the stream";
+    EXPECT_TRUE(hasOpenFiles(other.path)) << "stopping released the stream";
     music.unload();
-    EXPECT_FALSE(hasOpenFiles(other));
+    EXPECT_FALSE(hasOpenFiles(other.path));
     EXPECT_EQ(log.text(), "");
 }
 

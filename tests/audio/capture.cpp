@@ -3,15 +3,13 @@
 #include "audio/music.h"
 #include "audio/sound.h"
 #include "core/log.h"
+#include "fs/vfs.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <cstdio>
 #include <cstdlib>
-#include <physfs.h>
 #include <sys/stat.h>
-
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
 static long long capturedBytes()
 {
@@ -42,9 +40,9 @@ int main(int argc, char** argv)
     }
     Log log;
     gLog = &log;
-    PHYSFS_init(argv[0]);
+    vfsInit(argv[0]);
     for (int i = argc == 3 ? 2 : 3; i < argc; ++i) {
-        PHYSFS_addToSearchPath(argv[i], 1);
+        vfsMount(argv[i]);
     }
     prepareMidi();
     if (SDL_Init(SDL_INIT_AUDIO) != 0 || Mix_OpenAudio(44100, AUDIO_S16SYS, 2, 1024) == -1) {

@@ -9,13 +9,12 @@
 #include "engine/demohooks.h"
 #include "engine/mainloop.h"
 #include "support/capturedlog.h"
+#include "support/gamedir.h"
 #include "video/surface.h"
 
 #include <SDL.h>
 #include <algorithm>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <physfs.h>
 #include <regex>
 #include <string>
 #include <unistd.h>
@@ -71,20 +70,15 @@ TEST(DemoStages, WalkFromTitleToSound)
     Surface screen;
     ASSERT_TRUE(screen.setVideoMode(320, 240, 32, 0));
     gScreen = &screen;
-    char pattern[] = "/tmp/tarvo-demo-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string directory = pattern;
-    ASSERT_EQ(chdir(pattern), 0);
-    std::filesystem::create_directory(directory + "/demo1");
+    const GameDir game;
+    ASSERT_EQ(chdir(game.path.c_str()), 0); // where a level dump would land
     SDL_Surface* texture =
         SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 32, 0xFF0000, 0xFF00, 0xFF, 0);
     ASSERT_NE(texture, nullptr);
-    for (const char* name : {"/demo1/test.png", "/demo1/testa.png"}) {
-        ASSERT_EQ(SDL_SaveBMP(texture, (directory + name).c_str()), 0); // read by content
+    for (const char* name : {"demo1/test.png", "demo1/testa.png"}) {
+        ASSERT_EQ(SDL_SaveBMP(texture, game.file(name).c_str()), 0); // read by content
     }
     SDL_FreeSurface(texture);
-    ASSERT_NE(PHYSFS_init(nullptr), 0);
-    ASSERT_NE(PHYSFS_mount(pattern, nullptr, 1), 0);
     CapturedLog log;
     SoundBank sound;
     sound.allocateChannels(8); // enabled, so that a missing effect is reported
@@ -159,9 +153,7 @@ TEST(DemoStages, WalkFromTitleToSound)
     gSound = nullptr;
     gMusic = nullptr;
     gScreen = nullptr;
-    PHYSFS_deinit();
     ASSERT_EQ(chdir("/"), 0);
-    std::filesystem::remove_all(directory);
 }
 
 } // namespace

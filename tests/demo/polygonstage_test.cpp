@@ -3,15 +3,14 @@
 //   (190, 120) sees only the small cube: its +x face in front, its -x face behind;
 //   (100, 120) sees only the large cube: its +x face in front, its -y face behind;
 //   (160, 120) looks through large +y, small +x, small -y, large -x, nearest first.
-#include "core/exception.h"
 #include "demo/polygonstage.h"
 #include "support/capturedlog.h"
+#include "support/gamedir.h"
 
 #include <SDL.h>
 #include <cmath>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <physfs.h>
+#include <memory>
 #include <set>
 #include <string>
 #include <utility>
@@ -48,24 +47,18 @@ struct ScreenAndData : testing::Environment {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         gScreen = new Surface;
         ASSERT_TRUE(gScreen->setVideoMode(320, 240, 32, 0)) << SDL_GetError();
-        char dir[] = "/tmp/tarvo-pstage-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        dataDir = dir;
-        std::filesystem::create_directory(dataDir + "/demo1");
+        data = std::make_unique<GameDir>();
         const uint32_t solid[2][2] = {{kFirstTexel, kFirstTexel}, {kFirstTexel, kFirstTexel}};
-        writeImage(dataDir + "/demo1/test.png", solid);
-        writeImage(dataDir + "/demo1/testa.png", kSecondQuadrants);
-        ASSERT_NE(PHYSFS_init(nullptr), 0);
-        ASSERT_NE(PHYSFS_mount(dir, nullptr, 1), 0);
+        writeImage(data->file("demo1/test.png"), solid);
+        writeImage(data->file("demo1/testa.png"), kSecondQuadrants);
     }
     void TearDown() override
     {
-        PHYSFS_deinit();
+        data.reset();
         delete gScreen;
         SDL_Quit();
-        std::filesystem::remove_all(dataDir);
     }
-    std::string dataDir;
+    std::unique_ptr<GameDir> data;
 };
 
 testing::Environment* const kScreenAndData = testing::AddGlobalTestEnvironment(new ScreenAndData);
@@ -241,22 +234,6 @@ TEST_F(PolygonStageTest, TextureKeySwapsTextureAndSetsItsOwnAlpha)
         EXPECT_EQ(fresh.getPolygon().alpha, row.alpha);
         EXPECT_EQ(fresh.getPolygon().type, PFLAT);
     }
-}
-
-// Set-up gives the polygon its first texture, so without that image the stage cannot start.
-TEST(PolygonStageSetUp, MissingFirstTextureIsFatal)
-{
-    const std::string path =
-        static_cast<ScreenAndData*>(kScreenAndData)->dataDir + "/demo1/test.png";
-    std::filesystem::rename(path, path + ".away");
-    CapturedLog log;
-    try {
-        PolygonStage stage(*gScreen);
-        ADD_FAILURE() << "set up without its texture";
-    } catch (const Exception& e) {
-        EXPECT_STREQ(e.what(), "Polygon3d::setTexture: invalid texture format");
-    }
-    std::filesystem::rename(path + ".away", path);
 }
 
 } // namespace

@@ -53,8 +53,8 @@ TEST(SoundStage, EffectEvery120TicksPannedLeftBothRight)
     EXPECT_EQ(playTicks, (std::vector<int>{120, 240, 360, 480, 600}));
     EXPECT_EQ(plays, std::vector<Call>(5, Call{-1, 0, -1})); // first free channel, once
     // Each pan goes to the channel the effect got, a refused -1 included.
-    EXPECT_EQ(pans, (std::vector<Call>{{3, 255, 0}, {0, 255, 255}, {7, 0, 255}, {-1, 255, 0},
-                                       {5, 255, 255}}));
+    EXPECT_EQ(pans, (std::vector<Call>{
+                        {3, 255, 0}, {0, 255, 255}, {7, 0, 255}, {-1, 255, 0}, {5, 255, 255}}));
     EXPECT_EQ(log.text(), "");
     gSound = nullptr;
     gAxeSound = nullptr;

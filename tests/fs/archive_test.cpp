@@ -1,11 +1,10 @@
 #include "fs/archive.h"
-#include "support/tempdir.h"
+#include "support/gamedir.h"
 
+#include <SDL.h>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
-
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
 namespace
 {
@@ -13,15 +12,9 @@ namespace
 class ArchiveStreamTest : public testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        dir.write("data/ten.bin", "0123456789");
-        ASSERT_NE(PHYSFS_init(nullptr), 0);
-        ASSERT_NE(PHYSFS_addToSearchPath(dir.path.c_str(), 1), 0);
-    }
-    void TearDown() override { PHYSFS_deinit(); }
+    void SetUp() override { game.write("data/ten.bin", "0123456789"); }
 
-    TempDir dir;
+    GameDir game;
 };
 
 TEST_F(ArchiveStreamTest, MissingFileGivesNoStreamAndThePhysicsFsReason)

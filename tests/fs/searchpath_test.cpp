@@ -2,13 +2,12 @@
 #include "fs/archive.h"
 #include "fs/searchpath.h"
 #include "support/capturedlog.h"
-#include "support/tempdir.h"
+#include "support/gamedir.h"
 #include "support/zipwriter.h"
 
+#include <SDL.h>
 #include <gtest/gtest.h>
 #include <string>
-
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
 namespace
 {
@@ -38,7 +37,7 @@ protected:
     }
     void TearDown() override
     {
-        PHYSFS_deinit();
+        shutdownFileSystem();
         gCommandLine = nullptr;
     }
 

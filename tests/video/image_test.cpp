@@ -1,12 +1,11 @@
 #include "support/capturedlog.h"
-#include "support/tempdir.h"
+#include "support/gamedir.h"
 #include "support/zipwriter.h"
 #include "video/surface.h"
 
 #include <array>
 #include <gtest/gtest.h>
 #include <memory>
-#include <physfs.h>
 #include <string>
 
 namespace
@@ -42,24 +41,20 @@ protected:
     {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
         ASSERT_NE(SDL_SetVideoMode(320, 240, 32, 0), nullptr);
-        gameDir = std::make_unique<TempDir>();
+        game = std::make_unique<GameDir>();
         std::string corrupt = kTinyPng;
         corrupt[45] ^= 0x5A; // in the compressed pixel data
-        const std::string pak = gameDir->path + "/pak000.zip";
+        const std::string pak = game->file("pak000.zip");
         ASSERT_TRUE(writeZip(pak, {{"pics/tiny.png", kTinyPng},
                                    {"bad/truncated.png", kTinyPng.substr(0, 50)},
                                    {"bad/corrupt.png", corrupt},
                                    {"bad/text.png", "not a picture at all"}}));
-        ASSERT_NE(PHYSFS_init(nullptr), 0);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-        ASSERT_NE(PHYSFS_addToSearchPath(pak.c_str(), 1), 0);
-#pragma GCC diagnostic pop
+        ASSERT_TRUE(vfsMount(pak.c_str()));
     }
-    static std::unique_ptr<TempDir> gameDir; // removed at exit
+    static std::unique_ptr<GameDir> game; // removed at exit
 };
 
-std::unique_ptr<TempDir> ImageTest::gameDir;
+std::unique_ptr<GameDir> ImageTest::game;
 
 TEST_F(ImageTest, FailedLoadKeepsThePictureAndSuccessReplacesIt)
 {

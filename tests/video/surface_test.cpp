@@ -1,5 +1,5 @@
 #include "support/capturedlog.h"
-#include "support/tempdir.h"
+#include "support/gamedir.h"
 #include "video/surface.h"
 
 #include <cmath>
