@@ -19,6 +19,7 @@ DOC = os.path.join(ROOT, "docs", "performance.md")
 BEGIN, END = "<!-- bench-demo -->", "<!-- /bench-demo -->"
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 
+import headless  # noqa: E402
 import replayfile  # noqa: E402
 
 SEED = 2026
@@ -45,7 +46,7 @@ def write_replay():
 
 
 def run(program, pak):
-    out = replayfile.play(program, pak, ["-replay", REPLAY, "-benchmark"]).splitlines()
+    out = headless.play(program, pak, ["-replay", REPLAY, "-benchmark"]).splitlines()
     first = out.index("stage frames median_ms min_ms max_ms")
     return out[first:next(i for i, line in enumerate(out) if line.startswith("whole run:")) + 1]
 

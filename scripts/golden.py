@@ -17,6 +17,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 GOLDEN = os.path.join(ROOT, "tests", "golden")
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 
+import headless  # noqa: E402
 import replayfile  # noqa: E402
 from xsession import XSession  # noqa: E402
 
@@ -51,7 +52,7 @@ def record(program, pak):
 
 def frames(program, pak):
     walk = os.path.join(GOLDEN, "walk.replay")
-    return replayfile.play(program, pak, ["-replay", walk, "-frames", "out"], "out/frames.txt")[1]
+    return headless.play(program, pak, ["-replay", walk, "-frames", "out"], "out/frames.txt")[1]
 
 
 def main():

@@ -1,15 +1,20 @@
-"""The demo under Xvfb, walked through every stage with real key presses and watched through
-its screenshots: titles, counter, the restored window's images, the gear, the level dump."""
+"""The demo walked through every stage by a replay, headless, and watched through the frames
+it draws: titles, counter, the gear, the camera text, the level dump, the exit."""
 
 import os
 import unittest
 
+import replayfile
 import xsession
-from xsession import XSession
+from engine import Workdir, run
 
 LEVEL = os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "data", "levels", "blk301a.txt")
-GREEN, WHITE, BLOCK = (0, 255, 0), (255, 255, 255), (200, 40, 10)
+WHITE, BLOCK = (255, 255, 255), (200, 40, 10)
 TEXT_ROWS = set(range(1, 9)) | set(range(232, 240))
+# Right at these ticks; x in the sound stage. The frame of each shot and the stage it shows.
+ADVANCES, EXIT = (30, 170, 200, 240), 260
+SHOTS = {20: "title", 100: "rotate-scale", 130: "rotate-scale", 160: "rotate-scale",
+         190: "polygons", 230: "tiles", 250: "sound"}
 
 
 def first_layer_size():
@@ -17,6 +22,15 @@ def first_layer_size():
     with open(LEVEL) as f:
         header = next(line.split() for line in f if line.startswith("layer 1 "))
     return int(header[2]), int(header[3])
+
+
+def read_png(path):
+    """A frame as (width, height, rows of (r, g, b)), like xsession.read_bmp."""
+    from PIL import Image
+
+    image = Image.open(path).convert("RGB")
+    pixels = list(image.getdata())
+    return image.width, image.height, [pixels[y * 320:(y + 1) * 320] for y in range(240)]
 
 
 def found(shot, rgb):
@@ -31,47 +45,33 @@ class StageWalk(unittest.TestCase):
         width, height = first_layer_size()
         font = xsession.GlyphSheet()
         fps_label = font.render("FPS: ", 0, 232)
-        with XSession(["-fasttime"]) as session:
-            session.wait_for_stage(font, "title")  # s wrote kelda.bmp
-            # Loose files take precedence over the archive, so only a reload picks them up.
-            folder = os.path.join(session.game_dir(), "demo1")
-            os.makedirs(folder)
-            Image.new("RGB", (320, 150), GREEN).save(os.path.join(folder, "OLM Logo.png"))
+        walk = replayfile.Replay().keys(*[(tick, "Right") for tick in ADVANCES], (EXIT, "x"))
+        with Workdir() as work:
+            # A loose gear takes precedence over the archive's.
             gear = Image.new("RGB", (48, 20), WHITE)
             gear.paste(BLOCK, (12, 5, 36, 15))
-            gear.save(os.path.join(folder, "GEAR5.PNG"))
-            self.assertEqual(found(session.settled_screenshot(), GREEN), [])
-            session.hide_and_show()
-            shot = session.settled_screenshot()
-            self.assertEqual(xsession.stages_shown(font, shot), ["title"])
-            self.assertGreater(len(found(shot, GREEN)), 1000)
-
-            session.key("Right")
-            session.wait_for_stage(font, "rotate-scale")
-            # The reloaded gear, past a dot, keyed and centred at several angles and sizes.
-            session.wait_for(lambda: len(found(session.screenshot(), BLOCK)) >= 20, "the gear")
-            for _ in range(3):
-                shot = session.settled_screenshot()
-                self.assertEqual(found(shot, WHITE), [])
-                xs, ys = zip(*found(shot, BLOCK))
+            gear.save(work.write("base/demo1/GEAR5.PNG", b""))
+            work.write("walk", walk.bytes())
+            result = run(work, ["-replay", "walk", "-frames", "out",
+                                "-shot", ",".join(map(str, SHOTS))], until="Exiting")
+            self.assertEqual(result.status, 0)
+            self.assertEqual(result.lines[-1], "Exiting Tarvo Engine.")
+            shots = {tick: read_png(os.path.join(work.path, "out", "%d.png" % tick))
+                     for tick in SHOTS}
+            with open(os.path.join(work.path, "mapdump.dat")) as f:
+                rows = [row.split() for row in f.read().splitlines()]
+        for tick, stage in SHOTS.items():
+            self.assertEqual(xsession.stages_shown(font, shots[tick]), [stage], tick)
+            self.assertTrue(xsession.matches(shots[tick], fps_label), tick)
+            if stage == "rotate-scale":
+                # The gear, keyed and centred at several angles and sizes.
+                self.assertEqual(found(shots[tick], WHITE), [])
+                xs, ys = zip(*found(shots[tick], BLOCK))
                 self.assertAlmostEqual((min(xs) + max(xs)) / 2, 159.5, delta=1.5)
                 self.assertAlmostEqual((min(ys) + max(ys)) / 2, 119.5, delta=1.5)
-
-            for stage in ("polygons", "tiles", "sound"):
-                self.assertEqual(os.path.exists(session.path("mapdump.dat")), stage == "sound")
-                session.key("Right")
-                shot = session.wait_for_stage(font, stage)
-                self.assertTrue(xsession.matches(shot, fps_label), stage)
-                if stage == "tiles":
-                    self.assertTrue(xsession.matches(shot, font.render("Camera pos: ", 0, 0)))
-                    # One line per row and one number per cell; the values are the loader's.
-                    with open(session.path("mapdump.dat")) as f:
-                        rows = [row.split() for row in f.read().splitlines()]
-                    self.assertEqual([len(row) for row in rows], [width] * height)
-            session.key("x")
-            self.assertEqual(session.wait_exit(), 0)
-            self.assertEqual(session.log().splitlines()[-1], "Exiting Tarvo Engine.")
-            self.assertNotIn("General Exception", session.stderr())
+        self.assertTrue(xsession.matches(shots[230], font.render("Camera pos: ", 0, 0)))
+        # One line per row and one number per cell; the values are the loader's.
+        self.assertEqual([len(row) for row in rows], [width] * height)
 
 
 if __name__ == "__main__":

@@ -8,7 +8,7 @@ import zlib
 
 import replayfile as rf
 from engine import Workdir, run
-from xsession import XSession, read_bmp
+from xsession import XSession
 
 END = "Exiting Tarvo Engine."
 NO_DEFAULTS = "Warning: couldn't read defaults from kelda.cfg"
@@ -108,8 +108,7 @@ class Playback(unittest.TestCase):
         self.assertEqual(table[0], "stage frames median_ms min_ms max_ms")
         for line, row in zip(table[1:6], ["title 30", "rotatescale 20", "polygons 30", "tiles 5",
                                           "sound 15"]):
-            median, low, high = map(float, re.fullmatch(row + r" (\d+\.\d{3})" * 3, line).groups())
-            self.assertTrue(low <= median <= high, line)
+            self.assertRegex(line, "^%s( \\d+\\.\\d{3}){3}$" % row)
         self.assertRegex(table[6], r"^whole run: 100 frames, \d+\.\d frames/s$")
         self.assertEqual(table[7], END)
 
@@ -133,18 +132,28 @@ class Playback(unittest.TestCase):
         self.assertGreater(tick, 0)
 
     def test_live_screenshot_is_the_replayed_frame_before_its_tick(self):
+        from PIL import Image
+
+        green = Image.new("RGB", (320, 150), (0, 255, 0))
         with XSession(["-fasttime", "-record", "live"]) as session:
-            session.key("p", "Right", "p", "Right")
+            session.key("p", "p")
+            session.settled_screenshot()
+            # Loose files take precedence over the archive, so only the restore's reload
+            # picks this logo up.
+            green.save(os.path.join(session.game_dir(), "logo.png"))
+            os.renames(os.path.join(session.game_dir(), "logo.png"),
+                       os.path.join(session.game_dir(), "demo1", "OLM Logo.png"))
+            session.hide_and_show()
             shot = session.settled_screenshot()
             session.key("x")
             self.assertEqual(session.wait_exit(), 0)
             with open(session.path("live"), "rb") as f:
                 data = f.read()
+        self.assertGreater(sum(row.count((0, 255, 0)) for row in shot[2]), 1000)
         tick = [r[0] for r in rf.read(data)[1] if r[1] == rf.KEY_DOWN and r[4] == ord("s")][-1]
         with Workdir() as work:
+            green.save(work.write("base/demo1/OLM Logo.png", b""))
             replay_run(work, data, ["-frames", "d", "-shot", str(tick - 1)])
-            from PIL import Image
-
             frame = Image.open("%s/d/%d.png" % (work.path, tick - 1)).convert("RGB")
         outside_counter = [(x, y) for y in range(240) for x in range(320) if x >= 80 or y < 232]
         self.assertEqual([p for p in outside_counter

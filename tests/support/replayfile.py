@@ -60,25 +60,3 @@ def read(data):
         offset += 5 + size
     return seed, records
 
-
-def play(program, pak, args, read=None):
-    """Runs program headless with args in a scratch directory whose base/ holds pak; returns
-    its standard output and, when asked, the text of the file `read` it wrote there."""
-    import os
-    import shutil
-    import subprocess
-    import tempfile
-
-    work = tempfile.mkdtemp(prefix="tarvo-replay-")
-    try:
-        os.mkdir(os.path.join(work, "base"))
-        shutil.copy(pak, os.path.join(work, "base", "pak000.zip"))
-        env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
-        out = subprocess.run([program, *args], cwd=work, env=env, check=True,
-                             capture_output=True, text=True).stdout
-        if read:
-            with open(os.path.join(work, read)) as f:
-                return out, f.read()
-        return out
-    finally:
-        shutil.rmtree(work, ignore_errors=True)
