@@ -72,12 +72,15 @@ class Errors(unittest.TestCase):
                 self.assertEqual(result.lines[-3:], ["Reading defaults...", NO_DEFAULTS, END])
 
     def test_file_cut_at_a_record_boundary_ends_at_its_last_tick(self):
+        # Also: a recording that cannot be made is no reason to stop.
         cut = rf.Replay().keys((2, "Right"), (40, "p")).bytes()[:-11]  # ends on p's key down
         with Workdir() as work:
-            result = replay_run(work, cut, ["-frames", "d"])
+            result = replay_run(work, cut, ["-frames", "d", "-record", "no/such"])
             self.assertEqual(result.status, 0)
             self.assertEqual(result.lines[3:5],
                              [NO_DEFAULTS, "Warning: replay r has no end record"])
+            self.assertEqual(result.lines[-3:], ["Initializing video mode...",
+                                                 "Warning: couldn't open no/such for recording", END])
             self.assertEqual([tick for tick, _ in frames(work.path + "/d")], list(range(40)))
 
 
