@@ -48,15 +48,15 @@ bench: setup
 	cmake --build build-bench --target render3d_bench -j$(JOBS)
 	./build-bench/bench/render3d_bench
 
-# Every fuzz/NAME.cpp under libFuzzer (clang), FUZZ_SECONDS each; FUZZ_TARGETS picks some.
+# Every libFuzzer target (fuzz/NAME.cpp) for FUZZ_SECONDS each, or those in FUZZ_TARGETS.
 FUZZ_SECONDS ?= 600
 FUZZ_TARGETS ?= $(basename $(notdir $(wildcard fuzz/*.cpp)))
 fuzz: setup
 	scripts/setup.sh --fuzz
 	fuzz/build.sh build-fuzz $(FUZZ_TARGETS)
-	for name in $(FUZZ_TARGETS); do \
-		./build-fuzz/$$name -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus/$$name \
-			fuzz/corpus/$$name || exit 1; \
+	for target in $(FUZZ_TARGETS); do \
+		./build-fuzz/$$target -max_total_time=$(FUZZ_SECONDS) \
+			build-fuzz/corpus/$$target fuzz/corpus/$$target || exit 1; \
 	done
 
 # The whole demo replayed as fast as it draws, in the Release build; the table goes into

@@ -1,35 +1,33 @@
 #!/bin/sh
 # Builds libFuzzer targets with clang, outside the CMake build: fuzz/NAME.cpp becomes
-# OUTPUT_DIR/NAME, seeded from fuzz/corpus/NAME.
-# Usage: fuzz/build.sh OUTPUT_DIR NAME...
+# OUTPUT_DIR/NAME, run on the seeds in fuzz/corpus/NAME.
+# Usage: fuzz/build.sh OUTPUT_DIR [NAME...]   (default: every fuzz/*.cpp)
 # Then run: OUTPUT_DIR/NAME -max_total_time=600 OUTPUT_DIR/corpus/NAME fuzz/corpus/NAME
 # (fuzz/corpus/level holds small levels made by levelc; fuzz/corpus.sh LEVELC remakes them).
 set -eu
 repo=$(cd "$(dirname "$0")/.." && pwd)
-out=$1
-shift
+out=${1:-$repo/build-fuzz}
+[ $# -gt 0 ] && shift
+targets=${*:-$(for f in "$repo"/fuzz/*.cpp; do basename "$f" .cpp; done)}
 cxx=${CXX_FUZZ:-clang++-14}
-for name in "$@"; do
-    # What each target links besides its own file.
-    case $name in
+for target in $targets; do
+    case $target in
     level)
-        packages="sdl SDL_image physfs"
         sources="$repo/src/tiles/*.cpp $repo/tools/levelformat.cpp $repo/src/video/surface.cpp
-            $repo/src/video/image.cpp $repo/src/fs/archive.cpp $repo/src/fs/vfs.cpp $repo/src/core/log.cpp" ;;
+            $repo/src/video/image.cpp $repo/src/fs/archive.cpp $repo/src/fs/vfs.cpp
+            $repo/src/core/log.cpp"
+        packages="sdl SDL_image physfs" ;;
     replay)
-        packages=""
-        sources="$repo/src/core/replayfile.cpp" ;;
+        sources="$repo/src/core/replayfile.cpp"
+        packages="" ;;
     *)
-        echo "fuzz/build.sh: no target $name" >&2
+        echo "fuzz/build.sh: no target '$target'" >&2
         exit 1 ;;
     esac
-    mkdir -p "$out/corpus/$name"
+    mkdir -p "$out/corpus/$target"
     # shellcheck disable=SC2046,SC2086
     $cxx -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-        -Wall -Wextra -I"$repo/src" -I"$repo/tools" \
-        $([ -z "$packages" ] || pkg-config --cflags $packages) \
-        "$repo/fuzz/$name.cpp" $sources \
-        $([ -z "$packages" ] || pkg-config --libs $packages) \
-        -o "$out/$name"
-    echo "built $out/$name"
+        -Wall -Wextra -I"$repo/src" -I"$repo/tools" $([ -z "$packages" ] || pkg-config --cflags $packages) \
+        "$repo/fuzz/$target.cpp" $sources $([ -z "$packages" ] || pkg-config --libs $packages) -o "$out/$target"
+    echo "built $out/$target"
 done
