@@ -41,8 +41,9 @@ int makeDirectories(const std::string& path)
             return errno;
         }
         if (end == std::string::npos) {
+            // mkdir's own answer for a file in the way.
             if (::stat(part.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
-                return ENOTDIR;
+                return EEXIST;
             }
             // frames.txt and the shots are written into it later, when nothing may fail.
             return ::access(part.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
