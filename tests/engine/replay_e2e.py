@@ -8,7 +8,7 @@ import zlib
 
 import replayfile as rf
 from engine import Workdir, run
-from xsession import XSession
+from xsession import GlyphSheet, XSession
 
 END = "Exiting Tarvo Engine."
 NO_DEFAULTS = "Warning: couldn't read defaults from kelda.cfg"
@@ -25,6 +25,16 @@ def png_crc(path):
     from PIL import Image
 
     return "%08x" % zlib.crc32(Image.open(path).convert("RGB").tobytes())
+
+
+def lit_box(picture):
+    """The lit pixels of the counter's box (x 0 to 79, y 232 to 239), from a PNG or a text."""
+    if isinstance(picture, str):
+        from PIL import Image
+
+        image = Image.open(picture).convert("RGB")
+        picture = {(x, y): image.getpixel((x, y)) for x in range(80) for y in range(232, 240)}
+    return {p: rgb for p, rgb in picture.items() if rgb != (0, 0, 0)}
 
 
 def replay_run(work, data, args, **kwargs):
@@ -71,18 +81,6 @@ class Errors(unittest.TestCase):
                 self.assertEqual(result.stderr.splitlines()[0], "Error: " + error)
                 self.assertEqual(result.lines[-3:], ["Reading defaults...", NO_DEFAULTS, END])
 
-    def test_file_cut_at_a_record_boundary_ends_at_its_last_tick(self):
-        # Also: a recording that cannot be made is no reason to stop.
-        cut = rf.Replay().keys((2, "Right"), (40, "p")).bytes()[:-11]  # ends on p's key down
-        with Workdir() as work:
-            result = replay_run(work, cut, ["-frames", "d", "-record", "no/such"])
-            self.assertEqual(result.status, 0)
-            self.assertEqual(result.lines[3:5],
-                             [NO_DEFAULTS, "Warning: replay r has no end record"])
-            self.assertEqual(result.lines[-3:], ["Initializing video mode...",
-                                                 "Warning: couldn't open no/such for recording", END])
-            self.assertEqual([tick for tick, _ in frames(work.path + "/d")], list(range(40)))
-
 
 class Playback(unittest.TestCase):
     def test_golden_walk_draws_its_committed_frames(self):
@@ -102,6 +100,24 @@ class Playback(unittest.TestCase):
         for tick in shots:
             self.assertEqual(png_crc("%s/%d.png" % (OUT, tick)), listed[tick], tick)
         self.assertGreater(len(set(listed.values())), 100)
+
+    def test_cut_file_plays_to_its_last_tick_drawing_only_while_shown(self):
+        # Hidden for ticks 10 to 19; and a recording that cannot be made only warns.
+        replay = rf.Replay().keys((2, "Right")).state(10, 0).state(20, rf.SHOWN).keys((70, "p"))
+        with Workdir() as work:
+            result = replay_run(work, replay.bytes()[:-11],  # cut after p's key down
+                                ["-frames", "d", "-shot", "59,60", "-record", "no/such"])
+            self.assertEqual(result.status, 0)
+            self.assertEqual(result.lines[3:5],
+                             [NO_DEFAULTS, "Warning: replay r has no end record"])
+            self.assertEqual(result.lines[-3:], [
+                "Initializing video mode...", "Warning: couldn't open no/such for recording", END])
+            self.assertEqual([tick for tick, _ in frames(work.path + "/d")],
+                             [tick for tick in range(70) if not 10 <= tick < 20])
+            counters = [lit_box(work.path + "/d/%d.png" % tick) for tick in (59, 60)]
+        font = GlyphSheet()
+        self.assertEqual(counters, [lit_box(font.render(text, 0, 232))
+                                    for text in ("FPS: 0", "FPS: 60")])
 
     def test_benchmark_table_counts_each_stage_frames(self):
         keys = rf.Replay().keys((30, "Right"), (50, "Right"), (80, "Right"), (85, "Right"))
