@@ -116,9 +116,10 @@ class XSession:
 
     timeout = 20.0
 
-    def __init__(self, args=(), env=None, game_dir_setup=None, screen="640x480x24"):
+    def __init__(self, args=(), env=None, game_dir_setup=None, screen="640x480x24",
+                 audio_driver="dummy"):
         self.args, self.extra_env, self.game_dir_setup = list(args), dict(env or {}), game_dir_setup
-        self.screen, self.xvfb, self.game = screen, None, None
+        self.screen, self.audio_driver, self.xvfb, self.game = screen, audio_driver, None, None
         self.workdir = tempfile.mkdtemp(prefix="morwenfall-")
 
     def __enter__(self):
@@ -168,7 +169,7 @@ class XSession:
         else:
             # A copy, not a symlink: PhysicsFS does not follow symbolic links by default.
             shutil.copy(pak_path(), os.path.join(self.game_dir(), "pak000.zip"))
-        env = dict(os.environ, DISPLAY=self.display, SDL_AUDIODRIVER="dummy")
+        env = dict(os.environ, DISPLAY=self.display, SDL_AUDIODRIVER=self.audio_driver)
         # Sanitized builds: the GL driver X brings in leaks beyond any suppression's reach.
         if os.environ.get("TARVO_XSESSION_ASAN_OPTIONS"):
             env["ASAN_OPTIONS"] = os.environ["TARVO_XSESSION_ASAN_OPTIONS"]
