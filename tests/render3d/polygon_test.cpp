@@ -34,15 +34,16 @@ Vertex3d corner(float x, float y, float z = 1.0f, float u = 0.0f, float v = 0.0f
 
 TEST(PolygonRaster, TriangleFollowsTheTopLeftRuleInEveryVertexOrder)
 {
-    // Rows 11 to 19; the hypotenuse x = 31 - y is a right edge, so x < 31 - y. Row 20 is empty.
+    // Corners on pixel centres, so every edge runs through some: the top row and the left
+    // column are drawn, the bottom row and the hypotenuse x = 30 - y (a right edge) are not.
     PixelSet expected;
-    for (int y = 11; y <= 19; ++y) {
-        for (int x = 11; x < 31 - y; ++x) {
+    for (int y = 10; y <= 19; ++y) {
+        for (int x = 10; x < 30 - y; ++x) {
             expected.insert({x, y});
         }
     }
-    const Vertex3d a = corner(10.5f, 10.5f, 2.0f), b = corner(20.5f, 10.5f, 2.0f),
-                   c = corner(10.5f, 20.5f, 2.0f);
+    const Vertex3d a = corner(10.0f, 10.0f, 2.0f), b = corner(20.0f, 10.0f, 2.0f),
+                   c = corner(10.0f, 20.0f, 2.0f);
     for (const auto& order : std::vector<std::vector<Vertex3d>>{
              {a, b, c}, {b, c, a}, {c, a, b}, {a, c, b}, {c, b, a}, {b, a, c}}) {
         SCOPED_TRACE(order[0].x + order[0].y * 100);
