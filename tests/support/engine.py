@@ -24,15 +24,14 @@ class Result(SimpleNamespace):
 
 
 class Workdir:
-    """A temporary working directory whose base/ holds a copy of the built pak (game "pak") or
-    nothing (game "empty"), with kelda.cfg holding config when it is given."""
+    """A temporary working directory whose base/ holds a copy of the built pak, with kelda.cfg
+    holding config when it is given."""
 
-    def __init__(self, game="pak", config=None):
+    def __init__(self, config=None):
         self.path = tempfile.mkdtemp(prefix="tarvo-e2e-")
         os.mkdir(os.path.join(self.path, "base"))
-        if game == "pak":
-            # A copy, not a link: PhysicsFS does not follow symbolic links by default.
-            shutil.copyfile(PAK, os.path.join(self.path, "base", "pak000.zip"))
+        # A copy, not a link: PhysicsFS does not follow symbolic links by default.
+        shutil.copyfile(PAK, os.path.join(self.path, "base", "pak000.zip"))
         if config is not None:
             with open(os.path.join(self.path, "kelda.cfg"), "w") as f:
                 f.write(config)

@@ -23,13 +23,6 @@ def pak_path():
     return os.environ["TARVO_PAK"]
 
 
-def write_pak_subset(pak, names, target):
-    """Writes a copy of the archive pak holding only the listed virtual names."""
-    with zipfile.ZipFile(pak) as source, zipfile.ZipFile(target, "w") as dest:
-        for name in names:
-            dest.writestr(name, source.read(name))
-
-
 def read_bmp(path):
     """Decodes an uncompressed 24- or 32-bit BMP into (width, height, rows of (r, g, b))."""
     with open(path, "rb") as f:
@@ -108,18 +101,14 @@ def stages_shown(font, shot):
 
 
 class XSession:
-    """A context manager: Xvfb plus one morwenfall process in a temporary directory.
-
-    game_dir_setup, when given, is called with the path of the (empty) game directory and
-    fills it; by default the game directory holds the project's pak000.zip.
-    """
+    """A context manager: Xvfb plus one morwenfall process in a temporary directory whose game
+    directory holds a copy of the project's pak000.zip."""
 
     timeout = 20.0
 
-    def __init__(self, args=(), env=None, game_dir_setup=None, screen="640x480x24",
-                 audio_driver="dummy"):
-        self.args, self.extra_env, self.game_dir_setup = list(args), dict(env or {}), game_dir_setup
-        self.screen, self.audio_driver, self.xvfb, self.game = screen, audio_driver, None, None
+    def __init__(self, args=(), env=None, screen="640x480x24"):
+        self.args, self.extra_env, self.screen = list(args), dict(env or {}), screen
+        self.xvfb = self.game = None
         self.workdir = tempfile.mkdtemp(prefix="morwenfall-")
 
     def __enter__(self):
@@ -164,12 +153,9 @@ class XSession:
 
     def _start_game(self):
         os.makedirs(self.game_dir())
-        if self.game_dir_setup:
-            self.game_dir_setup(self.game_dir())
-        else:
-            # A copy, not a symlink: PhysicsFS does not follow symbolic links by default.
-            shutil.copy(pak_path(), os.path.join(self.game_dir(), "pak000.zip"))
-        env = dict(os.environ, DISPLAY=self.display, SDL_AUDIODRIVER=self.audio_driver)
+        # A copy, not a symlink: PhysicsFS does not follow symbolic links by default.
+        shutil.copy(pak_path(), os.path.join(self.game_dir(), "pak000.zip"))
+        env = dict(os.environ, DISPLAY=self.display, SDL_AUDIODRIVER="dummy")
         # Sanitized builds: the GL driver X brings in leaks beyond any suppression's reach.
         if os.environ.get("TARVO_XSESSION_ASAN_OPTIONS"):
             env["ASAN_OPTIONS"] = os.environ["TARVO_XSESSION_ASAN_OPTIONS"]
