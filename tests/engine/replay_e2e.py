@@ -73,7 +73,7 @@ class Errors(unittest.TestCase):
              "-frames: cannot create r/d (Not a directory)"),
         ]
         for args, data, error in cases:
-            with self.subTest(error), Workdir(game=None) as work:
+            with self.subTest(error), Workdir() as work:
                 if data is not None:
                     work.write("r", data)
                 result = run(work, args, until=END)

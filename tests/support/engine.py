@@ -36,6 +36,13 @@ class Workdir:
             with open(os.path.join(self.path, "kelda.cfg"), "w") as f:
                 f.write(config)
 
+    def write(self, name, content):
+        full = os.path.join(self.path, name)
+        os.makedirs(os.path.dirname(full), exist_ok=True)
+        with open(full, "wb") as f:
+            f.write(content)
+        return full
+
     def read(self, name):
         with open(os.path.join(self.path, name), "rb") as f:
             return f.read()
