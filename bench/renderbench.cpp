@@ -1,0 +1,588 @@
+// renderbench: our Polygon3d against Allegro 4's software 3D renderer and SDL_gfx on the same
+// scenes in one process, with a memory-traffic bound. Repetitions are interleaved across every
+// cell (repetition 1 of each, then repetition 2, ...) so that ratios hold on a busy machine.
+#include "allegropeer.h"
+#include "benchscene.h"
+#include "core/log.h"
+#include "demo/matrix.h"
+#include "render3d/polygon.h"
+#include "render3d/renderpath.h"
+#include "video/surface.h"
+
+#include <SDL_gfxPrimitives.h>
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+
+namespace
+{
+
+const char* const kCaseNames[kBenchCaseCount] = {"flat",           "Gouraud", "perspective texture",
+                                                 "affine texture", "masked",  "translucent",
+                                                 "texture + shade"};
+const char* const kAllegroNames[kBenchCaseCount] = {"FLAT",      "GRGB",       "PTEX",    "ATEX",
+                                                    "PTEX_MASK", "PTEX_TRANS", "PTEX_LIT"};
+const int kTextureSide = 64;
+const unsigned kFillSeed = 20261207;
+const int kCubePoses = 16;
+const double kCellSeconds = 0.03; // each timed cell runs about this long
+
+BenchCase caseAt(int index)
+{
+    return static_cast<BenchCase>(index);
+}
+
+// Pixel centres at +0.5, where every renderer's sampling agrees.
+float snap(float value)
+{
+    return std::floor(value) + 0.5f;
+}
+
+BenchTexture makeTexture()
+{
+    BenchTexture texture;
+    texture.side = kTextureSide;
+    for (int y = 0; y < kTextureSide; ++y) {
+        for (int x = 0; x < kTextureSide; ++x) {
+            const uint32_t shade = static_cast<uint32_t>((x * 4) ^ (y * 4)) & 0xFFu;
+            const uint32_t texel = 0xFF000000u | ((x * 4u) << 16) | (shade << 8) | (y * 4u);
+            texture.texels.push_back(texel);
+            const bool hole = ((x / 4) + (y / 4)) % 5 == 0;
+            texture.masked.push_back(hole ? 0 : texel);
+        }
+    }
+    return texture;
+}
+
+uint8_t brightness(uint32_t color)
+{
+    return static_cast<uint8_t>(
+        std::max({(color >> 16) & 0xFFu, (color >> 8) & 0xFFu, color & 0xFFu}));
+}
+
+// The affine case: every corner of a quad at the quad's mean depth.
+void flattenDepth(BenchQuad& quad)
+{
+    const float mean =
+        (quad.corners[0].z + quad.corners[1].z + quad.corners[2].z + quad.corners[3].z) * 0.25f;
+    for (BenchVertex& corner : quad.corners) {
+        corner.z = mean;
+    }
+}
+
+// The polygon stage's two cubes: camera, viewport, faces, colours and texture corners as there.
+std::vector<BenchFrame> cubeFrames(BenchCase kind)
+{
+    static const float kPositions[8][3] = {{-32, -32, -32}, {-32, 32, -32}, {32, 32, -32},
+                                           {32, -32, -32},  {-32, -32, 32}, {-32, 32, 32},
+                                           {32, 32, 32},    {32, -32, 32}};
+    static const uint8_t kFaces[6][4] = {{2, 1, 0, 3}, {4, 5, 6, 7}, {0, 1, 5, 4},
+                                         {2, 3, 7, 6}, {4, 7, 3, 0}, {1, 2, 6, 5}};
+    static const uint32_t kLevels[8] = {0x20, 0x60, 0xA0, 0xE0, 0xE0, 0xA0, 0x60, 0x20};
+    static const float kCornerUv[4][2] = {{0, 0}, {64, 0}, {64, 64}, {0, 64}};
+    Matrix34 camera;
+    camera.setLookAt({96, 96, 0}, {-1, -1, 0}, {0, 0, 1}, 64, 320.0f / 240.0f);
+    const Viewport viewport{160, 120, 160, 120};
+    const bool cull = kind != BenchCase::Translucent;
+
+    std::vector<BenchFrame> frames;
+    for (int pose = 0; pose < kCubePoses; ++pose) {
+        const float p = static_cast<float>(pose);
+        Matrix34 cubes[2];
+        cubes[0].setRotation(0.8f, p * 11 + 3, p * 7 + 5, p * 13 + 1, -16, 16, 0);
+        cubes[1].setRotation(1.0f, p * 5 + 2, p * 17 + 9, p * 3 + 4, 16, -16, 0);
+        Vertex3d work[2][8];
+        for (int c = 0; c < 2; ++c) {
+            Matrix34::compose(cubes[c], camera, cubes[c]);
+            Vertex3d model[8];
+            for (int i = 0; i < 8; ++i) {
+                model[i].x = kPositions[i][0];
+                model[i].y = kPositions[i][1];
+                model[i].z = kPositions[i][2];
+            }
+            transformVertices(cubes[c], model, work[c], 8);
+            projectVertices(viewport, work[c], work[c], 8);
+        }
+        BenchFrame frame;
+        const int farCube = cubes[0].t[2] > cubes[1].t[2] ? 0 : 1;
+        for (int c : {farCube, 1 - farCube}) {
+            for (const uint8_t* face : kFaces) {
+                BenchQuad quad;
+                for (int k = 0; k < 4; ++k) {
+                    const Vertex3d& from = work[c][face[k]];
+                    const uint32_t level = kLevels[face[k]];
+                    const uint32_t color = c == 0 ? 0xFF000000u | level : 0xFF000000u | level << 8;
+                    quad.corners[k] = {snap(from.x),     snap(from.y),    from.z,
+                                       kCornerUv[k][0],  kCornerUv[k][1], color,
+                                       brightness(color)};
+                }
+                const BenchVertex* q = quad.corners;
+                const float winding =
+                    (q[2].y - q[1].y) * (q[1].x - q[0].x) - (q[1].y - q[0].y) * (q[2].x - q[1].x);
+                if (cull && !(winding > 0.0f)) {
+                    continue;
+                }
+                if (kind == BenchCase::Affine) {
+                    flattenDepth(quad);
+                }
+                frame.push_back(quad);
+            }
+        }
+        frames.push_back(frame);
+    }
+    return frames;
+}
+
+// 64 tilted, overlapping quads, 100 to 400 pixels across, in generation order.
+std::vector<BenchFrame> fillFrames(BenchCase kind)
+{
+    std::mt19937 random(kFillSeed);
+    const auto uniform = [&random](float low, float high) {
+        return low + (high - low) * static_cast<float>(random() % 100000u) / 100000.0f;
+    };
+    static const float kSigns[4][2] = {{-1, -1}, {1, -1}, {1, 1}, {-1, 1}};
+    BenchFrame frame;
+    for (int i = 0; i < 64; ++i) {
+        const float cx = uniform(0, 1280);
+        const float cy = uniform(0, 720);
+        const float half = uniform(50, 200);
+        const float angle = uniform(0, 6.2831853f);
+        const float depth = uniform(1, 10);
+        const float tiltX = uniform(-0.4f, 0.4f);
+        const float tiltY = uniform(-0.4f, 0.4f);
+        BenchQuad quad;
+        for (int k = 0; k < 4; ++k) {
+            const float dx = kSigns[k][0];
+            const float dy = kSigns[k][1];
+            const float x = cx + half * (dx * std::cos(angle) - dy * std::sin(angle));
+            const float y = cy + half * (dx * std::sin(angle) + dy * std::cos(angle));
+            const uint32_t color = 0xFF000000u | (random() & 0xFFFFFFu);
+            quad.corners[k] = {snap(x),
+                               snap(y),
+                               depth * (1 + tiltX * dx + tiltY * dy),
+                               dx < 0 ? 0.0f : 128.0f,
+                               dy < 0 ? 0.0f : 128.0f,
+                               color,
+                               brightness(color)};
+        }
+        if (kind == BenchCase::Affine) {
+            flattenDepth(quad);
+        }
+        frame.push_back(quad);
+    }
+    return {frame};
+}
+
+// Our renderer: one target, depth buffer and polygon per scene.
+struct OurScene {
+    Surface target;
+    Surface texture;
+    Surface maskedTexture;
+    std::vector<float> depth;
+    DepthBuffer depthBuffer;
+    Polygon3d polygon;
+
+    OurScene(int width, int height, const BenchTexture& source)
+        : depth(static_cast<size_t>(width) * static_cast<size_t>(height))
+    {
+        target.create(argbFormat(width, height, 0));
+        depthBuffer = {depth.data(), width, height};
+        polygon.depthBuffer = &depthBuffer;
+        fillTexture(texture, source.texels);
+        fillTexture(maskedTexture, source.masked);
+    }
+
+    void fillTexture(Surface& surface, const std::vector<uint32_t>& texels)
+    {
+        surface.create(argbFormat(kTextureSide, kTextureSide, 0xFF000000));
+        auto* pixels = static_cast<uint32_t*>(surface.getSdlSurface()->pixels);
+        std::copy(texels.begin(), texels.end(), pixels);
+    }
+
+    void drawFrame(BenchCase kind, const BenchFrame& frame)
+    {
+        static const uint32_t kTypes[kBenchCaseCount] = {PFLAT, PGOURAUD, PTEX,       PTEX,
+                                                         PTEX,  PTEX,     PTEXGOURAUD};
+        target.clear();
+        std::fill(depth.begin(), depth.end(), 0.0f);
+        polygon.type = kTypes[static_cast<int>(kind)];
+        polygon.interpFlags = kDefaultInterpFlags[polygon.type];
+        polygon.alpha = kind == BenchCase::Translucent ? 127 : 0;
+        polygon.maskZeroTexels = kind == BenchCase::Masked;
+        polygon.setTexture(kind == BenchCase::Masked ? &maskedTexture : &texture);
+        Vertex3d corners[4];
+        Vertex3d* pointers[4] = {&corners[0], &corners[1], &corners[2], &corners[3]};
+        polygon.vertices = pointers;
+        polygon.vertexCount = 4;
+        for (const BenchQuad& quad : frame) {
+            for (int k = 0; k < 4; ++k) {
+                const BenchVertex& from = quad.corners[k];
+                corners[k] = {from.x, from.y, from.z, from.u, from.v, from.color};
+            }
+            polygon.draw(target);
+        }
+    }
+};
+
+// SDL_gfx: no depth test and no perspective; only the flat and texture cases have a match.
+bool sdlGfxDraws(BenchCase kind)
+{
+    return kind == BenchCase::Flat || kind == BenchCase::Perspective || kind == BenchCase::Affine;
+}
+
+void sdlGfxDrawFrame(Surface& target, SDL_Surface* texture, BenchCase kind, const BenchFrame& frame)
+{
+    target.clear();
+    Sint16 xs[4];
+    Sint16 ys[4];
+    for (const BenchQuad& quad : frame) {
+        for (int k = 0; k < 4; ++k) {
+            xs[k] = static_cast<Sint16>(std::floor(quad.corners[k].x));
+            ys[k] = static_cast<Sint16>(std::floor(quad.corners[k].y));
+        }
+        if (kind == BenchCase::Flat) {
+            // SDL_gfx takes 0xRRGGBBAA.
+            filledPolygonColor(target.getSdlSurface(), xs, ys, 4,
+                               (quad.corners[0].color << 8) | 0xFFu);
+        } else {
+            texturedPolygon(target.getSdlSurface(), xs, ys, 4, texture, 0, 0);
+        }
+    }
+}
+
+long nonZeroPixels(const Surface& surface)
+{
+    const SDL_Surface* s = surface.getSdlSurface();
+    long count = 0;
+    for (int y = 0; y < s->h; ++y) {
+        const auto* row = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(s->pixels) +
+                                                            y * s->pitch);
+        count += std::count_if(row, row + s->w, [](uint32_t p) { return p != 0; });
+    }
+    return count;
+}
+
+// The numerator for every renderer: pixels our scalar rasteriser covers, polygon by polygon.
+double coveredPixels(OurScene& scene, const std::vector<BenchFrame>& frames)
+{
+    double total = 0;
+    for (const BenchFrame& frame : frames) {
+        for (const BenchQuad& quad : frame) {
+            scene.drawFrame(BenchCase::Flat, {quad});
+            total += static_cast<double>(std::count_if(scene.depth.begin(), scene.depth.end(),
+                                                       [](float d) { return d != 0; }));
+        }
+    }
+    return total;
+}
+
+// Reads and writes a float depth and writes a pixel for every pixel of the target: 12 bytes.
+void memoryBound(std::vector<float>& depth, std::vector<uint32_t>& pixels)
+{
+    float* d = depth.data();
+    uint32_t* p = pixels.data();
+    const size_t n = depth.size();
+    for (size_t i = 0; i < n; ++i) {
+        d[i] = d[i] * 0.5f + 1.0f;
+        p[i] = static_cast<uint32_t>(i);
+    }
+}
+
+struct Cell {
+    std::string scene, kind, renderer;
+    double pixels = 0; // per repetition
+    std::function<void()> run;
+    int iterations = 1;
+    std::vector<double> samples; // Mpixel/s
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+double seconds(const std::function<void()>& run, int iterations)
+{
+    const auto start = std::chrono::steady_clock::now();
+    for (int i = 0; i < iterations; ++i) {
+        run();
+    }
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+std::string cpuModel()
+{
+    std::ifstream info("/proc/cpuinfo");
+    std::string line;
+    while (std::getline(info, line)) {
+        if (line.rfind("model name", 0) == 0) {
+            return line.substr(line.find(':') + 2);
+        }
+    }
+    return "unknown";
+}
+
+std::string format(const char* pattern, double a, double b = 0, double c = 0)
+{
+    char text[64];
+    std::snprintf(text, sizeof text, pattern, a, b, c);
+    return text;
+}
+
+// Replaces the text between the markers, or appends a marked section when there is none.
+bool rewriteSection(const char* path, const std::string& table)
+{
+    const std::string open = "<!-- renderbench -->";
+    const std::string close = "<!-- /renderbench -->";
+    std::ifstream in(path);
+    std::stringstream whole;
+    whole << in.rdbuf();
+    std::string text = whole.str();
+    const size_t begin = text.find(open);
+    const size_t end = text.find(close);
+    const std::string section = open + "\n" + table + close;
+    if (begin != std::string::npos && end != std::string::npos && end > begin) {
+        text.replace(begin, end + close.size() - begin, section);
+    } else {
+        text += (text.empty() ? "" : "\n") + section + "\n";
+    }
+    std::ofstream out(path);
+    out << text;
+    return static_cast<bool>(out);
+}
+
+struct Options {
+    int repetitions = 9;
+    const char* markdown = nullptr;
+};
+
+bool parseOptions(int argc, char** argv, Options& options)
+{
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--reps") && i + 1 < argc) {
+            options.repetitions = std::max(1, std::atoi(argv[++i]));
+        } else if (!std::strcmp(argv[i], "--markdown") && i + 1 < argc) {
+            options.markdown = argv[++i];
+        } else {
+            std::fprintf(stderr,
+                         "usage: renderbench [--reps N] [--markdown docs/performance.md]\n");
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    Options options;
+    if (!parseOptions(argc, argv, options)) {
+        return 2;
+    }
+    Log log;
+    gLog = &log;
+    if (SDL_Init(0) != 0 || !allegroStart()) {
+        std::fprintf(stderr, "renderbench: cannot start SDL or Allegro\n");
+        return 1;
+    }
+    const RenderPath best = renderPath();
+    const BenchTexture texture = makeTexture();
+
+    struct SceneSpec {
+        const char* name;
+        int width, height;
+        std::vector<BenchFrame> (*frames)(BenchCase);
+    };
+    const SceneSpec specs[] = {{"cubes320", 320, 240, cubeFrames},
+                               {"fill720", 1280, 720, fillFrames}};
+
+    std::vector<std::unique_ptr<OurScene>> ours;
+    std::vector<std::unique_ptr<Surface>> gfxTargets;
+    std::vector<std::unique_ptr<std::vector<float>>> boundDepth;
+    std::vector<std::unique_ptr<std::vector<uint32_t>>> boundPixels;
+    std::vector<AllegroScene*> allegro;
+    std::vector<std::unique_ptr<std::vector<BenchFrame>>> frameStore;
+    std::vector<Cell> cells;
+    bool failed = false;
+    std::printf("non-zero pixels after one frame of each case:\n");
+    for (const SceneSpec& spec : specs) {
+        ours.push_back(std::make_unique<OurScene>(spec.width, spec.height, texture));
+        OurScene& our = *ours.back();
+        allegro.push_back(allegroCreateScene(spec.width, spec.height, texture));
+        AllegroScene* peer = allegro.back();
+        gfxTargets.push_back(std::make_unique<Surface>());
+        Surface& gfx = *gfxTargets.back();
+        gfx.create(argbFormat(spec.width, spec.height, 0));
+        SDL_Surface* gfxTexture = our.texture.getSdlSurface();
+
+        const size_t area = static_cast<size_t>(spec.width) * static_cast<size_t>(spec.height);
+        boundDepth.push_back(std::make_unique<std::vector<float>>(area, 0.0f));
+        boundPixels.push_back(std::make_unique<std::vector<uint32_t>>(area, 0u));
+        std::vector<float>& depth = *boundDepth.back();
+        std::vector<uint32_t>& pixels = *boundPixels.back();
+        cells.push_back({spec.name,
+                         "memory bound",
+                         "bound",
+                         static_cast<double>(area),
+                         [&depth, &pixels] { memoryBound(depth, pixels); },
+                         1,
+                         {}});
+
+        for (int c = 0; c < kBenchCaseCount; ++c) {
+            const BenchCase kind = caseAt(c);
+            frameStore.push_back(std::make_unique<std::vector<BenchFrame>>(spec.frames(kind)));
+            const std::vector<BenchFrame>& frames = *frameStore.back();
+            setRenderPath(RenderPath::Scalar);
+            const double pixels = coveredPixels(our, frames);
+            const auto drawOurs = [&our, &frames, kind](RenderPath path) {
+                return [&our, &frames, kind, path] {
+                    setRenderPath(path);
+                    for (const BenchFrame& frame : frames) {
+                        our.drawFrame(kind, frame);
+                    }
+                };
+            };
+            std::vector<std::pair<std::string, std::function<void()>>> renderers;
+            renderers.push_back({"scalar", drawOurs(RenderPath::Scalar)});
+            if (best != RenderPath::Scalar) {
+                renderers.push_back({renderPathName(best), drawOurs(best)});
+            }
+            renderers.push_back({"Allegro", [peer, &frames, kind] {
+                                     for (const BenchFrame& frame : frames) {
+                                         allegroDrawFrame(peer, kind, frame);
+                                     }
+                                 }});
+            if (sdlGfxDraws(kind)) {
+                renderers.push_back({"SDL_gfx", [&gfx, gfxTexture, &frames, kind] {
+                                         for (const BenchFrame& frame : frames) {
+                                             sdlGfxDrawFrame(gfx, gfxTexture, kind, frame);
+                                         }
+                                     }});
+            }
+            for (auto& [name, run] : renderers) {
+                run();
+                long drawn = 0;
+                if (name == "Allegro") {
+                    drawn = allegroNonZeroPixels(peer);
+                } else if (name == "SDL_gfx") {
+                    drawn = nonZeroPixels(gfx);
+                } else {
+                    drawn = nonZeroPixels(our.target);
+                }
+                std::printf("  %-9s %-20s %-8s %8ld\n", spec.name, kCaseNames[c], name.c_str(),
+                            drawn);
+                failed = failed || drawn == 0;
+                cells.push_back({spec.name, kCaseNames[c], name, pixels, run, 1, {}});
+            }
+        }
+    }
+    if (failed) {
+        std::fprintf(stderr, "renderbench: a renderer drew nothing\n");
+        return 1;
+    }
+
+    // Iterations per cell from one warm-up run each, so every cell takes about kCellSeconds.
+    for (Cell& cell : cells) {
+        const double once = std::max(seconds(cell.run, 1), 1e-6);
+        cell.iterations = std::max(1, static_cast<int>(kCellSeconds / once));
+    }
+    for (int rep = 0; rep < options.repetitions; ++rep) {
+        for (Cell& cell : cells) {
+            const double elapsed = seconds(cell.run, cell.iterations);
+            cell.samples.push_back(cell.pixels * cell.iterations / elapsed / 1e6);
+        }
+    }
+    setRenderPath(best);
+
+    const auto find = [&cells](const Cell& like, const char* renderer) -> const Cell* {
+        for (const Cell& cell : cells) {
+            if (cell.scene == like.scene && cell.kind == like.kind && cell.renderer == renderer) {
+                return &cell;
+            }
+        }
+        return nullptr;
+    };
+    const auto ratio = [&options](const Cell& ours, const Cell& other) {
+        std::vector<double> ratios;
+        for (int i = 0; i < options.repetitions; ++i) {
+            ratios.push_back(ours.samples[static_cast<size_t>(i)] /
+                             other.samples[static_cast<size_t>(i)]);
+        }
+        return median(ratios);
+    };
+    const auto spread = [](const Cell* cell) {
+        if (!cell) {
+            return std::string("-");
+        }
+        const auto [low, high] = std::minmax_element(cell->samples.begin(), cell->samples.end());
+        return format("%.0f (%.0f-%.0f)", median(cell->samples), *low, *high);
+    };
+
+    const std::string bestName = renderPathName(best);
+    std::ostringstream table;
+    table << "Command: `make bench` (`build-bench/bench/renderbench --markdown "
+             "docs/performance.md`), Release build, single thread.\n"
+          << "Machine: " << std::thread::hardware_concurrency() << " processors (`nproc`), "
+          << cpuModel() << "; widest vector path used: " << bestName << ".\n"
+          << "Mpixel/s: median (min-max) of " << options.repetitions
+          << " interleaved repetitions; the numerator is the pixels our scalar rasteriser covers. "
+             "Ratios are medians of per-repetition ratios. `cubes320`: the polygon stage's two "
+             "cubes at 320 x 240 over "
+          << kCubePoses
+          << " poses, far cube first, back faces removed except when translucent; `fill720`: "
+             "64 tilted quads at 1280 x 720 from seed "
+          << kFillSeed
+          << ", drawn in generation order. Each frame includes the screen clear "
+             "and the depth fill.\n\n"
+          << "| scene | case | scalar | " << bestName
+          << " | Allegro 4 | SDL_gfx | scalar / Allegro | " << bestName << " / Allegro | "
+          << bestName << " / memory bound |\n|---|---|---|---|---|---|---|---|---|\n";
+    for (const Cell& cell : cells) {
+        if (cell.renderer != "scalar") {
+            continue;
+        }
+        const Cell* fast = find(cell, bestName.c_str());
+        const Cell* peer = find(cell, "Allegro");
+        const Cell* gfx = find(cell, "SDL_gfx");
+        Cell boundLike = cell;
+        boundLike.kind = "memory bound";
+        const Cell* bound = find(boundLike, "bound");
+        const Cell& top = fast ? *fast : cell;
+        int index = 0;
+        while (kCaseNames[index] != cell.kind) {
+            ++index;
+        }
+        table << "| " << cell.scene << " | " << cell.kind;
+        table << " (" << kAllegroNames[index] << ") | " << spread(&cell) << " | " << spread(fast)
+              << " | " << spread(peer) << " | " << spread(gfx) << " | "
+              << format("%.2f", ratio(cell, *peer)) << " | " << format("%.2f", ratio(top, *peer))
+              << " | " << format("%.3f", median(top.samples) / median(bound->samples)) << " |\n";
+    }
+    for (const Cell& cell : cells) {
+        if (cell.renderer == "bound") {
+            table << "| " << cell.scene << " | memory bound (12 bytes a pixel) | | "
+                  << spread(&cell) << " | | | | | |\n";
+        }
+    }
+    std::printf("\n%s", table.str().c_str());
+    for (AllegroScene* scene : allegro) {
+        allegroDestroyScene(scene);
+    }
+    if (options.markdown && !rewriteSection(options.markdown, table.str())) {
+        std::fprintf(stderr, "renderbench: cannot write %s\n", options.markdown);
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,69 @@
+// The choice of pixel loops: detected once from the processor, forced by TARVO_RENDER_PATH.
+#include "render3d/renderpath.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <initializer_list>
+
+namespace
+{
+
+const char* const kPathNames[] = {"scalar", "sse2", "avx2", "avx512"};
+
+bool chosen = false;
+RenderPath current = RenderPath::Scalar;
+
+RenderPath widestPath()
+{
+    for (RenderPath path : {RenderPath::Avx512, RenderPath::Avx2, RenderPath::Sse2}) {
+        if (renderPathSupported(path)) {
+            return path;
+        }
+    }
+    return RenderPath::Scalar;
+}
+
+} // namespace
+
+bool renderPathSupported(RenderPath path)
+{
+    switch (path) {
+    case RenderPath::Scalar:
+        return true;
+#if defined(__x86_64__)
+    case RenderPath::Sse2:
+        return true;
+    case RenderPath::Avx2:
+        return false;
+#endif
+    default:
+        return false;
+    }
+}
+
+const char* renderPathName(RenderPath path)
+{
+    return kPathNames[static_cast<int>(path)];
+}
+
+RenderPath setRenderPath(RenderPath path)
+{
+    chosen = true;
+    current = renderPathSupported(path) ? path : widestPath();
+    return current;
+}
+
+RenderPath renderPath()
+{
+    if (!chosen) {
+        const char* wanted = std::getenv("TARVO_RENDER_PATH");
+        RenderPath path = widestPath();
+        for (int i = 0; wanted && i < 4; ++i) {
+            if (!std::strcmp(wanted, kPathNames[i])) {
+                path = static_cast<RenderPath>(i);
+            }
+        }
+        setRenderPath(path);
+    }
+    return current;
+}
