@@ -4,6 +4,8 @@
 
 #include "core/exception.h"
 #include "render3d/fixed.h"
+#include "render3d/renderpath.h"
+#include "render3d/rows.h"
 #include "video/surface.h"
 
 #include <SDL.h>
@@ -40,6 +42,82 @@ const ScanlineDrawer kTexShadeDrawers[4][2] = {
     {drawTexShadePerspMasked, drawTexShadeAffineMasked},
     {drawTexShadePerspBlend, drawTexShadeAffineBlend},
     {drawTexShadePerspBlendMasked, drawTexShadeAffineBlendMasked},
+};
+
+// The twenty drawers in the order of polygon.h, the order of every path's row drawers.
+const ScanlineDrawer kScanlineDrawers[20] = {
+    drawFlat,
+    drawFlatBlend,
+    drawGouraud,
+    drawGouraudBlend,
+    drawTexPersp,
+    drawTexPerspMasked,
+    drawTexPerspBlend,
+    drawTexPerspBlendMasked,
+    drawTexAffine,
+    drawTexAffineMasked,
+    drawTexAffineBlend,
+    drawTexAffineBlendMasked,
+    drawTexShadePersp,
+    drawTexShadePerspMasked,
+    drawTexShadePerspBlend,
+    drawTexShadePerspBlendMasked,
+    drawTexShadeAffine,
+    drawTexShadeAffineMasked,
+    drawTexShadeAffineBlend,
+    drawTexShadeAffineBlendMasked,
+};
+
+const RowsPath* rowsPathFor(RenderPath path)
+{
+#if defined(__x86_64__)
+    if (path == RenderPath::Sse2) {
+        return &kSse2Rows;
+    }
+    if (path == RenderPath::Avx2) {
+        return &kAvx2Rows;
+    }
+#endif
+    (void)path;
+    return nullptr;
+}
+
+// Rows of one section waiting for a vector path's row drawer; without one, each row is drawn
+// by the scalar drawer as it comes.
+struct RowBatch {
+    ScanlineDrawer drawer = nullptr;
+    RowsDrawer rowsDrawer = nullptr;
+    int lanes = 1;
+    int rows = 0;
+    ScanlineSpan spans[kMaxRows];
+
+    RowBatch(ScanlineDrawer scalar, const RowsPath* path) : drawer(scalar)
+    {
+        for (int i = 0; path && scalar && i < 20; ++i) {
+            if (kScanlineDrawers[i] == scalar) {
+                rowsDrawer = path->drawers[i];
+                lanes = path->lanes;
+            }
+        }
+    }
+    void add(const ScanlineSpan& span)
+    {
+        if (!rowsDrawer) {
+            drawer(&span);
+            return;
+        }
+        spans[rows++] = span;
+        if (rows == lanes) {
+            flush();
+        }
+    }
+    void flush()
+    {
+        if (rows > 0) {
+            rowsDrawer(spans, rows);
+            rows = 0;
+        }
+    }
 };
 
 // The shared edge pool; it lives until the process ends.
@@ -434,6 +512,12 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
     }
 
     const int32_t targetWidth = target.getWidth();
+    const RowsPath* path = rowsPathFor(renderPath());
+    RowBatch mainRows(drawer, path);
+    RowBatch affineRows(affineDrawer, path);
+    // Locked once for the section, at its first row with pixels, so that a section that draws
+    // nothing never locks; a failed lock skips the rest of the section.
+    bool locked = false;
     for (int y = yFrom; y <= yTo; ++y) {
         int32_t xl = ceilToInt(left->x);
         const int32_t xr = ceilToInt(right->x);
@@ -456,17 +540,29 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
             count = targetWidth - xl;
         }
         span.count = count;
-        if (count > 0 && !drawRow(target, y, xl, affine, span)) {
-            return;
+        if (count > 0) {
+            if (!locked && !lockTargets(target, span)) {
+                return;
+            }
+            locked = true;
+            pointAtRow(target, y, xl, span);
+            (affine ? affineRows : mainRows).add(span);
         }
         left->x += left->xStep;
         right->x += right->xStep;
     }
+    mainRows.flush();
+    affineRows.flush();
+    if (locked) {
+        if (texture) {
+            texture->unlock();
+        }
+        target.unlock();
+    }
 }
 
-bool Polygon3d::drawRow(Surface& target, int y, int32_t xl, bool affine, ScanlineSpan& span)
+bool Polygon3d::lockTargets(Surface& target, ScanlineSpan& span)
 {
-    span.depth = depthBuffer->data + static_cast<ptrdiff_t>(y) * depthBuffer->width + xl;
     if (!target.lock()) {
         return false;
     }
@@ -477,14 +573,14 @@ bool Polygon3d::drawRow(Surface& target, int y, int32_t xl, bool affine, Scanlin
         }
         span.texels = static_cast<const uint32_t*>(texture->getSdlSurface()->pixels);
     }
+    return true;
+}
+
+void Polygon3d::pointAtRow(const Surface& target, int y, int32_t xl, ScanlineSpan& span) const
+{
+    span.depth = depthBuffer->data + static_cast<ptrdiff_t>(y) * depthBuffer->width + xl;
     const SDL_Surface* surface = target.getSdlSurface();
     span.dest = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
                                             static_cast<ptrdiff_t>(y) * surface->pitch) +
                 xl;
-    (affine ? affineDrawer : drawer)(&span);
-    if (texture) {
-        texture->unlock();
-    }
-    target.unlock();
-    return true;
 }

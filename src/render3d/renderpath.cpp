@@ -34,7 +34,7 @@ bool renderPathSupported(RenderPath path)
     case RenderPath::Sse2:
         return true;
     case RenderPath::Avx2:
-        return false;
+        return __builtin_cpu_supports("avx2");
 #endif
     default:
         return false;
