@@ -374,6 +374,7 @@ bool rewriteSection(const char* path, const std::string& table)
 struct Options {
     int repetitions = 9;
     const char* markdown = nullptr;
+    const char* only = nullptr; // one case, for profiling
 };
 
 bool parseOptions(int argc, char** argv, Options& options)
@@ -383,9 +384,12 @@ bool parseOptions(int argc, char** argv, Options& options)
             options.repetitions = std::max(1, std::atoi(argv[++i]));
         } else if (!std::strcmp(argv[i], "--markdown") && i + 1 < argc) {
             options.markdown = argv[++i];
+        } else if (!std::strcmp(argv[i], "--only") && i + 1 < argc) {
+            options.only = argv[++i];
         } else {
-            std::fprintf(stderr,
-                         "usage: renderbench [--reps N] [--markdown docs/performance.md]\n");
+            std::fprintf(
+                stderr,
+                "usage: renderbench [--reps N] [--markdown docs/performance.md] [--only CASE]\n");
             return false;
         }
     }
@@ -451,6 +455,9 @@ int main(int argc, char** argv)
 
         for (int c = 0; c < kBenchCaseCount; ++c) {
             const BenchCase kind = caseAt(c);
+            if (options.only && std::strcmp(options.only, kCaseNames[c]) != 0) {
+                continue;
+            }
             frameStore.push_back(std::make_unique<std::vector<BenchFrame>>(spec.frames(kind)));
             const std::vector<BenchFrame>& frames = *frameStore.back();
             setRenderPath(RenderPath::Scalar);
@@ -546,7 +553,8 @@ int main(int argc, char** argv)
           << "Machine: " << std::thread::hardware_concurrency() << " processors (`nproc`), "
           << cpuModel() << "; widest vector path used: " << bestName << ".\n"
           << "Mpixel/s: median (min-max) of " << options.repetitions
-          << " interleaved repetitions, timed in the thread's processor time; the numerator is the pixels our scalar rasteriser covers. "
+          << " interleaved repetitions, timed in the thread's processor time; the numerator is the "
+             "pixels our scalar rasteriser covers. "
              "Ratios are medians of per-repetition ratios. `cubes320`: the polygon stage's two "
              "cubes at 320 x 240 over "
           << kCubePoses

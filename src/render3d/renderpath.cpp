@@ -53,17 +53,21 @@ RenderPath setRenderPath(RenderPath path)
     return current;
 }
 
+RenderPath renderPathNamed(const char* name)
+{
+    for (int i = 0; name && i < 4; ++i) {
+        const RenderPath path = static_cast<RenderPath>(i);
+        if (!std::strcmp(name, kPathNames[i]) && renderPathSupported(path)) {
+            return path;
+        }
+    }
+    return widestPath();
+}
+
 RenderPath renderPath()
 {
     if (!chosen) {
-        const char* wanted = std::getenv("TARVO_RENDER_PATH");
-        RenderPath path = widestPath();
-        for (int i = 0; wanted && i < 4; ++i) {
-            if (!std::strcmp(wanted, kPathNames[i])) {
-                path = static_cast<RenderPath>(i);
-            }
-        }
-        setRenderPath(path);
+        setRenderPath(renderPathNamed(std::getenv("TARVO_RENDER_PATH")));
     }
     return current;
 }

@@ -11,5 +11,8 @@ RenderPath renderPath();
 // path in use.
 RenderPath setRenderPath(RenderPath path);
 bool renderPathSupported(RenderPath path);
+// The path a TARVO_RENDER_PATH value asks for: the named one when the processor has it,
+// otherwise (an unknown name or null included) the widest one it has.
+RenderPath renderPathNamed(const char* name);
 // "scalar", "sse2", "avx2" or "avx512".
 const char* renderPathName(RenderPath path);
