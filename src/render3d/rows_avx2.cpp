@@ -12,7 +12,6 @@ struct Avx2 {
 
     using I = __m256i;
 
-    static F load(const float* p) { return _mm256_load_ps(p); }
     static F loadF(const float* p) { return _mm256_loadu_ps(p); }
     static void storeF(float* p, F a) { _mm256_storeu_ps(p, a); }
     static I load(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const I*>(p)); }
@@ -64,8 +63,9 @@ struct Avx2 {
         return _mm256_castsi256_ps(
             _mm256_cvtps_epi32(_mm256_mul_ps(_mm256_div_ps(n, d), _mm256_set1_ps(65536.0f))));
     }
-    // Lane k of v[t] goes to rows[k * stride + t]: the usual 8 x 8 transpose in three rounds.
-    static void transposeStore(F* v, float* rows, int stride)
+    static void storeA(float* p, F a) { _mm256_store_ps(p, a); }
+    // Lane k of v[t] becomes lane t of v[k]: the usual 8 x 8 transpose in three rounds.
+    static void transpose(F* v)
     {
         F t[8], s[8];
         for (int k = 0; k < 4; ++k) {
@@ -79,8 +79,8 @@ struct Avx2 {
             s[4 * k + 3] = _mm256_shuffle_ps(t[4 * k + 1], t[4 * k + 3], 0xEE);
         }
         for (int k = 0; k < 4; ++k) {
-            _mm256_store_ps(rows + k * stride, _mm256_permute2f128_ps(s[k], s[k + 4], 0x20));
-            _mm256_store_ps(rows + (k + 4) * stride, _mm256_permute2f128_ps(s[k], s[k + 4], 0x31));
+            v[k] = _mm256_permute2f128_ps(s[k], s[k + 4], 0x20);
+            v[k + 4] = _mm256_permute2f128_ps(s[k], s[k + 4], 0x31);
         }
     }
 };

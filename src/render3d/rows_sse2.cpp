@@ -12,7 +12,6 @@ struct Sse2 {
 
     using I = __m128i;
 
-    static F load(const float* p) { return _mm_load_ps(p); }
     static F loadF(const float* p) { return _mm_loadu_ps(p); }
     static void storeF(float* p, F a) { _mm_storeu_ps(p, a); }
     static I load(const int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const I*>(p)); }
@@ -81,14 +80,9 @@ struct Sse2 {
         return _mm_castsi128_ps(
             _mm_cvtps_epi32(_mm_mul_ps(_mm_div_ps(n, d), _mm_set1_ps(65536.0f))));
     }
-    // Lane k of v[t] goes to rows[k * stride + t].
-    static void transposeStore(F* v, float* rows, int stride)
-    {
-        _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]);
-        for (int k = 0; k < kLanes; ++k) {
-            _mm_store_ps(rows + k * stride, v[k]);
-        }
-    }
+    static void storeA(float* p, F a) { _mm_store_ps(p, a); }
+    // Lane k of v[t] becomes lane t of v[k].
+    static void transpose(F* v) { _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]); }
 };
 
 } // namespace

@@ -7,6 +7,8 @@
 #include "render3d/pixel.h"
 #include "render3d/rows.h"
 
+#include <cstddef>
+
 namespace
 {
 
@@ -24,14 +26,35 @@ struct Lanes {
     typename V::F invZ, invZStep, uOverZ, uOverZStep, vOverZ, vOverZStep;
 };
 
+// Every row's running float values in lanes: the first eight floats of each span's attributes
+// (uOverZ, vOverZ, their steps, invZ, invZStep, r, g) loaded and transposed.
 template <class V>
-typename V::F laneValues(const ScanlineSpan* spans, int rows, float Interpolants::*field)
+Lanes<V> loadLanes(const ScanlineSpan* spans, int rows)
 {
-    alignas(64) float values[V::kLanes] = {};
-    for (int k = 0; k < rows; ++k) {
-        values[k] = spans[k].attrs.*field;
+    static_assert(offsetof(Interpolants, uOverZ) == 0 && offsetof(Interpolants, vOverZ) == 4 &&
+                      offsetof(Interpolants, uOverZStep) == 8 &&
+                      offsetof(Interpolants, vOverZStep) == 12 &&
+                      offsetof(Interpolants, invZ) == 16 && offsetof(Interpolants, invZStep) == 20,
+                  "the attributes' float order");
+    typename V::F v[8];
+    for (int half = 0; half < 8; half += V::kLanes) {
+        for (int k = 0; k < V::kLanes; ++k) {
+            const auto* attrs = reinterpret_cast<const float*>(&spans[k < rows ? k : 0].attrs);
+            v[half + k] = V::loadF(attrs + half);
+        }
+        V::transpose(v + half);
     }
-    return V::load(values);
+    return {v[4], v[5], v[0], v[2], v[1], v[3]};
+}
+
+// Lane k of v[t] goes to rows[k * kChunk + t].
+template <class V>
+void transposeStore(typename V::F* v, float* rows)
+{
+    V::transpose(v);
+    for (int k = 0; k < V::kLanes; ++k) {
+        V::storeA(rows + k * kChunk, v[k]);
+    }
 }
 
 // Steps every lane pixels times (rounded up to whole vectors), exactly as the scalar loop's
@@ -52,10 +75,10 @@ void stepLanes(Lanes<V>& s, int32_t pixels, Chunk& out)
             }
             s.invZ = V::add(s.invZ, s.invZStep);
         }
-        V::transposeStore(z, &out.invZ[0][j], kChunk);
+        transposeStore<V>(z, &out.invZ[0][j]);
         if constexpr (Perspective) {
-            V::transposeStore(u, reinterpret_cast<float*>(&out.u[0][j]), kChunk);
-            V::transposeStore(v, reinterpret_cast<float*>(&out.v[0][j]), kChunk);
+            transposeStore<V>(u, reinterpret_cast<float*>(&out.u[0][j]));
+            transposeStore<V>(v, reinterpret_cast<float*>(&out.v[0][j]));
         }
     }
 }
@@ -126,8 +149,8 @@ typename V::I shadePixels(const SpanConstants& c, typename V::I texel, typename 
 }
 
 // Pixels from to to of one row, with 1/z, u and v from the chunk (index 0 is pixel from):
-// whole vectors of neighbouring pixels, then the rest one by one. A vector stores every pixel
-// it covers, an undrawn one with its old value.
+// whole vectors of neighbouring pixels. A vector stores every pixel it covers, an undrawn one
+// with its old value.
 template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask>
 void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* invZs,
                const int32_t* us, const int32_t* vs, int32_t from, int32_t to)
@@ -142,76 +165,69 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
     const uint32_t bStep = static_cast<uint32_t>(span.bStepFixed);
     const uint32_t uStep = static_cast<uint32_t>(span.uStepFixed);
     const uint32_t vStep = static_cast<uint32_t>(span.vStepFixed);
-    uint32_t rFixed = static_cast<uint32_t>(span.rFixed) + start * rStep;
-    uint32_t gFixed = static_cast<uint32_t>(span.gFixed) + start * gStep;
-    uint32_t bFixed = static_cast<uint32_t>(span.bFixed) + start * bStep;
-    uint32_t uFixed = static_cast<uint32_t>(span.uFixed) + start * uStep;
-    uint32_t vFixed = static_cast<uint32_t>(span.vFixed) + start * vStep;
+    const uint32_t rFixed = static_cast<uint32_t>(span.rFixed) + start * rStep;
+    const uint32_t gFixed = static_cast<uint32_t>(span.gFixed) + start * gStep;
+    const uint32_t bFixed = static_cast<uint32_t>(span.bFixed) + start * bStep;
+    const uint32_t uFixed = static_cast<uint32_t>(span.uFixed) + start * uStep;
+    const uint32_t vFixed = static_cast<uint32_t>(span.vFixed) + start * vStep;
     const int32_t count = to - from;
     constexpr int32_t lanes = V::kLanes;
 
-    // Eight rows at a time are more streams than the hardware prefetcher follows: ask for the
-    // row's next chunk while this one is drawn.
-    for (int32_t line = 0; line < kChunk; line += 16) {
-        __builtin_prefetch(dest + kChunk + line, 1);
-        __builtin_prefetch(depth + kChunk + line, 1);
-    }
-    int32_t i = 0;
-    if (count >= lanes) {
-        I r = V::ramp(rFixed, rStep), g = V::ramp(gFixed, gStep), b = V::ramp(bFixed, bStep);
-        I u = V::ramp(uFixed, uStep), v = V::ramp(vFixed, vStep);
-        const uint32_t n = static_cast<uint32_t>(lanes);
-        const I rLanes = V::splat(n * rStep), gLanes = V::splat(n * gStep);
-        const I bLanes = V::splat(n * bStep), uLanes = V::splat(n * uStep);
-        const I vLanes = V::splat(n * vStep);
-        for (; i + lanes <= count; i += lanes) {
-            const auto z = V::loadF(invZs + i);
-            const auto d = V::loadF(depth + i);
-            I drawn = V::greater(z, d);
-            I texel = V::splat(0);
+    if (count < lanes) {
+        for (int32_t i = 0; i < count; ++i) {
+            const uint32_t n = static_cast<uint32_t>(i);
+            const float z = invZs[i];
+            uint32_t texel = 0;
             if constexpr (Step == Stepping::Perspective) {
-                texel = fetchTexels<V>(texels, V::load(us + i), V::load(vs + i), c);
+                texel = fetchTexel(texels, us[i], vs[i], c.widthMask, c.heightMask, c.widthShift);
             } else if constexpr (Step == Stepping::Affine) {
-                texel = fetchTexels<V>(texels, u, v, c);
-                u = V::add(u, uLanes);
-                v = V::add(v, vLanes);
+                texel = fetchTexel(texels, static_cast<int32_t>(uFixed + n * uStep),
+                                   static_cast<int32_t>(vFixed + n * vStep), c.widthMask,
+                                   c.heightMask, c.widthShift);
             }
-            if constexpr (Mask) {
-                drawn = V::select(V::equal(texel, V::splat(0)), V::splat(0), drawn);
+            if (z > depth[i] && (!Mask || texel != 0)) {
+                dest[i] = shadePixel<Type, Blend>(c, texel, rFixed + n * rStep, gFixed + n * gStep,
+                                                  bFixed + n * bStep, dest[i]);
+                depth[i] = z;
             }
-            const I old = V::load(dest + i);
-            const I pixel = shadePixels<V, Type, Blend>(c, texel, r, g, b, old);
-            V::store(dest + i, V::select(drawn, pixel, old));
-            V::storeF(depth + i, V::selectF(drawn, z, d));
-            r = V::add(r, rLanes);
-            g = V::add(g, gLanes);
-            b = V::add(b, bLanes);
         }
-        const uint32_t done = static_cast<uint32_t>(i);
-        rFixed += done * rStep;
-        gFixed += done * gStep;
-        bFixed += done * bStep;
-        uFixed += done * uStep;
-        vFixed += done * vStep;
+        return;
     }
-    for (; i < count; ++i) {
-        const float z = invZs[i];
-        uint32_t texel = 0;
+    // Lane j of a vector at pixel i steps i + j times: the start splatted plus j steps.
+    const I rRamp = V::ramp(0, rStep), gRamp = V::ramp(0, gStep), bRamp = V::ramp(0, bStep);
+    const I uRamp = V::ramp(0, uStep), vRamp = V::ramp(0, vStep);
+    const auto at = [](uint32_t base, uint32_t step, int32_t i, I ramp) {
+        return V::add(V::splat(base + static_cast<uint32_t>(i) * step), ramp);
+    };
+    const auto drawVector = [&](int32_t i) {
+        const auto z = V::loadF(invZs + i);
+        const auto d = V::loadF(depth + i);
+        I drawn = V::greater(z, d);
+        I texel = V::splat(0);
         if constexpr (Step == Stepping::Perspective) {
-            texel = fetchTexel(texels, us[i], vs[i], c.widthMask, c.heightMask, c.widthShift);
+            texel = fetchTexels<V>(texels, V::load(us + i), V::load(vs + i), c);
         } else if constexpr (Step == Stepping::Affine) {
-            texel = fetchTexel(texels, static_cast<int32_t>(uFixed), static_cast<int32_t>(vFixed),
-                               c.widthMask, c.heightMask, c.widthShift);
+            texel =
+                fetchTexels<V>(texels, at(uFixed, uStep, i, uRamp), at(vFixed, vStep, i, vRamp), c);
         }
-        if (z > depth[i] && (!Mask || texel != 0)) {
-            dest[i] = shadePixel<Type, Blend>(c, texel, rFixed, gFixed, bFixed, dest[i]);
-            depth[i] = z;
+        if constexpr (Mask) {
+            drawn = V::select(V::equal(texel, V::splat(0)), V::splat(0), drawn);
         }
-        uFixed += uStep;
-        vFixed += vStep;
-        rFixed += rStep;
-        gFixed += gStep;
-        bFixed += bStep;
+        const I old = V::load(dest + i);
+        const I pixel = shadePixels<V, Type, Blend>(c, texel, at(rFixed, rStep, i, rRamp),
+                                                    at(gFixed, gStep, i, gRamp),
+                                                    at(bFixed, bStep, i, bRamp), old);
+        V::store(dest + i, V::select(drawn, pixel, old));
+        V::storeF(depth + i, V::selectF(drawn, z, d));
+    };
+    int32_t i = 0;
+    for (; i + lanes <= count; i += lanes) {
+        drawVector(i);
+    }
+    // The last vector may overlap the one before. A pixel drawn there now holds its own depth,
+    // which the strict test does not pass again, and an undrawn one fails again: no change.
+    if (i < count) {
+        drawVector(count - lanes);
     }
 }
 
@@ -219,12 +235,7 @@ template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask>
 void drawRows(const ScanlineSpan* spans, int rows)
 {
     static_assert(V::kLanes <= kMaxRows, "one row per lane");
-    Lanes<V> lanes{laneValues<V>(spans, rows, &Interpolants::invZ),
-                   laneValues<V>(spans, rows, &Interpolants::invZStep),
-                   laneValues<V>(spans, rows, &Interpolants::uOverZ),
-                   laneValues<V>(spans, rows, &Interpolants::uOverZStep),
-                   laneValues<V>(spans, rows, &Interpolants::vOverZ),
-                   laneValues<V>(spans, rows, &Interpolants::vOverZStep)};
+    Lanes<V> lanes = loadLanes<V>(spans, rows);
     int32_t longest = 0;
     for (int k = 0; k < rows; ++k) {
         longest = spans[k].count > longest ? spans[k].count : longest;
@@ -237,6 +248,11 @@ void drawRows(const ScanlineSpan* spans, int rows)
         for (int k = 0; k < rows; ++k) {
             const int32_t to = spans[k].count < from + pixels ? spans[k].count : from + pixels;
             if (to > from) {
+                // Eight rows at once are more streams than the hardware prefetcher follows.
+                for (int32_t line = 0; spans[k].count > to && line < kChunk; line += 16) {
+                    __builtin_prefetch(spans[k].dest + to + line, 1);
+                    __builtin_prefetch(spans[k].depth + to + line, 1);
+                }
                 drawChunk<V, Type, Step, Blend, Mask>(spans[k], c, chunk.invZ[k], chunk.u[k],
                                                       chunk.v[k], from, to);
             }

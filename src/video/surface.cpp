@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
+#include <cstring>
 
 Surface* gScreen = nullptr;
 
@@ -163,11 +164,16 @@ void Surface::clear()
         return;
     }
     const SDL_Rect& clip = s->clip_rect;
+    const bool bytesAlike = clearColor == (clearColor & 0xFFu) * 0x01010101u; // black, above all
     for (int y = clip.y; y < clip.y + clip.h; ++y) {
         uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) +
                                                     static_cast<ptrdiff_t>(y) * s->pitch) +
                         clip.x;
-        std::fill(row, row + clip.w, clearColor);
+        if (bytesAlike) {
+            std::memset(row, static_cast<int>(clearColor & 0xFFu), clip.w * sizeof(uint32_t));
+        } else {
+            std::fill(row, row + clip.w, clearColor);
+        }
     }
 }
 
