@@ -12,6 +12,7 @@ struct Avx2 {
 
     using I = __m256i;
 
+    static F splatF(float a) { return _mm256_set1_ps(a); }
     static F loadF(const float* p) { return _mm256_loadu_ps(p); }
     static void storeF(float* p, F a) { _mm256_storeu_ps(p, a); }
     static I load(const int32_t* p) { return _mm256_loadu_si256(reinterpret_cast<const I*>(p)); }

@@ -12,6 +12,7 @@ struct Sse2 {
 
     using I = __m128i;
 
+    static F splatF(float a) { return _mm_set1_ps(a); }
     static F loadF(const float* p) { return _mm_loadu_ps(p); }
     static void storeF(float* p, F a) { _mm_storeu_ps(p, a); }
     static I load(const int32_t* p) { return _mm_loadu_si128(reinterpret_cast<const I*>(p)); }

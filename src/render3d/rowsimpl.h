@@ -172,11 +172,23 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
     const uint32_t vFixed = static_cast<uint32_t>(span.vFixed) + start * vStep;
     const int32_t count = to - from;
     constexpr int32_t lanes = V::kLanes;
+    // Affine rows have invZStep = +0 or -0, so 1/z is invZ at the first pixel and invZ +
+    // invZStep (which differs only for -0 or a signalling NaN) at every later one: no lanes.
+    constexpr bool constantDepth = Step == Stepping::Affine;
+    const float firstInvZ = span.attrs.invZ;
+    const float laterInvZ = span.attrs.invZ + span.attrs.invZStep;
+    const auto invZAt = [&](int32_t i) {
+        if constexpr (constantDepth) {
+            return from + i == 0 ? firstInvZ : laterInvZ;
+        } else {
+            return invZs[i];
+        }
+    };
 
     if (count < lanes) {
         for (int32_t i = 0; i < count; ++i) {
             const uint32_t n = static_cast<uint32_t>(i);
-            const float z = invZs[i];
+            const float z = invZAt(i);
             uint32_t texel = 0;
             if constexpr (Step == Stepping::Perspective) {
                 texel = fetchTexel(texels, us[i], vs[i], c.widthMask, c.heightMask, c.widthShift);
@@ -200,7 +212,15 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
         return V::add(V::splat(base + static_cast<uint32_t>(i) * step), ramp);
     };
     const auto drawVector = [&](int32_t i) {
-        const auto z = V::loadF(invZs + i);
+        typename V::F z;
+        if constexpr (constantDepth) {
+            z = V::splatF(laterInvZ);
+            if (from + i == 0) {
+                z = V::selectF(V::equal(V::ramp(0, 1), V::splat(0)), V::splatF(firstInvZ), z);
+            }
+        } else {
+            z = V::loadF(invZs + i);
+        }
         const auto d = V::loadF(depth + i);
         I drawn = V::greater(z, d);
         I texel = V::splat(0);
@@ -244,7 +264,9 @@ void drawRows(const ScanlineSpan* spans, int rows)
     Chunk chunk;
     for (int32_t from = 0; from < longest; from += kChunk) {
         const int32_t pixels = longest - from < kChunk ? longest - from : kChunk;
-        stepLanes<V, Step == Stepping::Perspective>(lanes, pixels, chunk);
+        if constexpr (Step != Stepping::Affine) {
+            stepLanes<V, Step == Stepping::Perspective>(lanes, pixels, chunk);
+        }
         for (int k = 0; k < rows; ++k) {
             const int32_t to = spans[k].count < from + pixels ? spans[k].count : from + pixels;
             if (to > from) {
