@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace
@@ -408,6 +409,9 @@ TEST(RenderPaths, EveryPathDrawsWhatTheScalarPipelineDraws)
 #if defined(__x86_64__)
     ASSERT_FALSE(paths.empty());
 #endif
+    for (const RenderPath path : paths) {
+        std::printf("against scalar: %s\n", renderPathName(path));
+    }
     std::vector<bool> drawerDrew(20), sideClipped(4);
     Random sizes{2026};
     for (uint32_t seed = 1; seed <= 200; ++seed) {
