@@ -14,8 +14,8 @@ $cxx -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover
     $(pkg-config --cflags sdl SDL_image physfs) \
     "$repo/fuzz/levelfuzz.cpp" \
     "$repo"/src/tiles/*.cpp "$repo/tools/levelformat.cpp" \
-    "$repo/src/video/surface.cpp" "$repo/src/video/image.cpp" "$repo/src/fs/archive.cpp" \
-    "$repo/src/core/log.cpp" \
+    "$repo/src/video/surface.cpp" "$repo/src/video/image.cpp" \
+    "$repo/src/fs/archive.cpp" "$repo/src/fs/vfs.cpp" "$repo/src/core/log.cpp" \
     $(pkg-config --libs sdl SDL_image physfs) \
     -o "$out/levelfuzz"
 echo "built $out/levelfuzz"
