@@ -211,7 +211,7 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
     const auto at = [](uint32_t base, uint32_t step, int32_t i, I ramp) {
         return V::add(V::splat(base + static_cast<uint32_t>(i) * step), ramp);
     };
-    const auto drawVector = [&](int32_t i) {
+    const auto drawVector = [&](int32_t i, I r, I g, I b, I u, I v) {
         typename V::F z;
         if constexpr (constantDepth) {
             z = V::splatF(laterInvZ);
@@ -227,27 +227,39 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
         if constexpr (Step == Stepping::Perspective) {
             texel = fetchTexels<V>(texels, V::load(us + i), V::load(vs + i), c);
         } else if constexpr (Step == Stepping::Affine) {
-            texel =
-                fetchTexels<V>(texels, at(uFixed, uStep, i, uRamp), at(vFixed, vStep, i, vRamp), c);
+            texel = fetchTexels<V>(texels, u, v, c);
         }
         if constexpr (Mask) {
             drawn = V::select(V::equal(texel, V::splat(0)), V::splat(0), drawn);
         }
         const I old = V::load(dest + i);
-        const I pixel = shadePixels<V, Type, Blend>(c, texel, at(rFixed, rStep, i, rRamp),
-                                                    at(gFixed, gStep, i, gRamp),
-                                                    at(bFixed, bStep, i, bRamp), old);
+        const I pixel = shadePixels<V, Type, Blend>(c, texel, r, g, b, old);
         V::store(dest + i, V::select(drawn, pixel, old));
         V::storeF(depth + i, V::selectF(drawn, z, d));
     };
+    I r = at(rFixed, rStep, 0, rRamp), g = at(gFixed, gStep, 0, gRamp);
+    I b = at(bFixed, bStep, 0, bRamp), u = at(uFixed, uStep, 0, uRamp);
+    I v = at(vFixed, vStep, 0, vRamp);
+    const uint32_t n = static_cast<uint32_t>(lanes);
+    const I rLanes = V::splat(n * rStep), gLanes = V::splat(n * gStep);
+    const I bLanes = V::splat(n * bStep), uLanes = V::splat(n * uStep),
+            vLanes = V::splat(n * vStep);
     int32_t i = 0;
     for (; i + lanes <= count; i += lanes) {
-        drawVector(i);
+        drawVector(i, r, g, b, u, v);
+        r = V::add(r, rLanes);
+        g = V::add(g, gLanes);
+        b = V::add(b, bLanes);
+        u = V::add(u, uLanes);
+        v = V::add(v, vLanes);
     }
     // The last vector may overlap the one before. A pixel drawn there now holds its own depth,
     // which the strict test does not pass again, and an undrawn one fails again: no change.
     if (i < count) {
-        drawVector(count - lanes);
+        const int32_t last = count - lanes;
+        drawVector(last, at(rFixed, rStep, last, rRamp), at(gFixed, gStep, last, gRamp),
+                   at(bFixed, bStep, last, bRamp), at(uFixed, uStep, last, uRamp),
+                   at(vFixed, vStep, last, vRamp));
     }
 }
 
