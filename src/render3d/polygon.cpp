@@ -91,8 +91,12 @@ struct RowBatch {
     int rows = 0;
     ScanlineSpan spans[kMaxRows];
 
-    RowBatch(ScanlineDrawer scalar, const RowsPath* path) : drawer(scalar)
+    void start(ScanlineDrawer scalar, const RowsPath* path)
     {
+        drawer = scalar;
+        rowsDrawer = nullptr;
+        lanes = 1;
+        rows = 0;
         for (int i = 0; path && scalar && i < 20; ++i) {
             if (kScanlineDrawers[i] == scalar) {
                 rowsDrawer = path->drawers[i];
@@ -119,6 +123,10 @@ struct RowBatch {
         }
     }
 };
+
+// Shared like the edge pool, so that no section pays for setting up eight spans of its own.
+RowBatch mainRows;
+RowBatch affineRows;
 
 // The shared edge pool; it lives until the process ends.
 PolygonEdge* edgePool = nullptr;
@@ -511,8 +519,8 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
 
     const int32_t targetWidth = target.getWidth();
     const RowsPath* path = rowsPathFor(renderPath());
-    RowBatch mainRows(drawer, path);
-    RowBatch affineRows(affineDrawer, path);
+    mainRows.start(drawer, path);
+    affineRows.start(affineDrawer, path);
     // Locked once for the section, at its first row with pixels, so that a section that draws
     // nothing never locks; a failed lock skips the rest of the section.
     bool locked = false;
