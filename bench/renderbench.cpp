@@ -16,7 +16,7 @@
 #include <cstring>
 #include <fstream>
 #include <functional>
-#include <memory>
+#include <list>
 #include <random>
 #include <sstream>
 #include <string>
@@ -396,6 +396,176 @@ bool parseOptions(int argc, char** argv, Options& options)
     return true;
 }
 
+// Everything one scene's cells draw into, kept at one address for the cells' closures.
+struct SceneRig {
+    const char* name;
+    std::vector<BenchFrame> (*makeFrames)(BenchCase);
+    OurScene ours;
+    AllegroScene* allegro;
+    Surface gfx;
+    std::vector<float> boundDepth;
+    std::vector<uint32_t> boundPixels;
+    std::vector<BenchFrame> frames[kBenchCaseCount];
+
+    SceneRig(const char* name, std::vector<BenchFrame> (*makeFrames)(BenchCase), int width,
+             int height, const BenchTexture& texture)
+        : name(name), makeFrames(makeFrames), ours(width, height, texture),
+          allegro(allegroCreateScene(width, height, texture)),
+          boundDepth(static_cast<size_t>(width) * static_cast<size_t>(height)),
+          boundPixels(boundDepth.size())
+    {
+        gfx.create(argbFormat(width, height, 0));
+    }
+    ~SceneRig() { allegroDestroyScene(allegro); }
+    SceneRig(const SceneRig&) = delete;
+    SceneRig& operator=(const SceneRig&) = delete;
+
+    long nonZero(const std::string& renderer) const
+    {
+        if (renderer == "Allegro") {
+            return allegroNonZeroPixels(allegro);
+        }
+        return nonZeroPixels(renderer == "SDL_gfx" ? gfx : ours.target);
+    }
+};
+
+// The cells of one case: our scalar and best paths, Allegro and, where it matches, SDL_gfx,
+// after each has drawn one frame; false when one of them drew nothing.
+bool addCaseCells(SceneRig& rig, int c, RenderPath best, std::vector<Cell>& cells)
+{
+    const BenchCase kind = caseAt(c);
+    const std::vector<BenchFrame>& frames = rig.frames[c];
+    setRenderPath(RenderPath::Scalar);
+    const double pixels = coveredPixels(rig.ours, frames);
+    const auto drawOurs = [&rig, &frames, kind](RenderPath path) {
+        return [&rig, &frames, kind, path] {
+            setRenderPath(path);
+            for (const BenchFrame& frame : frames) {
+                rig.ours.drawFrame(kind, frame);
+            }
+        };
+    };
+    std::vector<std::pair<std::string, std::function<void()>>> renderers;
+    renderers.push_back({"scalar", drawOurs(RenderPath::Scalar)});
+    if (best != RenderPath::Scalar) {
+        renderers.push_back({renderPathName(best), drawOurs(best)});
+    }
+    renderers.push_back({"Allegro", [&rig, &frames, kind] {
+                             for (const BenchFrame& frame : frames) {
+                                 allegroDrawFrame(rig.allegro, kind, frame);
+                             }
+                         }});
+    if (sdlGfxDraws(kind)) {
+        renderers.push_back({"SDL_gfx", [&rig, &frames, kind] {
+                                 for (const BenchFrame& frame : frames) {
+                                     sdlGfxDrawFrame(rig.gfx, rig.ours.texture.getSdlSurface(),
+                                                     kind, frame);
+                                 }
+                             }});
+    }
+    bool drewAll = true;
+    for (auto& [name, run] : renderers) {
+        run();
+        const long drawn = rig.nonZero(name);
+        std::printf("  %-9s %-20s %-8s %8ld\n", rig.name, kCaseNames[c], name.c_str(), drawn);
+        drewAll = drewAll && drawn != 0;
+        cells.push_back({rig.name, kCaseNames[c], name, pixels, run, 1, {}});
+    }
+    return drewAll;
+}
+
+// Iterations per cell from one warm-up run each, so that every cell takes about kCellSeconds;
+// then repetition 1 of every cell, repetition 2 of every cell, ...
+void timeCells(std::vector<Cell>& cells, int repetitions)
+{
+    for (Cell& cell : cells) {
+        const double once = std::max(seconds(cell.run, 1), 1e-6);
+        cell.iterations = std::max(1, static_cast<int>(kCellSeconds / once));
+    }
+    for (int rep = 0; rep < repetitions; ++rep) {
+        for (Cell& cell : cells) {
+            const double elapsed = seconds(cell.run, cell.iterations);
+            cell.samples.push_back(cell.pixels * cell.iterations / elapsed / 1e6);
+        }
+    }
+}
+
+const Cell* findCell(const std::vector<Cell>& cells, const std::string& scene,
+                     const std::string& kind, const std::string& renderer)
+{
+    for (const Cell& cell : cells) {
+        if (cell.scene == scene && cell.kind == kind && cell.renderer == renderer) {
+            return &cell;
+        }
+    }
+    return nullptr;
+}
+
+// The median over repetitions i of ours_i / other_i.
+double ratio(const Cell& ours, const Cell& other)
+{
+    std::vector<double> ratios;
+    for (size_t i = 0; i < ours.samples.size(); ++i) {
+        ratios.push_back(ours.samples[i] / other.samples[i]);
+    }
+    return median(ratios);
+}
+
+std::string spread(const Cell* cell)
+{
+    if (!cell) {
+        return "-";
+    }
+    const auto [low, high] = std::minmax_element(cell->samples.begin(), cell->samples.end());
+    return format("%.0f (%.0f-%.0f)", median(cell->samples), *low, *high);
+}
+
+std::string reportTable(const std::vector<Cell>& cells, int repetitions, const std::string& best)
+{
+    std::ostringstream table;
+    table << "Command: `make bench` (`build-bench/bench/renderbench --markdown "
+             "docs/performance.md`), Release build, single thread.\n"
+          << "Machine: " << std::thread::hardware_concurrency() << " processors (`nproc`), "
+          << cpuModel() << "; widest vector path used: " << best << ".\n"
+          << "Mpixel/s: median (min-max) of " << repetitions
+          << " interleaved repetitions, timed in the thread's processor time; the numerator is the "
+             "pixels our scalar rasteriser covers, so on `cubes320` a ratio is also the ratio of "
+             "frames per second. Ratios are medians of per-repetition ratios. `cubes320`: the "
+             "polygon stage's two cubes at 320 x 240 over "
+          << kCubePoses
+          << " poses, far cube first, back faces removed except when translucent; `fill720`: "
+             "64 tilted quads at 1280 x 720 from seed "
+          << kFillSeed
+          << ", drawn in generation order. Each frame includes the screen clear and the depth "
+             "fill.\n\n"
+          << "| scene | case | scalar | " << best << " | Allegro 4 | SDL_gfx | scalar / Allegro | "
+          << best << " / Allegro | " << best
+          << " / memory bound |\n|---|---|---|---|---|---|---|---|---|\n";
+    for (const Cell& cell : cells) {
+        if (cell.renderer != "scalar") {
+            continue;
+        }
+        const Cell* fast = findCell(cells, cell.scene, cell.kind, best);
+        const Cell& top = fast ? *fast : cell;
+        const Cell& peer = *findCell(cells, cell.scene, cell.kind, "Allegro");
+        const Cell& bound = *findCell(cells, cell.scene, "memory bound", "bound");
+        const int index = static_cast<int>(
+            std::find(kCaseNames, kCaseNames + kBenchCaseCount, cell.kind) - kCaseNames);
+        table << "| " << cell.scene << " | " << cell.kind << " (" << kAllegroNames[index] << ") | "
+              << spread(&cell) << " | " << spread(fast) << " | " << spread(&peer) << " | "
+              << spread(findCell(cells, cell.scene, cell.kind, "SDL_gfx")) << " | "
+              << format("%.2f", ratio(cell, peer)) << " | " << format("%.2f", ratio(top, peer))
+              << " | " << format("%.3f", median(top.samples) / median(bound.samples)) << " |\n";
+    }
+    for (const Cell& cell : cells) {
+        if (cell.renderer == "bound") {
+            table << "| " << cell.scene << " | memory bound (12 bytes a pixel) | | "
+                  << spread(&cell) << " | | | | | |\n";
+        }
+    }
+    return table.str();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -412,192 +582,37 @@ int main(int argc, char** argv)
     }
     const RenderPath best = renderPath();
     const BenchTexture texture = makeTexture();
-
-    struct SceneSpec {
-        const char* name;
-        int width, height;
-        std::vector<BenchFrame> (*frames)(BenchCase);
-    };
-    const SceneSpec specs[] = {{"cubes320", 320, 240, cubeFrames},
-                               {"fill720", 1280, 720, fillFrames}};
-
-    std::vector<std::unique_ptr<OurScene>> ours;
-    std::vector<std::unique_ptr<Surface>> gfxTargets;
-    std::vector<std::unique_ptr<std::vector<float>>> boundDepth;
-    std::vector<std::unique_ptr<std::vector<uint32_t>>> boundPixels;
-    std::vector<AllegroScene*> allegro;
-    std::vector<std::unique_ptr<std::vector<BenchFrame>>> frameStore;
+    std::list<SceneRig> rigs;
+    rigs.emplace_back("cubes320", cubeFrames, 320, 240, texture);
+    rigs.emplace_back("fill720", fillFrames, 1280, 720, texture);
     std::vector<Cell> cells;
-    bool failed = false;
+    bool drewAll = true;
     std::printf("non-zero pixels after one frame of each case:\n");
-    for (const SceneSpec& spec : specs) {
-        ours.push_back(std::make_unique<OurScene>(spec.width, spec.height, texture));
-        OurScene& our = *ours.back();
-        allegro.push_back(allegroCreateScene(spec.width, spec.height, texture));
-        AllegroScene* peer = allegro.back();
-        gfxTargets.push_back(std::make_unique<Surface>());
-        Surface& gfx = *gfxTargets.back();
-        gfx.create(argbFormat(spec.width, spec.height, 0));
-        SDL_Surface* gfxTexture = our.texture.getSdlSurface();
-
-        const size_t area = static_cast<size_t>(spec.width) * static_cast<size_t>(spec.height);
-        boundDepth.push_back(std::make_unique<std::vector<float>>(area, 0.0f));
-        boundPixels.push_back(std::make_unique<std::vector<uint32_t>>(area, 0u));
-        std::vector<float>& depth = *boundDepth.back();
-        std::vector<uint32_t>& pixels = *boundPixels.back();
-        cells.push_back({spec.name,
+    for (SceneRig& rig : rigs) {
+        cells.push_back({rig.name,
                          "memory bound",
                          "bound",
-                         static_cast<double>(area),
-                         [&depth, &pixels] { memoryBound(depth, pixels); },
+                         static_cast<double>(rig.boundDepth.size()),
+                         [&rig] { memoryBound(rig.boundDepth, rig.boundPixels); },
                          1,
                          {}});
-
         for (int c = 0; c < kBenchCaseCount; ++c) {
-            const BenchCase kind = caseAt(c);
             if (options.only && std::strcmp(options.only, kCaseNames[c]) != 0) {
                 continue;
             }
-            frameStore.push_back(std::make_unique<std::vector<BenchFrame>>(spec.frames(kind)));
-            const std::vector<BenchFrame>& frames = *frameStore.back();
-            setRenderPath(RenderPath::Scalar);
-            const double pixels = coveredPixels(our, frames);
-            const auto drawOurs = [&our, &frames, kind](RenderPath path) {
-                return [&our, &frames, kind, path] {
-                    setRenderPath(path);
-                    for (const BenchFrame& frame : frames) {
-                        our.drawFrame(kind, frame);
-                    }
-                };
-            };
-            std::vector<std::pair<std::string, std::function<void()>>> renderers;
-            renderers.push_back({"scalar", drawOurs(RenderPath::Scalar)});
-            if (best != RenderPath::Scalar) {
-                renderers.push_back({renderPathName(best), drawOurs(best)});
-            }
-            renderers.push_back({"Allegro", [peer, &frames, kind] {
-                                     for (const BenchFrame& frame : frames) {
-                                         allegroDrawFrame(peer, kind, frame);
-                                     }
-                                 }});
-            if (sdlGfxDraws(kind)) {
-                renderers.push_back({"SDL_gfx", [&gfx, gfxTexture, &frames, kind] {
-                                         for (const BenchFrame& frame : frames) {
-                                             sdlGfxDrawFrame(gfx, gfxTexture, kind, frame);
-                                         }
-                                     }});
-            }
-            for (auto& [name, run] : renderers) {
-                run();
-                long drawn = 0;
-                if (name == "Allegro") {
-                    drawn = allegroNonZeroPixels(peer);
-                } else if (name == "SDL_gfx") {
-                    drawn = nonZeroPixels(gfx);
-                } else {
-                    drawn = nonZeroPixels(our.target);
-                }
-                std::printf("  %-9s %-20s %-8s %8ld\n", spec.name, kCaseNames[c], name.c_str(),
-                            drawn);
-                failed = failed || drawn == 0;
-                cells.push_back({spec.name, kCaseNames[c], name, pixels, run, 1, {}});
-            }
+            rig.frames[c] = rig.makeFrames(caseAt(c));
+            drewAll = addCaseCells(rig, c, best, cells) && drewAll;
         }
     }
-    if (failed) {
+    if (!drewAll) {
         std::fprintf(stderr, "renderbench: a renderer drew nothing\n");
         return 1;
     }
-
-    // Iterations per cell from one warm-up run each, so every cell takes about kCellSeconds.
-    for (Cell& cell : cells) {
-        const double once = std::max(seconds(cell.run, 1), 1e-6);
-        cell.iterations = std::max(1, static_cast<int>(kCellSeconds / once));
-    }
-    for (int rep = 0; rep < options.repetitions; ++rep) {
-        for (Cell& cell : cells) {
-            const double elapsed = seconds(cell.run, cell.iterations);
-            cell.samples.push_back(cell.pixels * cell.iterations / elapsed / 1e6);
-        }
-    }
+    timeCells(cells, options.repetitions);
     setRenderPath(best);
-
-    const auto find = [&cells](const Cell& like, const char* renderer) -> const Cell* {
-        for (const Cell& cell : cells) {
-            if (cell.scene == like.scene && cell.kind == like.kind && cell.renderer == renderer) {
-                return &cell;
-            }
-        }
-        return nullptr;
-    };
-    const auto ratio = [&options](const Cell& ours, const Cell& other) {
-        std::vector<double> ratios;
-        for (int i = 0; i < options.repetitions; ++i) {
-            ratios.push_back(ours.samples[static_cast<size_t>(i)] /
-                             other.samples[static_cast<size_t>(i)]);
-        }
-        return median(ratios);
-    };
-    const auto spread = [](const Cell* cell) {
-        if (!cell) {
-            return std::string("-");
-        }
-        const auto [low, high] = std::minmax_element(cell->samples.begin(), cell->samples.end());
-        return format("%.0f (%.0f-%.0f)", median(cell->samples), *low, *high);
-    };
-
-    const std::string bestName = renderPathName(best);
-    std::ostringstream table;
-    table << "Command: `make bench` (`build-bench/bench/renderbench --markdown "
-             "docs/performance.md`), Release build, single thread.\n"
-          << "Machine: " << std::thread::hardware_concurrency() << " processors (`nproc`), "
-          << cpuModel() << "; widest vector path used: " << bestName << ".\n"
-          << "Mpixel/s: median (min-max) of " << options.repetitions
-          << " interleaved repetitions, timed in the thread's processor time; the numerator is the "
-             "pixels our scalar rasteriser covers. "
-             "Ratios are medians of per-repetition ratios. `cubes320`: the polygon stage's two "
-             "cubes at 320 x 240 over "
-          << kCubePoses
-          << " poses, far cube first, back faces removed except when translucent; `fill720`: "
-             "64 tilted quads at 1280 x 720 from seed "
-          << kFillSeed
-          << ", drawn in generation order. Each frame includes the screen clear "
-             "and the depth fill.\n\n"
-          << "| scene | case | scalar | " << bestName
-          << " | Allegro 4 | SDL_gfx | scalar / Allegro | " << bestName << " / Allegro | "
-          << bestName << " / memory bound |\n|---|---|---|---|---|---|---|---|---|\n";
-    for (const Cell& cell : cells) {
-        if (cell.renderer != "scalar") {
-            continue;
-        }
-        const Cell* fast = find(cell, bestName.c_str());
-        const Cell* peer = find(cell, "Allegro");
-        const Cell* gfx = find(cell, "SDL_gfx");
-        Cell boundLike = cell;
-        boundLike.kind = "memory bound";
-        const Cell* bound = find(boundLike, "bound");
-        const Cell& top = fast ? *fast : cell;
-        int index = 0;
-        while (kCaseNames[index] != cell.kind) {
-            ++index;
-        }
-        table << "| " << cell.scene << " | " << cell.kind;
-        table << " (" << kAllegroNames[index] << ") | " << spread(&cell) << " | " << spread(fast)
-              << " | " << spread(peer) << " | " << spread(gfx) << " | "
-              << format("%.2f", ratio(cell, *peer)) << " | " << format("%.2f", ratio(top, *peer))
-              << " | " << format("%.3f", median(top.samples) / median(bound->samples)) << " |\n";
-    }
-    for (const Cell& cell : cells) {
-        if (cell.renderer == "bound") {
-            table << "| " << cell.scene << " | memory bound (12 bytes a pixel) | | "
-                  << spread(&cell) << " | | | | | |\n";
-        }
-    }
-    std::printf("\n%s", table.str().c_str());
-    for (AllegroScene* scene : allegro) {
-        allegroDestroyScene(scene);
-    }
-    if (options.markdown && !rewriteSection(options.markdown, table.str())) {
+    const std::string table = reportTable(cells, options.repetitions, renderPathName(best));
+    std::printf("\n%s", table.c_str());
+    if (options.markdown && !rewriteSection(options.markdown, table)) {
         std::fprintf(stderr, "renderbench: cannot write %s\n", options.markdown);
         return 1;
     }
