@@ -520,13 +520,24 @@ std::string spread(const Cell* cell)
     return format("%.0f (%.0f-%.0f)", median(cell->samples), *low, *high);
 }
 
-std::string reportTable(const std::vector<Cell>& cells, int repetitions, const std::string& best)
+// The one-minute load average: the run's neighbours on a shared machine.
+std::string loadAverage()
+{
+    std::ifstream file("/proc/loadavg");
+    std::string load = "unknown";
+    file >> load;
+    return load;
+}
+
+std::string reportTable(const std::vector<Cell>& cells, int repetitions, const std::string& best,
+                        const std::string& loadBefore)
 {
     std::ostringstream table;
     table << "Command: `make bench` (`build-bench/bench/renderbench --markdown "
              "docs/performance.md`), Release build, single thread.\n"
           << "Machine: " << std::thread::hardware_concurrency() << " processors (`nproc`), "
-          << cpuModel() << "; widest vector path used: " << best << ".\n"
+          << cpuModel() << "; widest vector path used: " << best << "; load average (1 minute) "
+          << loadBefore << " at the start, " << loadAverage() << " at the end.\n"
           << "Mpixel/s: median (min-max) of " << repetitions
           << " interleaved repetitions, timed in the thread's processor time; the numerator is the "
              "pixels our scalar rasteriser covers, so on `cubes320` a ratio is also the ratio of "
@@ -580,6 +591,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "renderbench: cannot start SDL or Allegro\n");
         return 1;
     }
+    const std::string loadBefore = loadAverage();
     const RenderPath best = renderPath();
     const BenchTexture texture = makeTexture();
     std::list<SceneRig> rigs;
@@ -610,7 +622,8 @@ int main(int argc, char** argv)
     }
     timeCells(cells, options.repetitions);
     setRenderPath(best);
-    const std::string table = reportTable(cells, options.repetitions, renderPathName(best));
+    const std::string table =
+        reportTable(cells, options.repetitions, renderPathName(best), loadBefore);
     std::printf("\n%s", table.c_str());
     if (options.markdown && !rewriteSection(options.markdown, table)) {
         std::fprintf(stderr, "renderbench: cannot write %s\n", options.markdown);
