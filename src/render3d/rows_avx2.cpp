@@ -48,6 +48,7 @@ struct Avx2 {
         return _mm256_sll_epi32(a, _mm_cvtsi32_si128(static_cast<int>(n)));
     }
     static I mullo(I a, I b) { return _mm256_mullo_epi32(a, b); }
+    static bool any(I mask) { return !_mm256_testz_si256(mask, mask); }
     static I equal(I a, I b) { return _mm256_cmpeq_epi32(a, b); }
     // All ones where a > b; false for NaN, as the scalar comparison.
     static I greater(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GT_OQ)); }

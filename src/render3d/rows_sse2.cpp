@@ -54,6 +54,7 @@ struct Sse2 {
         return _mm_unpacklo_epi32(_mm_shuffle_epi32(even, _MM_SHUFFLE(0, 0, 2, 0)),
                                   _mm_shuffle_epi32(odd, _MM_SHUFFLE(0, 0, 2, 0)));
     }
+    static bool any(I mask) { return _mm_movemask_epi8(mask) != 0; }
     static I equal(I a, I b) { return _mm_cmpeq_epi32(a, b); }
     // All ones where a > b; false for NaN, as the scalar comparison.
     static I greater(F a, F b) { return _mm_castps_si128(_mm_cmpgt_ps(a, b)); }

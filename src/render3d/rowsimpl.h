@@ -223,6 +223,10 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
         }
         const auto d = V::loadF(depth + i);
         I drawn = V::greater(z, d);
+        // Hidden behind what is there: nothing to fetch, and storing the old values is no change.
+        if (!V::any(drawn)) {
+            return;
+        }
         I texel = V::splat(0);
         if constexpr (Step == Stepping::Perspective) {
             texel = fetchTexels<V>(texels, V::load(us + i), V::load(vs + i), c);
