@@ -60,11 +60,11 @@ struct Avx2 {
     }
     static F add(F a, F b) { return _mm256_add_ps(a, b); }
     // fx(n / d), rounded and saturated as toFixed does (see the SSE2 path).
-    static F fixedOf(F n, F d)
+    static I fixedOf(F n, F d)
     {
-        return _mm256_castsi256_ps(
-            _mm256_cvtps_epi32(_mm256_mul_ps(_mm256_div_ps(n, d), _mm256_set1_ps(65536.0f))));
+        return _mm256_cvtps_epi32(_mm256_mul_ps(_mm256_div_ps(n, d), _mm256_set1_ps(65536.0f)));
     }
+    static F asF(I a) { return _mm256_castsi256_ps(a); }
     static void storeA(float* p, F a) { _mm256_store_ps(p, a); }
     // Lane k of v[t] becomes lane t of v[k]: the usual 8 x 8 transpose in three rounds.
     static void transpose(F* v)

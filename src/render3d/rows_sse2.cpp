@@ -77,11 +77,11 @@ struct Sse2 {
     static F add(F a, F b) { return _mm_add_ps(a, b); }
     // fx(n / d): the quotient times 65536 in single precision, then cvtps2dq, which rounds to
     // nearest even and gives 0x80000000 for NaN and out of range, as toFixed does.
-    static F fixedOf(F n, F d)
+    static I fixedOf(F n, F d)
     {
-        return _mm_castsi128_ps(
-            _mm_cvtps_epi32(_mm_mul_ps(_mm_div_ps(n, d), _mm_set1_ps(65536.0f))));
+        return _mm_cvtps_epi32(_mm_mul_ps(_mm_div_ps(n, d), _mm_set1_ps(65536.0f)));
     }
+    static F asF(I a) { return _mm_castsi128_ps(a); }
     static void storeA(float* p, F a) { _mm_store_ps(p, a); }
     // Lane k of v[t] becomes lane t of v[k].
     static void transpose(F* v) { _MM_TRANSPOSE4_PS(v[0], v[1], v[2], v[3]); }

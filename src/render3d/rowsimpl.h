@@ -14,11 +14,10 @@ namespace
 
 const int32_t kChunk = 64; // pixels of every row stepped ahead at a time
 
-// Per row: 1/z and, for perspective drawers, the 16.16 texture coordinates of kChunk pixels.
+// Per row: 1/z and, for perspective drawers, the texel index of kChunk pixels.
 struct Chunk {
     alignas(64) float invZ[kMaxRows][kChunk];
-    alignas(64) int32_t u[kMaxRows][kChunk];
-    alignas(64) int32_t v[kMaxRows][kChunk];
+    alignas(64) uint32_t texel[kMaxRows][kChunk];
 };
 
 template <class V>
@@ -57,19 +56,30 @@ void transposeStore(typename V::F* v, float* rows)
     }
 }
 
+// fetchTexel's index of every lane's 16.16 coordinates.
+template <class V>
+typename V::I texelIndex(typename V::I u, typename V::I v, const SpanConstants& c)
+{
+    const auto column = V::and_(V::template sra<16>(u), V::splat(c.widthMask));
+    const auto row = V::and_(V::template sra<16>(v), V::splat(c.heightMask));
+    return V::add(V::sll(row, c.widthShift), column);
+}
+
 // Steps every lane pixels times (rounded up to whole vectors), exactly as the scalar loop's
-// invZ += invZStep; u and v are fx(uOverZ / invZ), fx(vOverZ / invZ) as there.
+// invZ += invZStep; texture coordinates are fx(uOverZ / invZ), fx(vOverZ / invZ) as there, kept
+// as the texel index they address.
 template <class V, bool Perspective>
-void stepLanes(Lanes<V>& s, int32_t pixels, Chunk& out)
+void stepLanes(Lanes<V>& s, int32_t pixels, const SpanConstants& c, Chunk& out)
 {
     using F = typename V::F;
     for (int32_t j = 0; j < pixels; j += V::kLanes) {
-        F z[V::kLanes], u[V::kLanes], v[V::kLanes];
+        F z[V::kLanes], texel[V::kLanes];
         for (int t = 0; t < V::kLanes; ++t) {
             z[t] = s.invZ;
             if constexpr (Perspective) {
-                u[t] = V::fixedOf(s.uOverZ, s.invZ);
-                v[t] = V::fixedOf(s.vOverZ, s.invZ);
+                const auto u = V::fixedOf(s.uOverZ, s.invZ);
+                const auto v = V::fixedOf(s.vOverZ, s.invZ);
+                texel[t] = V::asF(texelIndex<V>(u, v, c));
                 s.uOverZ = V::add(s.uOverZ, s.uOverZStep);
                 s.vOverZ = V::add(s.vOverZ, s.vOverZStep);
             }
@@ -77,23 +87,12 @@ void stepLanes(Lanes<V>& s, int32_t pixels, Chunk& out)
         }
         transposeStore<V>(z, &out.invZ[0][j]);
         if constexpr (Perspective) {
-            transposeStore<V>(u, reinterpret_cast<float*>(&out.u[0][j]));
-            transposeStore<V>(v, reinterpret_cast<float*>(&out.v[0][j]));
+            transposeStore<V>(texel, reinterpret_cast<float*>(&out.texel[0][j]));
         }
     }
 }
 
-// The pixel pipeline of pixel.h on V::kLanes neighbouring pixels of one row, lane by lane the
-// same integer arithmetic.
-template <class V>
-typename V::I fetchTexels(const uint32_t* texels, typename V::I u, typename V::I v,
-                          const SpanConstants& c)
-{
-    const auto column = V::and_(V::template sra<16>(u), V::splat(c.widthMask));
-    const auto row = V::and_(V::template sra<16>(v), V::splat(c.heightMask));
-    return V::gather(texels, V::add(V::sll(row, c.widthShift), column));
-}
-
+// The pixel pipeline of pixel.h on V::kLanes pixels, lane by lane the same integer arithmetic.
 template <class V>
 typename V::I shadeColors(typename V::I r, typename V::I g, typename V::I b, const SpanConstants& c)
 {
@@ -153,7 +152,7 @@ typename V::I shadePixels(const SpanConstants& c, typename V::I texel, typename 
 // with its old value.
 template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask>
 void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* invZs,
-               const int32_t* us, const int32_t* vs, int32_t from, int32_t to)
+               const uint32_t* indices, int32_t from, int32_t to)
 {
     using I = typename V::I;
     float* const depth = span.depth + from;
@@ -191,7 +190,7 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
             const float z = invZAt(i);
             uint32_t texel = 0;
             if constexpr (Step == Stepping::Perspective) {
-                texel = fetchTexel(texels, us[i], vs[i], c.widthMask, c.heightMask, c.widthShift);
+                texel = texels[indices[i]];
             } else if constexpr (Step == Stepping::Affine) {
                 texel = fetchTexel(texels, static_cast<int32_t>(uFixed + n * uStep),
                                    static_cast<int32_t>(vFixed + n * vStep), c.widthMask,
@@ -229,9 +228,9 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
         }
         I texel = V::splat(0);
         if constexpr (Step == Stepping::Perspective) {
-            texel = fetchTexels<V>(texels, V::load(us + i), V::load(vs + i), c);
+            texel = V::gather(texels, V::load(indices + i));
         } else if constexpr (Step == Stepping::Affine) {
-            texel = fetchTexels<V>(texels, u, v, c);
+            texel = V::gather(texels, texelIndex<V>(u, v, c));
         }
         if constexpr (Mask) {
             drawn = V::select(V::equal(texel, V::splat(0)), V::splat(0), drawn);
@@ -281,7 +280,7 @@ void drawRows(const ScanlineSpan* spans, int rows)
     for (int32_t from = 0; from < longest; from += kChunk) {
         const int32_t pixels = longest - from < kChunk ? longest - from : kChunk;
         if constexpr (Step != Stepping::Affine) {
-            stepLanes<V, Step == Stepping::Perspective>(lanes, pixels, chunk);
+            stepLanes<V, Step == Stepping::Perspective>(lanes, pixels, c, chunk);
         }
         for (int k = 0; k < rows; ++k) {
             const int32_t to = spans[k].count < from + pixels ? spans[k].count : from + pixels;
@@ -291,8 +290,8 @@ void drawRows(const ScanlineSpan* spans, int rows)
                     __builtin_prefetch(spans[k].dest + to + line, 1);
                     __builtin_prefetch(spans[k].depth + to + line, 1);
                 }
-                drawChunk<V, Type, Step, Blend, Mask>(spans[k], c, chunk.invZ[k], chunk.u[k],
-                                                      chunk.v[k], from, to);
+                drawChunk<V, Type, Step, Blend, Mask>(spans[k], c, chunk.invZ[k], chunk.texel[k],
+                                                      from, to);
             }
         }
     }
