@@ -30,17 +30,17 @@ def write_replay():
     replay, tick = replayfile.Replay(seed=SEED), 0
     for stage in ("title", "rotatescale"):
         tick += STAGE_TICKS[stage]
-        replay.key(tick, "Right")
+        replay.keys((tick, "Right"))
     # Types step fastest (r wraps after four), then translucency, then the second texture.
     for combination in range(1, 17):
         tick += STAGE_TICKS["polygons"]
         keys = "r" + ("e" if combination % 4 == 0 else "") + ("t" if combination % 8 == 0 else "")
         for key in keys if combination < 16 else "":
-            replay.key(tick, key)
-    replay.key(tick, "Right")
+            replay.keys((tick, key))
+    replay.keys((tick, "Right"))
     tick += STAGE_TICKS["tiles"]
-    replay.key(tick, "Right")
-    replay.end(tick + STAGE_TICKS["sound"])
+    replay.keys((tick, "Right"))
+    replay.add(tick + STAGE_TICKS["sound"], replayfile.END)
     with open(REPLAY, "wb") as f:
         f.write(replay.bytes())
 
