@@ -6,6 +6,7 @@ import unittest
 import zlib
 
 import replayfile as rf
+from PIL import Image
 from engine import Workdir, run
 from xsession import XSession
 
@@ -16,8 +17,8 @@ OUT = os.path.join(os.environ.get("TARVO_BUILD_DIR", ""), "golden-walk")
 
 
 def frames(directory, name="frames.txt"):
-    with open(os.path.join(directory, name)) as f:
-        return [(int(tick), crc) for tick, crc in (line.split() for line in f)]
+    lines = pathlib.Path(directory, name).read_text().splitlines()
+    return [(int(tick), crc) for tick, crc in map(str.split, lines)]
 
 
 class Errors(unittest.TestCase):
@@ -70,8 +71,6 @@ class Playback(unittest.TestCase):
                 run(work, args + [str(tick)], until=END, timeout=240)
                 self.fail("the walk's frames differ from tick %d on; see %s/%d.png"
                           % (tick, OUT, tick))
-        from PIL import Image
-
         for tick in shots:
             rgb = Image.open("%s/%d.png" % (OUT, tick)).convert("RGB").tobytes()
             self.assertEqual("%08x" % zlib.crc32(rgb), dict(got)[tick], tick)
@@ -95,8 +94,6 @@ class Playback(unittest.TestCase):
         self.assertEqual((len(shown), tick > 0), (tick, True))
 
     def test_live_screenshot_is_the_replayed_frame_before_its_tick(self):
-        from PIL import Image
-
         green = Image.new("RGB", (320, 150), (0, 255, 0))
         with XSession(["-fasttime", "-record", "live"]) as session:
             session.key("p", "p")

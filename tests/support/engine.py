@@ -4,6 +4,7 @@ The demo runs until it is told to stop, so a run waits for a log line and then s
 which SDL turns into the window's quit event.
 """
 import os
+import pathlib
 import shutil
 import signal
 import subprocess
@@ -39,8 +40,7 @@ class Workdir:
     def write(self, name, content):
         full = os.path.join(self.path, name)
         os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb") as f:
-            f.write(content)
+        pathlib.Path(full).write_bytes(content)
         return full
 
     def read(self, name):
