@@ -4,7 +4,7 @@
 set -eu
 repo=$(cd "$(dirname "$0")/.." && pwd)
 levelc=$1
-for source in "$repo"/fuzz/seeds/*.txt "$repo/data/levels/blk301a.txt"; do
-    name=$(basename "$source" .txt)
+for source in "$repo"/fuzz/seeds/*.txt "$repo/data/levels/blk301a.tmx"; do
+    name=$(basename "${source%.*}")
     "$levelc" "$source" "$repo/fuzz/corpus/$name"
 done

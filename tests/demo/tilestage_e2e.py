@@ -2,20 +2,22 @@
 layer, and a damaged level file sends the demo straight to the sound stage."""
 
 import os
+import subprocess
 import unittest
 import zipfile
 
 import xsession
 from xsession import XSession
 
-LEVEL = os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "data", "levels", "blk301a.txt")
+BUILD = os.environ.get("TARVO_BUILD_DIR", "")
 
 
 def expected_dump():
     """Layer 1 through the translation table (runs are entry 0, entries past it -1), each
     value in at least two characters and followed by a space."""
-    with open(LEVEL) as f:
-        lines = f.read().splitlines()
+    level = os.path.join(BUILD, "data", "pak", "demo1", "levels", "blk301a")
+    lines = subprocess.run([os.path.join(BUILD, "leveldump"), level], capture_output=True,
+                           check=True, text=True).stdout.splitlines()
     table = [int(line.split()[2]) for line in lines if line.startswith("translation ")]
     start = next(i for i, line in enumerate(lines) if line.startswith("layer 1 "))
     out = ""
