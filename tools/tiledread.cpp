@@ -2,6 +2,7 @@
 // description, each element keeping its place in the file for the messages.
 #include "tiledmap.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
@@ -79,6 +80,12 @@ class XmlReader
 public:
     XmlReader(const std::string& path) : path(path), bytes(readWholeFile(path))
     {
+        lineStarts.push_back(0);
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\n') {
+                lineStarts.push_back(static_cast<ptrdiff_t>(i + 1));
+            }
+        }
         const pugi::xml_parse_result result = document.load_buffer(bytes.data(), bytes.size());
         if (!result) {
             throw TiledError{path + ":" + std::to_string(lineAt(result.offset)) + ": syntax error"};
@@ -242,15 +249,17 @@ public:
     }
 
 private:
+    // Binary search over the line starts: a map can hold tens of thousands of elements.
     int lineAt(ptrdiff_t offset) const
     {
-        const size_t end =
-            std::min(bytes.size(), static_cast<size_t>(std::max<ptrdiff_t>(0, offset)));
-        return 1 + static_cast<int>(std::count(bytes.begin(), bytes.begin() + end, '\n'));
+        return static_cast<int>(
+            std::upper_bound(lineStarts.begin(), lineStarts.end(), std::max<ptrdiff_t>(0, offset)) -
+            lineStarts.begin());
     }
 
     std::string path;
     std::string bytes;
+    std::vector<ptrdiff_t> lineStarts;
     pugi::xml_document document;
 };
 
