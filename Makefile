@@ -42,12 +42,16 @@ bench: setup
 	cmake --build build-bench --target render3d_bench -j$(JOBS)
 	./build-bench/bench/render3d_bench
 
-# The level loader under libFuzzer (clang); FUZZ_SECONDS bounds the run.
+# Every libFuzzer target (fuzz/NAME.cpp) for FUZZ_SECONDS each, or those in FUZZ_TARGETS.
 FUZZ_SECONDS ?= 600
+FUZZ_TARGETS ?= $(basename $(notdir $(wildcard fuzz/*.cpp)))
 fuzz: setup
 	scripts/setup.sh --fuzz
-	fuzz/build.sh build-fuzz
-	./build-fuzz/levelfuzz -max_total_time=$(FUZZ_SECONDS) build-fuzz/corpus fuzz/corpus
+	fuzz/build.sh build-fuzz $(FUZZ_TARGETS)
+	for target in $(FUZZ_TARGETS); do \
+		./build-fuzz/$$target -max_total_time=$(FUZZ_SECONDS) \
+			build-fuzz/corpus/$$target fuzz/corpus/$$target || exit 1; \
+	done
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-bench build-fuzz

@@ -1,21 +1,33 @@
 #!/bin/sh
-# Builds the level loader's libFuzzer target with clang, outside the CMake build.
-# Usage: fuzz/build.sh [OUTPUT_DIR]   (default: build-fuzz in the repository)
-# Then run: OUTPUT_DIR/levelfuzz -max_total_time=600 OUTPUT_DIR/corpus fuzz/corpus
-# (fuzz/corpus holds small levels made by levelc; fuzz/corpus.sh LEVELC remakes them).
+# Builds libFuzzer targets with clang, outside the CMake build: fuzz/NAME.cpp becomes
+# OUTPUT_DIR/NAME, run on the seeds in fuzz/corpus/NAME.
+# Usage: fuzz/build.sh OUTPUT_DIR [NAME...]   (default: every fuzz/*.cpp)
+# Then run: OUTPUT_DIR/NAME -max_total_time=600 OUTPUT_DIR/corpus/NAME fuzz/corpus/NAME
+# (fuzz/corpus/level holds small levels made by levelc; fuzz/corpus.sh LEVELC remakes them).
 set -eu
 repo=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:-$repo/build-fuzz}
-mkdir -p "$out/corpus"
+[ $# -gt 0 ] && shift
+targets=${*:-$(for f in "$repo"/fuzz/*.cpp; do basename "$f" .cpp; done)}
 cxx=${CXX_FUZZ:-clang++-14}
-# shellcheck disable=SC2046
-$cxx -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -Wall -Wextra -I"$repo/src" -I"$repo/tools" \
-    $(pkg-config --cflags sdl SDL_image physfs) \
-    "$repo/fuzz/levelfuzz.cpp" \
-    "$repo"/src/tiles/*.cpp "$repo/tools/levelformat.cpp" \
-    "$repo/src/video/surface.cpp" "$repo/src/video/image.cpp" "$repo/src/fs/archive.cpp" \
-    "$repo/src/core/log.cpp" \
-    $(pkg-config --libs sdl SDL_image physfs) \
-    -o "$out/levelfuzz"
-echo "built $out/levelfuzz"
+for target in $targets; do
+    case $target in
+    level)
+        sources="$repo/src/tiles/*.cpp $repo/tools/levelformat.cpp $repo/src/video/surface.cpp
+            $repo/src/video/image.cpp $repo/src/fs/archive.cpp $repo/src/core/log.cpp"
+        packages="sdl SDL_image physfs" ;;
+    tiled)
+        sources="$repo/tools/tiledread.cpp $repo/tools/tiledlevel.cpp $repo/src/tiles/levelfile.cpp
+            $repo/src/video/pngfile.cpp"
+        packages="pugixml zlib libpng" ;;
+    *)
+        echo "fuzz/build.sh: no target '$target'" >&2
+        exit 1 ;;
+    esac
+    mkdir -p "$out/corpus/$target"
+    # shellcheck disable=SC2046,SC2086
+    $cxx -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
+        -Wall -Wextra -I"$repo/src" -I"$repo/tools" $(pkg-config --cflags $packages) \
+        "$repo/fuzz/$target.cpp" $sources $(pkg-config --libs $packages) -o "$out/$target"
+    echo "built $out/$target"
+done
