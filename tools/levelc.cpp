@@ -13,12 +13,6 @@
 namespace
 {
 
-bool endsWith(const std::string& text, const char* end)
-{
-    const size_t length = std::strlen(end);
-    return text.size() >= length && text.compare(text.size() - length, length, end) == 0;
-}
-
 // The text form; false after printing FILE:LINE: message.
 bool compileText(const std::string& sourcePath, LevelFile& level, int& line)
 {
@@ -51,9 +45,7 @@ int main(int argc, char** argv)
     const std::string outPath = argv[argc - 1];
     LevelFile level;
     int line = 0;
-    const bool tiled = endsWith(sourcePath, ".tmx") || endsWith(sourcePath, ".tmj") ||
-                       endsWith(sourcePath, ".json");
-    if (tiled) {
+    if (isTiledMapPath(sourcePath)) {
         try {
             levelFromTiledMap(readTiledMap(sourcePath), cutTiles, level);
         } catch (const TiledError& error) {

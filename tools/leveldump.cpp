@@ -23,12 +23,6 @@
 namespace
 {
 
-std::string folderOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
-}
-
 uint32_t pixelAt(const SDL_Surface* surface, int x, int y)
 {
     const uint8_t* p = static_cast<const uint8_t*>(surface->pixels) + y * surface->pitch +

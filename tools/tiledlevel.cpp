@@ -5,6 +5,9 @@
 #include "video/pngfile.h"
 
 #include <algorithm>
+#include <array>
+#include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -20,12 +23,6 @@ constexpr int64_t kTileSize = 24;
 constexpr uint32_t kGidFlags = 0xF0000000; // flips, diagonal flip and hexagonal rotation
 constexpr int64_t kMaxSide = 32767;
 constexpr int64_t kMaxRun = 32767;
-
-std::string baseName(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
 
 // The number in PREFIX%04d.PNG, when name is exactly what the loader builds from it.
 bool imageNumber(const std::string& name, const char* prefix, long low, long high, long& number)

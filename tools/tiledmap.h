@@ -92,6 +92,12 @@ struct TiledMap {
     std::vector<TiledLayer> layers; // in file order, back to front
 };
 
+// Paths: whether the extension names a Tiled map (.tmx, .tmj, .json), the folder part with its
+// slash ("" for none), and the file name.
+bool isTiledMapPath(const std::string& path);
+std::string folderOf(const std::string& path);
+std::string baseName(const std::string& path);
+
 // Reads a .tmx, .tmj or .json map and its external tilesets. Throws TiledError.
 TiledMap readTiledMap(const std::string& path);
 

@@ -3,8 +3,11 @@
 #include "tiledmap.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <pugixml.hpp>
@@ -49,12 +52,6 @@ bool endsWith(const std::string& text, const std::string& end)
 bool isJsonPath(const std::string& path)
 {
     return endsWith(path, ".tmj") || endsWith(path, ".tsj") || endsWith(path, ".json");
-}
-
-std::string folderOf(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
 }
 
 // A tileset's colour "#aarrggbb" or "#rrggbb" as "rrggbb".
@@ -588,6 +585,22 @@ std::vector<uint32_t> readBase64(const TiledData& data, size_t cells)
 }
 
 } // namespace
+
+bool isTiledMapPath(const std::string& path)
+{
+    return endsWith(path, ".tmx") || endsWith(path, ".tmj") || endsWith(path, ".json");
+}
+
+std::string folderOf(const std::string& path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? "" : path.substr(0, slash + 1);
+}
+
+std::string baseName(const std::string& path)
+{
+    return path.substr(folderOf(path).size());
+}
 
 TiledMap readTiledMap(const std::string& path)
 {

@@ -253,12 +253,6 @@ std::string tilesetText(const LevelFile& level, const std::string& name)
     return documentText(document);
 }
 
-std::string baseName(const std::string& path)
-{
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
 } // namespace
 
 bool writeTiledMap(const LevelFile& level, const std::string& path, const std::string& tilesetPath,
