@@ -5,6 +5,7 @@
 #include "core/exception.h"
 #include "core/log.h"
 
+#include <algorithm>
 #include <confuse.h>
 #include <sys/stat.h>
 
@@ -31,17 +32,24 @@ private:
     cfg_t* cfg = nullptr;
 };
 
+cfg_bool_t toCfgBool(bool value)
+{
+    return value ? cfg_true : cfg_false;
+}
+
 } // namespace
 
 void Config::parse()
 {
+    // The built-in values are also the option table's: an absent key reads as its default.
+    const Config builtIn(filename);
     cfg_opt_t options[] = {
-        CFG_BOOL("fullscreen", cfg_false, CFGF_NONE),
-        CFG_BOOL("accelblits", cfg_false, CFGF_NONE),
-        CFG_BOOL("doublebuffer", cfg_false, CFGF_NONE),
-        CFG_BOOL("enablemusic", cfg_true, CFGF_NONE),
-        CFG_BOOL("enablesfx", cfg_true, CFGF_NONE),
-        CFG_INT("numsfxchannels", 16, CFGF_NONE),
+        CFG_BOOL("fullscreen", toCfgBool(builtIn.fullscreen), CFGF_NONE),
+        CFG_BOOL("accelblits", toCfgBool(builtIn.accelblits), CFGF_NONE),
+        CFG_BOOL("doublebuffer", toCfgBool(builtIn.doublebuffer), CFGF_NONE),
+        CFG_BOOL("enablemusic", toCfgBool(builtIn.enablemusic), CFGF_NONE),
+        CFG_BOOL("enablesfx", toCfgBool(builtIn.enablesfx), CFGF_NONE),
+        CFG_INT("numsfxchannels", builtIn.numsfxchannels, CFGF_NONE),
         CFG_END(),
     };
     Parser parser(options);
@@ -58,7 +66,7 @@ void Config::parse()
         enablemusic = cfg_getbool(parser.get(), "enablemusic") != cfg_false;
         enablesfx = cfg_getbool(parser.get(), "enablesfx") != cfg_false;
         const long channels = cfg_getint(parser.get(), "numsfxchannels");
-        numsfxchannels = channels < 1 ? 1 : channels > 64 ? 64 : static_cast<int>(channels);
+        numsfxchannels = static_cast<int>(std::clamp(channels, 1L, 64L));
         break;
     }
     case CFG_PARSE_ERROR:
@@ -76,10 +84,5 @@ void Config::parse()
 
 void Config::setDefaults()
 {
-    fullscreen = false;
-    accelblits = false;
-    doublebuffer = false;
-    enablesfx = true;
-    enablemusic = true;
-    numsfxchannels = 16;
+    *this = Config(filename);
 }

@@ -14,6 +14,7 @@ public:
     void setDefaults();
 
     std::string filename;
+    // The built-in values, written only here.
     bool fullscreen = false;
     bool accelblits = false;
     bool doublebuffer = false;

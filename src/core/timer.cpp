@@ -4,6 +4,7 @@
 #include "core/commandline.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <cstdlib>
 
 GameTimer* gTimer = nullptr;
@@ -52,28 +53,23 @@ GameTimer::GameTimer(const CommandLine& commandLine, TickSource source)
         source = sdlTicks;
     }
     if (commandLine.findOption("-fasttime")) {
-        clock = new FastClock;
+        clock = std::make_unique<FastClock>();
         return;
     }
     const unsigned index = commandLine.findOption("-scaletime");
     const char* word = index ? commandLine.optionValue(index) : nullptr;
     if (!word) {
-        clock = new RealClock(source);
+        clock = std::make_unique<RealClock>(source);
         return;
     }
     // atoi's reading (leading digits, 0 for none), without its overflow on long numbers.
     const long value = std::strtol(word, nullptr, 10);
-    const int percent = value < 10 ? 10 : value > 1000 ? 1000 : static_cast<int>(value);
+    const int percent = static_cast<int>(std::clamp(value, 10L, 1000L));
     if (percent == 100) {
-        clock = new RealClock(source);
+        clock = std::make_unique<RealClock>(source);
     } else {
-        clock = new ScaledClock(source, percent);
+        clock = std::make_unique<ScaledClock>(source, percent);
     }
-}
-
-GameTimer::~GameTimer()
-{
-    delete clock;
 }
 
 void GameTimer::delay(uint32_t ms)

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 class CommandLine;
 
@@ -59,7 +60,6 @@ class GameTimer
 {
 public:
     explicit GameTimer(const CommandLine& commandLine, TickSource source = nullptr);
-    ~GameTimer();
     GameTimer(const GameTimer&) = delete;
     GameTimer& operator=(const GameTimer&) = delete;
 
@@ -67,7 +67,7 @@ public:
     void delay(uint32_t ms);
 
 private:
-    Clock* clock = nullptr;
+    std::unique_ptr<Clock> clock;
 };
 
 extern GameTimer* gTimer;

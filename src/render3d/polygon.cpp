@@ -53,13 +53,11 @@ const int32_t kCoordinateLimit = 1 << 29;
 int32_t ceilToInt(float value)
 {
     const float rounded = std::ceil(value);
-    if (!(rounded >= -static_cast<float>(kCoordinateLimit))) {
+    if (std::isnan(rounded)) {
         return -kCoordinateLimit;
     }
-    if (rounded > static_cast<float>(kCoordinateLimit)) {
-        return kCoordinateLimit;
-    }
-    return static_cast<int32_t>(rounded);
+    const float limit = static_cast<float>(kCoordinateLimit);
+    return static_cast<int32_t>(std::clamp(rounded, -limit, limit));
 }
 
 bool isPowerOfTwo(int value)
@@ -435,11 +433,18 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
 
     const int32_t targetWidth = target.getWidth();
     for (int y = yFrom; y <= yTo; ++y) {
+        // Column half of the top-left fill rule: pixel x is drawn when ceil(left) <= x <
+        // ceil(right), sampled at integer x. A pixel exactly on the left edge is drawn and one
+        // exactly on the right edge is not, so two polygons sharing an edge never both draw it
+        // and leave no gap between them.
         int32_t xl = ceilToInt(left->x);
         const int32_t xr = ceilToInt(right->x);
         int32_t count = xr - xl;
         const float pre = static_cast<float>(xl) - left->x;
         float width = right->x - left->x;
+        // Where the edges meet (at a vertex, or in a sliver) the row is empty, but it still runs so
+        // that both edges' colour and depth step on to the next row; any nonzero divisor keeps
+        // its unused gradients finite instead of infinite or NaN, which 16.16 cannot hold.
         if (width == 0.0f) {
             width = -1.0f;
         }

@@ -1,101 +1,75 @@
+// Config::parse on files written here: case-insensitive keys and words, the channel count kept
+// within 1..64, and a faulty or unreadable file replaced wholly by the built-in values.
 #include "core/cfgfile.h"
 #include "support/capturedlog.h"
 
-#include <cstdio>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
+#include <unistd.h>
 
 namespace
 {
 
-struct Values {
-    bool fullscreen, accelblits, doublebuffer, enablesfx, enablemusic;
-    int channels;
-};
-
+// fullscreen, accelblits, doublebuffer, enablesfx, enablemusic, numsfxchannels
+using Values = std::tuple<bool, bool, bool, bool, bool, int>;
 const Values kBuiltIn = {false, false, false, true, true, 16};
 
-std::string writeConfig(const std::string& text)
+Values parsed(const std::string& path)
 {
-    char name[] = "/tmp/tarvo-cfg-XXXXXX";
-    const int fd = mkstemp(name);
-    EXPECT_GE(fd, 0);
-    FILE* file = fdopen(fd, "w");
-    std::fwrite(text.data(), 1, text.size(), file);
-    std::fclose(file);
-    return name;
+    Config config(path);
+    // Whatever was there before must not survive: parse() sets all six on every path.
+    config.fullscreen = config.accelblits = config.doublebuffer = true;
+    config.enablesfx = config.enablemusic = false;
+    config.numsfxchannels = 3;
+    config.parse();
+    return {config.fullscreen, config.accelblits,  config.doublebuffer,
+            config.enablesfx,  config.enablemusic, config.numsfxchannels};
 }
 
-void expectValues(const Config& config, const Values& v, const std::string& what)
+TEST(Config, ReadsTheFileOrFallsBackWhollyToBuiltInValues)
 {
-    EXPECT_EQ(config.fullscreen, v.fullscreen) << what;
-    EXPECT_EQ(config.accelblits, v.accelblits) << what;
-    EXPECT_EQ(config.doublebuffer, v.doublebuffer) << what;
-    EXPECT_EQ(config.enablesfx, v.enablesfx) << what;
-    EXPECT_EQ(config.enablemusic, v.enablemusic) << what;
-    EXPECT_EQ(config.numsfxchannels, v.channels) << what;
-}
-
-TEST(Config, ReadsValuesAndLimitsTheChannelCount)
-{
-    struct Case {
+    const struct {
         const char* text;
         Values values;
-    };
-    const Case cases[] = {
-        {"", kBuiltIn},
-        {"FullScreen = TRUE\n", {true, false, false, true, true, 16}},
+        bool faulty;
+    } cases[] = {
+        {"", kBuiltIn, false},
+        {"FullScreen = TRUE\n", {true, false, false, true, true, 16}, false},
         {"accelblits = yes\ndoublebuffer = On\nenablesfx = off\nenablemusic = NO\n",
-         {false, true, true, false, false, 16}},
-        {"numsfxchannels = 0", {false, false, false, true, true, 1}},
-        {"numsfxchannels = -5", {false, false, false, true, true, 1}},
-        {"numsfxchannels = 100", {false, false, false, true, true, 64}},
-        {"numsfxchannels = 0x20", {false, false, false, true, true, 32}},
-        {"numsfxchannels = 010 # octal\n", {false, false, false, true, true, 8}},
+         {false, true, true, false, false, 16},
+         false},
+        {"numsfxchannels = 0", {false, false, false, true, true, 1}, false},
+        {"numsfxchannels = -5", {false, false, false, true, true, 1}, false},
+        {"numsfxchannels = 100", {false, false, false, true, true, 64}, false},
+        {"numsfxchannels = 0x20", {false, false, false, true, true, 32}, false},
+        {"numsfxchannels = 010 # octal\n", {false, false, false, true, true, 8}, false},
+        {"enablesfx = false\nvolume = 3\n", kBuiltIn, true}, // a key outside the table
+        {"numsfxchannels = 8\nfullscreen = maybe\n", kBuiltIn, true},
+        {"numsfxchannels = lots\n", kBuiltIn, true},
+        {"fullscreen = true\n{{{ = \n", kBuiltIn, true},
+        {"\x7f\x45\x4c\x46\x02\x01\x01\x00\xff\xfe", kBuiltIn, true},
     };
-    for (const Case& c : cases) {
+    // Named by process, since other builds may run this test at the same time.
+    const std::string path = testing::TempDir() + "tarvo-" + std::to_string(getpid()) + ".cfg";
+    for (const auto& c : cases) {
+        std::ofstream(path, std::ios::binary) << c.text;
         CapturedLog log;
-        const std::string path = writeConfig(c.text);
-        Config config(path);
-        config.parse();
-        expectValues(config, c.values, c.text);
-        EXPECT_EQ(log.text(), "") << c.text;
-        std::remove(path.c_str());
+        EXPECT_EQ(parsed(path), c.values) << c.text;
+        EXPECT_EQ(log.text(), c.faulty ? "Warning: error parsing cfg file " + path + "\n" : "")
+            << c.text;
     }
-}
-
-TEST(Config, FaultyFileFallsBackWhollyToBuiltInValues)
-{
-    const char* faulty[] = {
-        "enablesfx = false\nvolume = 3\n", // a key outside the table
-        "numsfxchannels = 8\nfullscreen = maybe\n",
-        "numsfxchannels = lots\n",
-        "fullscreen = true\n{{{ = \n",
-        "\x7f\x45\x4c\x46\x02\x01\x01\x00\xff\xfe",
-    };
-    for (const char* text : faulty) {
-        CapturedLog log;
-        const std::string path = writeConfig(text);
-        Config config(path);
-        config.fullscreen = true; // whatever was there before must not survive
-        config.numsfxchannels = 3;
-        config.parse();
-        expectValues(config, kBuiltIn, text);
-        EXPECT_EQ(log.text(), "Warning: error parsing cfg file " + path + "\n") << text;
-        std::remove(path.c_str());
-    }
+    std::remove(path.c_str());
 }
 
 TEST(Config, MissingOrUnreadableFileWarnsAndUsesBuiltInValues)
 {
     // A directory opens like a file but cannot be read; the parser must not see it.
-    for (const char* path : {"/nonexistent/kelda.cfg", "/tmp"}) {
+    for (const std::string path : {"/nonexistent/kelda.cfg", "/tmp"}) {
         CapturedLog log;
-        Config config(path);
-        config.enablesfx = false;
-        config.parse();
-        expectValues(config, kBuiltIn, path);
-        EXPECT_EQ(log.text(), std::string("Warning: couldn't read defaults from ") + path + "\n");
+        EXPECT_EQ(parsed(path), kBuiltIn) << path;
+        EXPECT_EQ(log.text(), "Warning: couldn't read defaults from " + path + "\n");
     }
 }
 

@@ -1,3 +1,5 @@
+// CommandLine: whole, case-sensitive option words after the program path, the first one
+// counting, and an option's value as the next word whatever it is.
 #include "core/commandline.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,5 @@
+// Log lines flushed at once and cut at 1,023 characters, the console when no file opens, and
+// Exception's report with and without a location.
 #include "core/exception.h"
 #include "core/log.h"
 
@@ -5,6 +7,7 @@
 #include <gtest/gtest.h>
 #include <sstream>
 #include <string>
+#include <unistd.h>
 
 namespace
 {
@@ -19,7 +22,8 @@ std::string readFile(const std::string& path)
 
 TEST(Log, WritesFlushedLinesCutAt1023Characters)
 {
-    const std::string path = testing::TempDir() + "tarvo-log-test.txt";
+    // Named by process, since other builds may run this test at the same time.
+    const std::string path = testing::TempDir() + "tarvo-log-" + std::to_string(getpid());
     Log log;
     log.open(path.c_str());
     ASSERT_TRUE(log.isOpen());
@@ -30,13 +34,14 @@ TEST(Log, WritesFlushedLinesCutAt1023Characters)
     EXPECT_EQ(readFile(path), std::string(1023, 'x') + "\nvalue 42\n");
 
     // A second open keeps the first file.
-    const std::string other = testing::TempDir() + "tarvo-log-other.txt";
+    const std::string other = path + "-other";
     log.open(other.c_str());
     log.print("still here");
     log.close();
     EXPECT_FALSE(log.isOpen());
     EXPECT_EQ(readFile(path), std::string(1023, 'x') + "\nvalue 42\nstill here\n");
     EXPECT_EQ(readFile(other), "");
+    std::remove(path.c_str());
 }
 
 TEST(Log, UnopenableFileLeavesTheLogOnStandardOutput)

@@ -1,3 +1,5 @@
+// GameTimer: the clock the command line picks (real, scaled within 10..1000 percent, or one
+// tick per query), and real time counted across the millisecond counter's wrap and back-steps.
 #include "core/commandline.h"
 #include "core/timer.h"
 
@@ -15,32 +17,30 @@ uint32_t fakeTicks()
     return gFakeMs;
 }
 
+// argv: the program path, then the words.
+std::vector<char*> argvOf(std::vector<std::string>& words)
+{
+    static char program[] = "prog";
+    std::vector<char*> pointers = {program};
+    for (auto& word : words) {
+        pointers.push_back(word.data());
+    }
+    return pointers;
+}
+
 // A timer made from the given option words, with the fake millisecond source.
 struct Timer {
-    explicit Timer(std::vector<std::string> words) : text(std::move(words))
-    {
-        text.insert(text.begin(), "prog");
-        for (auto& word : text) {
-            pointers.push_back(word.data());
-        }
-        line = new CommandLine(static_cast<int>(pointers.size()), pointers.data());
-        timer = new GameTimer(*line, fakeTicks);
-    }
-    ~Timer()
-    {
-        delete timer;
-        delete line;
-    }
+    explicit Timer(std::vector<std::string> words) : text(std::move(words)) {}
     uint32_t at(uint32_t ms)
     {
         gFakeMs = ms;
-        return timer->ticks();
+        return timer.ticks();
     }
 
     std::vector<std::string> text;
-    std::vector<char*> pointers;
-    CommandLine* line = nullptr;
-    GameTimer* timer = nullptr;
+    std::vector<char*> pointers = argvOf(text);
+    CommandLine line{static_cast<int>(pointers.size()), pointers.data()};
+    GameTimer timer{line, fakeTicks};
 };
 
 TEST(GameTimer, ChoosesTheClockFromTheCommandLine)
@@ -63,10 +63,9 @@ TEST(GameTimer, ChoosesTheClockFromTheCommandLine)
     for (const Case& c : cases) {
         gFakeMs = 1000;
         Timer timer(c.words);
-        const std::string what =
-            c.words.empty() ? "real" : c.words[0] + " " + (c.words.size() > 1 ? c.words[1] : "");
-        EXPECT_EQ(timer.at(1000), 0u) << what;
-        EXPECT_EQ(timer.at(11000), c.ticksAfterTenSeconds) << what;
+        SCOPED_TRACE(testing::PrintToString(c.words));
+        EXPECT_EQ(timer.at(1000), 0u);
+        EXPECT_EQ(timer.at(11000), c.ticksAfterTenSeconds);
     }
 }
 

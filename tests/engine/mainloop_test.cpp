@@ -1,8 +1,9 @@
-// The main loop driven against a fake demo that counts what the loop asks of it.
+// The main loop driven against a fake demo that counts what the loop asks of it: one tick per
+// pass on the fast clock, a frame per pass, input dropped without focus, quit ends with 0.
 #include "core/commandline.h"
+#include "core/timer.h"
 #include "engine/demohooks.h"
 #include "engine/mainloop.h"
-#include "core/timer.h"
 #include "video/surface.h"
 
 #include <SDL.h>
@@ -12,31 +13,26 @@ namespace
 {
 
 struct DemoCalls {
-    int loads = 0;
-    int reloads = 0;
-    int updates = 0;
-    int events = 0;
-    int draws = 0;
-};
-DemoCalls gCalls;
+    int loads = 0, reloads = 0, updates = 0, events = 0, draws = 0;
+} gCalls;
 
 } // namespace
 
 void loadDemoAssets(bool reload)
 {
-    (reload ? gCalls.reloads : gCalls.loads) += 1;
+    ++(reload ? gCalls.reloads : gCalls.loads);
 }
 void updateDemo()
 {
-    gCalls.updates += 1;
+    ++gCalls.updates;
 }
 void handleDemoEvent(const SDL_Event&)
 {
-    gCalls.events += 1;
+    ++gCalls.events;
 }
 void drawDemo()
 {
-    gCalls.draws += 1;
+    ++gCalls.draws;
 }
 
 namespace
@@ -58,6 +54,13 @@ protected:
         delete gTimer;
         delete gScreen;
         SDL_Quit();
+    }
+    void push(Uint8 type, SDLKey key = SDLK_UNKNOWN)
+    {
+        SDL_Event event = {};
+        event.type = type;
+        event.key.keysym.sym = key;
+        SDL_PushEvent(&event);
     }
 
     char program[5] = "prog";
@@ -84,28 +87,17 @@ TEST_F(MainLoopTest, RunsOneTickPerPassWithTheFastClockAndDrawsEveryPass)
     EXPECT_EQ(loop.fps, 0);
 }
 
-TEST_F(MainLoopTest, InputIsDroppedWithoutFocus)
+TEST_F(MainLoopTest, InputIsDroppedWithoutFocusAndQuitEndsWithStatusZero)
 {
     // The dummy driver reports a visible window without input focus.
     ASSERT_EQ(SDL_GetAppState() & SDL_APPINPUTFOCUS, 0);
     MainLoop loop;
     loop.update();
-    SDL_Event key = {};
-    key.type = SDL_KEYDOWN;
-    key.key.keysym.sym = SDLK_RIGHT;
-    SDL_PushEvent(&key);
+    push(SDL_KEYDOWN, SDLK_RIGHT);
     loop.update();
     EXPECT_EQ(gCalls.updates, 1);
     EXPECT_EQ(gCalls.events, 0);
-}
-
-TEST_F(MainLoopTest, QuitEventEndsTheProcessWithStatusZero)
-{
-    MainLoop loop;
-    loop.update();
-    SDL_Event quit = {};
-    quit.type = SDL_QUIT;
-    SDL_PushEvent(&quit);
+    push(SDL_QUIT);
     EXPECT_EXIT(loop.update(), testing::ExitedWithCode(0), "");
 }
 

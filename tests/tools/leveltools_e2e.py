@@ -1,5 +1,6 @@
-"""levelc and leveldump on the command line: the demo level's round trip both ways, and the
-error reports for a malformed level and a bad source."""
+"""levelc and leveldump on the command line: the compiled demo level dumps to text that compiles
+back to it, and the error reports name the file and offset or line of a malformed level or bad
+source."""
 
 import os
 import subprocess
@@ -32,12 +33,12 @@ class LevelTools(unittest.TestCase):
         with open(path, "rb") as f:
             return f.read()
 
-    def test_demo_level_round_trips_both_ways(self):
+    def test_demo_level_round_trips_through_text(self):
+        # Any level's text and binary round trip is unit-tested; here the two programs meet.
         dumped = run("leveldump", self.binary)
         again = self.path("again")
         self.assertEqual(run("levelc", self.path("again.txt", dumped.stdout), again).returncode, 0)
         self.assertEqual(self.read(again), self.read(self.binary))
-        self.assertEqual(run("leveldump", again).stdout, dumped.stdout)
 
     def test_malformed_level_reports_file_and_offset(self):
         # Header 12 bytes, tile count at 12, first tile record at 14: one byte of it is there.

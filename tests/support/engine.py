@@ -9,19 +9,14 @@ import signal
 import subprocess
 import tempfile
 import time
+from types import SimpleNamespace
 
 ENGINE = os.environ.get("MORWENFALL", "")
 PAK = os.environ.get("TARVO_PAK", "")
 
-VIDEO_LINE = "Initializing video mode..."
 
-
-class Result:
-    def __init__(self, status, stdout, stderr, workdir_files):
-        self.status = status
-        self.stdout = stdout
-        self.stderr = stderr
-        self.files = workdir_files
+class Result(SimpleNamespace):
+    """status, stdout and stderr of a finished run."""
 
     @property
     def lines(self):
@@ -29,24 +24,23 @@ class Result:
 
 
 class Workdir:
-    """A temporary working directory, with base/ holding the built pak unless told otherwise."""
+    """A temporary working directory whose base/ holds a copy of the built pak (game "pak"),
+    nothing ("empty"), or is missing (None)."""
 
     def __init__(self, game="pak", config=None):
         self.path = tempfile.mkdtemp(prefix="tarvo-e2e-")
-        if game == "pak":
+        if game:
             os.mkdir(os.path.join(self.path, "base"))
+        if game == "pak":
             # A copy, not a link: PhysicsFS does not follow symbolic links by default.
             shutil.copyfile(PAK, os.path.join(self.path, "base", "pak000.zip"))
-        elif game == "empty":
-            os.mkdir(os.path.join(self.path, "base"))
         if config is not None:
             self.write("kelda.cfg", config)
 
     def write(self, name, content):
         full = os.path.join(self.path, name)
         os.makedirs(os.path.dirname(full), exist_ok=True)
-        mode = "wb" if isinstance(content, bytes) else "w"
-        with open(full, mode) as f:
+        with open(full, "wb" if isinstance(content, bytes) else "w") as f:
             f.write(content)
         return full
 
@@ -61,24 +55,18 @@ class Workdir:
         shutil.rmtree(self.path, ignore_errors=True)
 
 
-def headless_env(extra=None):
-    env = dict(os.environ)
-    env.update({"SDL_VIDEODRIVER": "dummy", "SDL_AUDIODRIVER": "dummy"})
-    env.pop("DISPLAY", None)
-    if extra:
-        env.update(extra)
-    return env
-
-
-def run(workdir, args=(), env=None, until=VIDEO_LINE, settle=0.3, stop=signal.SIGTERM,
-        timeout=20):
+def run(workdir, args=(), env=None, until="Initializing video mode...", settle=0.3,
+        stop=signal.SIGTERM, timeout=20):
     """Starts the engine, waits until `until` shows in its output (or it exits; with no
     `until`, not at all), waits `settle` seconds more, sends `stop` if it still runs, and
     returns what it printed and its exit status."""
+    environment = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
+    environment.pop("DISPLAY", None)
+    environment.update(env or {})
     out_path = os.path.join(workdir.path, ".stdout")
     err_path = os.path.join(workdir.path, ".stderr")
     with open(out_path, "wb") as out, open(err_path, "wb") as err:
-        process = subprocess.Popen([ENGINE, *args], cwd=workdir.path, env=headless_env(env),
+        process = subprocess.Popen([ENGINE, *args], cwd=workdir.path, env=environment,
                                    stdout=out, stderr=err, start_new_session=True)
         try:
             deadline = time.monotonic() + timeout
@@ -94,7 +82,7 @@ def run(workdir, args=(), env=None, until=VIDEO_LINE, settle=0.3, stop=signal.SI
             if process.poll() is None:
                 os.killpg(process.pid, signal.SIGKILL)
                 process.wait()
-    return Result(status, _read(out_path), _read(err_path), sorted(os.listdir(workdir.path)))
+    return Result(status=status, stdout=_read(out_path), stderr=_read(err_path))
 
 
 def _read(path):

@@ -1,0 +1,297 @@
+"""Runs build/morwenfall on a private Xvfb display and drives it with xdotool.
+
+Each session gets its own X server, working directory and game directory, and always tears
+down every process it started, also when a test fails half-way.
+"""
+
+import io
+import os
+import shutil
+import signal
+import struct
+import subprocess
+import tempfile
+import time
+import zipfile
+
+SCREENSHOT = "kelda.bmp"
+
+
+class SessionError(AssertionError):
+    """The program or the X server did not do what the session waited for."""
+
+
+def pak_path():
+    return os.environ["TARVO_PAK"]
+
+
+def write_pak_subset(pak, names, target):
+    """Writes a copy of the archive pak holding only the listed virtual names."""
+    with zipfile.ZipFile(pak) as source, zipfile.ZipFile(target, "w") as dest:
+        for name in names:
+            dest.writestr(name, source.read(name))
+
+
+def read_bmp(path):
+    """Decodes an uncompressed 24- or 32-bit BMP into (width, height, rows of (r, g, b))."""
+    with open(path, "rb") as f:
+        data = f.read()
+    offset = struct.unpack_from("<I", data, 10)[0]
+    width, height, _, bits, compression = struct.unpack_from("<iiHHI", data, 18)
+    if data[:2] != b"BM" or bits not in (24, 32) or compression not in (0, 3):
+        raise SessionError("%s is not an uncompressed 24- or 32-bit BMP" % path)
+    step, rows = bits // 8, []
+    pitch = (width * step + 3) & ~3
+    for y in range(abs(height)):
+        start = offset + (abs(height) - 1 - y if height > 0 else y) * pitch  # bottom-up if > 0
+        rows.append([tuple(data[start + x * step:start + x * step + 3][::-1])
+                     for x in range(width)])
+    return width, abs(height), rows
+
+
+class GlyphSheet:
+    """The demo's bitmap font, read from the pak, rendered the way the engine lays text out:
+    sixteen 8 x 8 cells per row from character 32, magenta transparent. render() gives the
+    opaque pixels {(x, y): (r, g, b)} a text drawn at (x, y) covers."""
+
+    def __init__(self, pak=None, cell_width=8, cell_height=8):
+        from PIL import Image  # only the picture tests need PIL
+
+        with zipfile.ZipFile(pak or pak_path()) as archive:
+            self.image = Image.open(io.BytesIO(archive.read("demo1/OLMFontBlue.png")))
+            self.image = self.image.convert("RGBA")
+        self.cell_width, self.cell_height = cell_width, cell_height
+
+    def line_width(self, line):
+        return sum(self.cell_width for c in line if ord(c) >= 32 or c == "\t")
+
+    def text_width(self, text):
+        return max(self.line_width(line) for line in text.split("\n"))
+
+    def glyph_pixels(self, code):
+        """Opaque pixels of one glyph cell, relative to its top-left corner."""
+        left, top = code % 16 * self.cell_width, (code - 32) // 16 * self.cell_height
+        pixels = {}
+        for y in range(min(self.cell_height, self.image.height - top)):
+            for x in range(min(self.cell_width, self.image.width - left)):
+                r, g, b, a = self.image.getpixel((left + x, top + y))
+                if (r, g, b) != (255, 0, 255) and a == 255:
+                    pixels[(x, y)] = (r, g, b)
+        return pixels
+
+    def render(self, text, x, y, centered=False):
+        widest, pixels = self.text_width(text), {}
+        for row, line in enumerate(text.split("\n")):
+            pen = x + ((widest - self.line_width(line)) >> 1 if centered else 0)
+            top = y + row * (self.cell_height + 1)
+            for c in line.replace("\t", " "):
+                if ord(c) >= 32:
+                    for (gx, gy), rgb in self.glyph_pixels(ord(c)).items():
+                        pixels[(pen + gx, top + gy)] = rgb
+                    pen += self.cell_width
+        return pixels
+
+
+# The demo's stages in order, each with its title text, title row and centring.
+STAGES = [
+    ("title", "Morwenfall\nTech Demo One", 200, True),
+    ("rotate-scale", "Rotation and Scaling Demo", 1, False),
+    ("polygons", "Polygon Demo", 1, False),
+    ("tiles", "Tile Engine Demo", 232, False),
+    ("sound", "Sound Demo\nPress X to Exit", 92, True),
+]
+
+
+def matches(shot, pixels):
+    """True when every given pixel of the screenshot has exactly the given colour."""
+    width, height, rows = shot
+    return all(0 <= x < width and 0 <= y < height and rows[y][x] == rgb
+               for (x, y), rgb in pixels.items())
+
+
+def stages_shown(font, shot):
+    """Names of the stages whose title, placed as the stage machine places it, the screenshot
+    shows."""
+    return [stage for stage, text, y, centered in STAGES
+            if matches(shot, font.render(text, (320 - font.text_width(text)) >> 1, y, centered))]
+
+
+class XSession:
+    """A context manager: Xvfb plus one morwenfall process in a temporary directory.
+
+    game_dir_setup, when given, is called with the path of the (empty) game directory and
+    fills it; by default the game directory holds the project's pak000.zip.
+    """
+
+    def __init__(self, args=(), env=None, game_dir_setup=None, screen="640x480x24",
+                 audio_driver="dummy", timeout=20.0):
+        self.args, self.extra_env, self.game_dir_setup = list(args), dict(env or {}), game_dir_setup
+        self.screen, self.audio_driver, self.timeout = screen, audio_driver, timeout
+        self.xvfb = self.game = self.display = self.window = None
+        self.workdir = tempfile.mkdtemp(prefix="morwenfall-")
+
+    def __enter__(self):
+        try:
+            self._start_xvfb()
+            self._start_game()
+            self.window = self._retry(lambda: self._xdotool("search", "--name", "^Morwenfall$",
+                                                            check=False).split(), "the window")[0]
+            self.focus()
+        except BaseException:
+            self.close()
+            raise
+        return self
+
+    def __exit__(self, *exc):
+        self.close()
+
+    def close(self):
+        for process in (self.game, self.xvfb):
+            if process is not None and process.poll() is None:
+                os.killpg(process.pid, signal.SIGKILL)
+                process.wait()
+        if not os.environ.get("TARVO_KEEP_SESSION"):
+            shutil.rmtree(self.workdir, ignore_errors=True)
+
+    def _start_xvfb(self):
+        # Xvfb picks a free display itself and writes its number once it accepts clients.
+        read_end, write_end = os.pipe()
+        self.xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen, "-nolisten",
+             "tcp", "-noreset"], pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+            stderr=subprocess.DEVNULL, start_new_session=True)
+        os.close(write_end)
+        with os.fdopen(read_end, "rb") as pipe:
+            number = pipe.readline().strip()  # empty when Xvfb dies first
+        if not number:
+            raise SessionError("Xvfb did not start")
+        self.display = ":" + number.decode()
+
+    def game_dir(self):
+        return os.path.join(self.workdir, "base")
+
+    def _start_game(self):
+        os.makedirs(self.game_dir())
+        if self.game_dir_setup:
+            self.game_dir_setup(self.game_dir())
+        else:
+            # A copy, not a symlink: PhysicsFS does not follow symbolic links by default.
+            shutil.copy(pak_path(), os.path.join(self.game_dir(), "pak000.zip"))
+        env = dict(os.environ, DISPLAY=self.display, SDL_AUDIODRIVER=self.audio_driver)
+        # Sanitized builds: the GL driver X brings in leaks beyond any suppression's reach.
+        if os.environ.get("TARVO_XSESSION_ASAN_OPTIONS"):
+            env["ASAN_OPTIONS"] = os.environ["TARVO_XSESSION_ASAN_OPTIONS"]
+        env.pop("SDL_VIDEODRIVER", None)
+        env.update(self.extra_env)
+        with open(self.path("stdout.txt"), "wb") as out, open(self.path("stderr.txt"), "wb") as err:
+            self.game = subprocess.Popen([os.environ["MORWENFALL"]] + self.args, cwd=self.workdir,
+                                         env=env, stdin=subprocess.DEVNULL, stdout=out,
+                                         stderr=err, start_new_session=True)
+
+    def _xdotool(self, *args, check=True):
+        try:
+            result = subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=self.display),
+                                    capture_output=True, timeout=self.timeout)
+        except subprocess.TimeoutExpired:
+            raise SessionError("xdotool %s timed out%s" % (" ".join(args), self._context()))
+        if check and result.returncode != 0:
+            raise SessionError("xdotool %s failed: %s%s"
+                               % (" ".join(args), result.stderr.decode(), self._context()))
+        return result.stdout.decode()
+
+    def _context(self):
+        return "\n--- log ---\n%s\n--- stderr ---\n%s" % (self.log(), self.stderr())
+
+    def focus(self):
+        # Bare Xvfb has no window manager, so the input focus is set directly.
+        self._xdotool("windowfocus", "--sync", self.window)
+
+    def hide_and_show(self, hidden_seconds=0.5):
+        """Unmaps and maps the window again, which SDL reports as iconify and restore; the
+        window gets the focus back afterwards. The program reads the window state afresh when
+        it handles the events, so it must run a tick while hidden: nothing outside shows when,
+        hence the wait."""
+        self._xdotool("windowunmap", "--sync", self.window)
+        time.sleep(hidden_seconds)
+        self._xdotool("windowmap", "--sync", self.window)
+        self.focus()
+
+    def key(self, *names):
+        """Presses and releases each key, in order, through XTEST into the focused window."""
+        for name in names:
+            self._xdotool("key", "--clearmodifiers", name)
+
+    def path(self, name):
+        return os.path.join(self.workdir, name)
+
+    def _text(self, name):
+        try:
+            with open(self.path(name), "rb") as f:
+                return f.read().decode("latin-1")
+        except OSError:
+            return ""
+
+    def log(self):
+        return self._text("stdout.txt")
+
+    def stderr(self):
+        return self._text("stderr.txt")
+
+    def _retry(self, probe, what, timeout=None):
+        """probe()'s first true result, tried until the timeout or the program's exit."""
+        deadline = time.monotonic() + (timeout or self.timeout)
+        while time.monotonic() < deadline:
+            exited = self.game.poll() is not None
+            result = probe()  # after the exit check, so a last word before exiting counts
+            if result:
+                return result
+            if exited:
+                raise SessionError("morwenfall exited with %d while waiting for %s%s"
+                                   % (self.game.returncode, what, self._context()))
+            time.sleep(0.02)
+        raise SessionError("timed out waiting for %s%s" % (what, self._context()))
+
+    def wait_for(self, predicate, what, timeout=None):
+        self._retry(predicate, what, timeout)
+
+    def screenshot(self):
+        """Presses s and returns the decoded kelda.bmp as (width, height, rows), once the file
+        is as long as its header says."""
+        path = self.path(SCREENSHOT)
+        if os.path.exists(path):
+            os.remove(path)
+        self.key("s")
+
+        def complete():
+            try:
+                with open(path, "rb") as f:
+                    head, size = f.read(6), os.fstat(f.fileno()).st_size
+            except OSError:
+                return False
+            return len(head) == 6 and struct.unpack_from("<I", head, 2)[0] == size
+
+        self.wait_for(complete, "file " + SCREENSHOT)
+        return read_bmp(path)
+
+    def wait_for_stage(self, font, stage, timeout=None):
+        """Takes screenshots until one shows the stage's title; returns that screenshot."""
+        deadline = time.monotonic() + (timeout or self.timeout)
+        seen = None
+        while time.monotonic() < deadline:
+            shot = self.screenshot()
+            seen = stages_shown(font, shot)
+            if seen == [stage]:
+                return shot
+        raise SessionError("stage %s never shown (last seen: %s)%s"
+                           % (stage, seen, self._context()))
+
+    def settled_screenshot(self):
+        """A screenshot taken at least one tick after every key sent before it."""
+        self.screenshot()
+        return self.screenshot()
+
+    def wait_exit(self, timeout=None):
+        try:
+            return self.game.wait(timeout=timeout or self.timeout)
+        except subprocess.TimeoutExpired:
+            raise SessionError("morwenfall did not exit%s" % self._context())
