@@ -14,7 +14,8 @@ for target in $targets; do
     case $target in
     level)
         sources="$repo/src/tiles/*.cpp $repo/tools/levelformat.cpp $repo/src/video/surface.cpp
-            $repo/src/video/image.cpp $repo/src/fs/archive.cpp $repo/src/core/log.cpp"
+            $repo/src/video/image.cpp $repo/src/fs/archive.cpp $repo/src/fs/vfs.cpp
+            $repo/src/core/log.cpp"
         packages="sdl SDL_image physfs" ;;
     tiled)
         sources="$repo/tools/tiledread.cpp $repo/tools/tiledlevel.cpp $repo/src/tiles/levelfile.cpp

@@ -2,6 +2,7 @@
 // reads is built (images come from a scratch game directory), drawn at several cameras and
 // dumped, and its text form must compile back to the same bytes.
 #include "core/log.h"
+#include "fs/vfs.h"
 #include "levelformat.h"
 #include "tiles/level.h"
 #include "tiles/levelfile.h"
@@ -10,11 +11,7 @@
 #include <SDL.h>
 #include <cstdlib>
 #include <filesystem>
-#include <physfs.h>
 #include <string>
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
 namespace
 {
@@ -69,11 +66,11 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     setenv("SDL_VIDEODRIVER", "dummy", 1);
     gLog = new Log;
     gLog->open("/dev/null");
-    PHYSFS_init(nullptr);
+    vfsInit(nullptr);
     char name[] = "/tmp/tarvo-levelfuzz-XXXXXX";
     const std::filesystem::path root = mkdtemp(name);
     writeImages(root);
-    PHYSFS_addToSearchPath(root.c_str(), 1);
+    vfsMount(root.c_str());
     gTarget = new Surface;
     SurfaceFormat format;
     format.width = 320;
@@ -114,5 +111,3 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     writeLayerDump(*level.layers[0], "/dev/null");
     return 0;
 }
-
-#pragma GCC diagnostic pop

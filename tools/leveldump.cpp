@@ -6,6 +6,7 @@
 #include "core/log.h"
 #include "fs/archive.h"
 #include "fs/searchpath.h"
+#include "fs/vfs.h"
 #include "levelformat.h"
 #include "tiledmap.h"
 #include "tiles/levelfile.h"
@@ -76,14 +77,11 @@ bool copyFile(const std::string& name, const std::string& out)
 bool copyImages(const LevelFile& level, const char* argv0, const char* game,
                 const std::string& folder)
 {
-    Log log;
-    log.open("/dev/null"); // the file system's start-up lines are not this tool's output
-    gLog = &log;
     // The engine's own -game handling mounts a directory (and its paks) or a pak alike.
     const char* words[] = {argv0, "-game", game};
     CommandLine commandLine(3, const_cast<char**>(words));
     gCommandLine = &commandLine;
-    initFileSystem(argv0);
+    vfsInit(nullptr);
     addGameData();
     std::filesystem::create_directories(folder + "tiles");
     std::filesystem::create_directories(folder + "bg");
@@ -148,8 +146,15 @@ int main(int argc, char** argv)
              ? mapPath
              : mapPath.substr(0, dot)) +
         ".tsx";
-    if (game && !copyImages(level, argv[0], argv[5], folderOf(mapPath))) {
-        return 1;
+    if (game) {
+        Log log;
+        log.open("/dev/null"); // the file system's lines are not this tool's output
+        gLog = &log;
+        const bool copied = copyImages(level, argv[0], argv[5], folderOf(mapPath));
+        shutdownFileSystem();
+        if (!copied) {
+            return 1;
+        }
     }
     std::string message;
     if (!writeTiledMap(level, mapPath, tilesetPath, message)) {

@@ -8,18 +8,15 @@
 #include "core/commandline.h"
 #include "core/exception.h"
 #include "core/log.h"
-#include "engine/mainloop.h"
 #include "core/timer.h"
-#include "fs/archive.h"
+#include "engine/mainloop.h"
 #include "fs/searchpath.h"
 #include "video/display.h"
 #include "video/surface.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
-#include <cstdio>
 #include <cstdlib>
-#include <physfs.h>
 
 namespace
 {
@@ -185,20 +182,7 @@ void shutdownEngine()
         delete gLog;
         gLog = nullptr;
     }
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    // This PhysicsFS crashes when asked to deinit without a successful init, so that case
-    // is answered here with the library's own "not initialized" text.
-    const char* deinitError = nullptr;
-    if (!PHYSFS_isInit()) {
-        deinitError = PHYSFS_getErrorByCode(PHYSFS_ERR_NOT_INITIALIZED);
-    } else if (PHYSFS_deinit() == 0) {
-        deinitError = physfsLastError();
-    }
-    if (deinitError) {
-        std::fprintf(stderr, "Warning: Failed to deinit PhysicsFS.\nError: %s\n", deinitError);
-    }
-#pragma GCC diagnostic pop
+    shutdownFileSystem();
     Mix_CloseAudio();
     SDL_Quit();
 }

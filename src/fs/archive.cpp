@@ -2,36 +2,27 @@
 // only after checking that they fit; every failure sets SDL's error text and returns -1.
 #include "fs/archive.h"
 
+#include <SDL.h>
 #include <climits>
-
-// The 1.x-style calls are deprecated in PhysicsFS 3 but remain the interface this engine uses.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-
-const char* physfsLastError()
-{
-    const char* text = PHYSFS_getLastError();
-    return text ? text : "unknown error";
-}
 
 namespace
 {
 
-PHYSFS_File* handleOf(SDL_RWops* stream)
+VfsFile* handleOf(SDL_RWops* stream)
 {
-    return static_cast<PHYSFS_File*>(stream->hidden.unknown.data1);
+    return static_cast<VfsFile*>(stream->hidden.unknown.data1);
 }
 
 int seekStream(SDL_RWops* stream, int offset, int whence)
 {
-    PHYSFS_File* handle = handleOf(stream);
-    PHYSFS_sint64 pos = 0;
+    VfsFile* handle = handleOf(stream);
+    int64_t pos = 0;
     if (whence == RW_SEEK_SET) {
         pos = offset;
     } else if (whence == RW_SEEK_CUR) {
-        const PHYSFS_sint64 current = PHYSFS_tell(handle);
+        const int64_t current = vfsTell(handle);
         if (current == -1) {
-            SDL_SetError("Can't find position in file: %s", physfsLastError());
+            SDL_SetError("Can't find position in file: %s", vfsLastError());
             return -1;
         }
         if (current > INT_MAX) {
@@ -43,9 +34,9 @@ int seekStream(SDL_RWops* stream, int offset, int whence)
         }
         pos = current + offset;
     } else if (whence == RW_SEEK_END) {
-        const PHYSFS_sint64 length = PHYSFS_fileLength(handle);
+        const int64_t length = vfsLength(handle);
         if (length == -1) {
-            SDL_SetError("Can't find end of file: %s", physfsLastError());
+            SDL_SetError("Can't find end of file: %s", vfsLastError());
             return -1;
         }
         if (length > INT_MAX) {
@@ -66,8 +57,8 @@ int seekStream(SDL_RWops* stream, int offset, int whence)
         SDL_SetError("Can't fit current file position in an int!");
         return -1;
     }
-    if (PHYSFS_seek(handle, static_cast<PHYSFS_uint64>(pos)) == 0) {
-        SDL_SetError("PhysicsFS error: %s", physfsLastError());
+    if (!vfsSeek(handle, static_cast<uint64_t>(pos))) {
+        SDL_SetError("PhysicsFS error: %s", vfsLastError());
         return -1;
     }
     return static_cast<int>(pos);
@@ -75,38 +66,38 @@ int seekStream(SDL_RWops* stream, int offset, int whence)
 
 int readStream(SDL_RWops* stream, void* buffer, int size, int count)
 {
-    PHYSFS_File* handle = handleOf(stream);
+    VfsFile* handle = handleOf(stream);
     if (size < 0 || count < 0) {
         SDL_SetError("PhysicsFS error: %s", "negative read size");
         return -1;
     }
-    const PHYSFS_sint64 n = PHYSFS_read(handle, buffer, static_cast<PHYSFS_uint32>(size),
-                                        static_cast<PHYSFS_uint32>(count));
-    if (n != count && PHYSFS_eof(handle) == 0) {
-        SDL_SetError("PhysicsFS error: %s", physfsLastError());
+    const int64_t n =
+        vfsRead(handle, buffer, static_cast<uint32_t>(size), static_cast<uint32_t>(count));
+    if (n != count && !vfsAtEnd(handle)) {
+        SDL_SetError("PhysicsFS error: %s", vfsLastError());
     }
     return static_cast<int>(n);
 }
 
 int writeStream(SDL_RWops* stream, const void* buffer, int size, int count)
 {
-    PHYSFS_File* handle = handleOf(stream);
+    VfsFile* handle = handleOf(stream);
     if (size < 0 || count < 0) {
         SDL_SetError("PhysicsFS error: %s", "negative write size");
         return -1;
     }
-    const PHYSFS_sint64 n = PHYSFS_write(handle, buffer, static_cast<PHYSFS_uint32>(size),
-                                         static_cast<PHYSFS_uint32>(count));
+    const int64_t n =
+        vfsWrite(handle, buffer, static_cast<uint32_t>(size), static_cast<uint32_t>(count));
     if (n != count) {
-        SDL_SetError("PhysicsFS error: %s", physfsLastError());
+        SDL_SetError("PhysicsFS error: %s", vfsLastError());
     }
     return static_cast<int>(n);
 }
 
 int closeStream(SDL_RWops* stream)
 {
-    if (PHYSFS_close(handleOf(stream)) == 0) {
-        SDL_SetError("PhysicsFS error: %s", physfsLastError());
+    if (!vfsClose(handleOf(stream))) {
+        SDL_SetError("PhysicsFS error: %s", vfsLastError());
         return -1;
     }
     SDL_FreeRW(stream);
@@ -118,13 +109,13 @@ int closeStream(SDL_RWops* stream)
 SDL_RWops* ArchiveFile::makeStream()
 {
     if (!handle) {
-        SDL_SetError("PhysicsFS error: %s", physfsLastError());
+        SDL_SetError("PhysicsFS error: %s", vfsLastError());
         return nullptr;
     }
     SDL_RWops* stream = SDL_AllocRW();
     if (!stream) {
         // Nobody else can close the file now, so do it here rather than leak it.
-        PHYSFS_close(handle);
+        vfsClose(handle);
         handle = nullptr;
         return nullptr;
     }
@@ -139,8 +130,6 @@ SDL_RWops* ArchiveFile::makeStream()
 SDL_RWops* openArchiveStream(const char* name)
 {
     ArchiveFile file;
-    file.handle = PHYSFS_openRead(name);
+    file.handle = vfsOpenRead(name);
     return file.makeStream();
 }
-
-#pragma GCC diagnostic pop

@@ -2,12 +2,13 @@
 // straight out of the game directory or a pak archive.
 #pragma once
 
-#include <SDL.h>
-#include <physfs.h>
+#include "fs/vfs.h"
 
-// A PhysicsFS handle on its way to becoming a stream; it never closes the handle itself.
+struct SDL_RWops;
+
+// A file handle on its way to becoming a stream; it never closes the handle itself.
 struct ArchiveFile {
-    PHYSFS_File* handle = nullptr;
+    VfsFile* handle = nullptr;
 
     // Hands the handle to a new stream (which then owns it), or returns null with SDL's
     // error text set when the open had failed.
@@ -16,6 +17,3 @@ struct ArchiveFile {
 
 // Opens name for reading and wraps it; null (with SDL's error text) when it cannot be opened.
 SDL_RWops* openArchiveStream(const char* name);
-
-// The PhysicsFS error text of the 1.x interface, never null.
-const char* physfsLastError();

@@ -1,26 +1,23 @@
-// Builds the search path at start-up. Entries are only appended, so earlier ones win: loose
-// files in the program directory, then the game directory, then lower-numbered archives.
+// Builds the search path at start-up and stops the file system at shutdown. Entries are only
+// appended, so earlier ones win: loose files in the program directory, then the game directory,
+// then lower-numbered archives.
 #include "fs/searchpath.h"
 
 #include "core/commandline.h"
 #include "core/exception.h"
 #include "core/log.h"
-#include "fs/archive.h"
+#include "fs/vfs.h"
 
 #include <cstdio>
-#include <physfs.h>
-
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
 void initFileSystem(const char* argv0)
 {
     gLog->print("Initializing PhysicsFS Library...");
-    if (PHYSFS_init(argv0) == 0) {
-        throw Exception(physfsLastError());
+    if (!vfsInit(argv0)) {
+        throw Exception(vfsLastError());
     }
-    if (PHYSFS_addToSearchPath(PHYSFS_getBaseDir(), 1) == 0) {
-        throw Exception(physfsLastError());
+    if (!vfsMount(vfsBaseDir())) {
+        throw Exception(vfsLastError());
     }
 }
 
@@ -32,7 +29,7 @@ void addGameData()
             game = value;
         }
     }
-    if (PHYSFS_addToSearchPath(game, 1) == 0) {
+    if (!vfsMount(game)) {
         gLog->print("* Warning: specified game '%s' is invalid", game);
     }
 
@@ -42,12 +39,12 @@ void addGameData()
         std::snprintf(name, sizeof name, "pak%03d.zip", n);
         char path[1024];
         const int length =
-            std::snprintf(path, sizeof path, "%s%s%s", game, PHYSFS_getDirSeparator(), name);
+            std::snprintf(path, sizeof path, "%s%s%s", game, vfsDirSeparator(), name);
         // A path cut short by the buffer would name some other file, so it is skipped.
         if (length < 0 || length >= static_cast<int>(sizeof path)) {
             continue;
         }
-        if (PHYSFS_exists(name) != 0 && PHYSFS_addToSearchPath(path, 1) != 0) {
+        if (vfsExists(name) && vfsMount(path)) {
             gLog->print("* Added data file %s", path);
             ++count;
         }
@@ -57,4 +54,9 @@ void addGameData()
     }
 }
 
-#pragma GCC diagnostic pop
+void shutdownFileSystem()
+{
+    if (const char* error = vfsDeinit()) {
+        std::fprintf(stderr, "Warning: Failed to deinit PhysicsFS.\nError: %s\n", error);
+    }
+}

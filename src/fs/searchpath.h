@@ -5,3 +5,5 @@
 void initFileSystem(const char* argv0);
 // Mounts the game directory (-game, default "base") and every pak000.zip to pak999.zip.
 void addGameData();
+// Stops PhysicsFS, warning on stderr when it cannot, as after a start-up that never reached it.
+void shutdownFileSystem();

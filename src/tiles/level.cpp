@@ -3,12 +3,12 @@
 #include "tiles/level.h"
 
 #include "core/log.h"
+#include "fs/vfs.h"
 #include "tiles/levelfile.h"
 #include "video/surface.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <physfs.h>
 
 TileMap* gLevel = nullptr;
 LayerViews gLayerViews;
@@ -19,30 +19,24 @@ namespace
 const char* const kLevelPath = "demo1/levels/blk301a";
 constexpr int32_t kTileSize = 24;
 
-// The 1.x-style calls are deprecated in PhysicsFS 3 but remain the interface this engine uses.
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-
-// Each field is one PHYSFS_read; the file is closed with the source.
-class PhysfsLevelSource : public LevelSource
+// Each field is one file-system read; the file is closed with the source.
+class VfsLevelSource : public LevelSource
 {
 public:
-    explicit PhysfsLevelSource(PHYSFS_File* handle) : handle(handle) {}
-    ~PhysfsLevelSource() override { PHYSFS_close(handle); }
-    PhysfsLevelSource(const PhysfsLevelSource&) = delete;
-    PhysfsLevelSource& operator=(const PhysfsLevelSource&) = delete;
+    explicit VfsLevelSource(VfsFile* handle) : handle(handle) {}
+    ~VfsLevelSource() override { vfsClose(handle); }
+    VfsLevelSource(const VfsLevelSource&) = delete;
+    VfsLevelSource& operator=(const VfsLevelSource&) = delete;
 
     size_t read(void* buffer, size_t size) override
     {
-        const PHYSFS_sint64 got = PHYSFS_read(handle, buffer, 1, static_cast<PHYSFS_uint32>(size));
+        const int64_t got = vfsRead(handle, buffer, 1, static_cast<uint32_t>(size));
         return got > 0 ? static_cast<size_t>(got) : 0;
     }
 
 private:
-    PHYSFS_File* handle;
+    VfsFile* handle;
 };
-
-#pragma GCC diagnostic pop
 
 // Null when the image did not load; loadImage has logged why.
 std::unique_ptr<Surface> loadImageOrNull(const char* name)
@@ -153,10 +147,7 @@ bool buildTileMap(const LevelFile& file, TileMap& level)
 
 bool loadLevel(const char* path, TileMap& level)
 {
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    PHYSFS_File* handle = PHYSFS_openRead(path);
-#pragma GCC diagnostic pop
+    VfsFile* handle = vfsOpenRead(path);
     if (!handle) {
         return false;
     }
@@ -164,7 +155,7 @@ bool loadLevel(const char* path, TileMap& level)
     LevelError error;
     bool read = false;
     {
-        PhysfsLevelSource source(handle);
+        VfsLevelSource source(handle);
         read = readLevelFile(source, file, error, false);
     }
     // A damaged file is skipped as quietly as a missing one; leveldump tells where it breaks.

@@ -7,12 +7,12 @@
 #include "demo/rotatescale.h"
 #include "demo/soundstage.h"
 #include "support/capturedlog.h"
+#include "support/gamedir.h"
 #include "video/surface.h"
 
 #include <SDL.h>
 #include <filesystem>
 #include <gtest/gtest.h>
-#include <physfs.h>
 #include <string>
 #include <unistd.h>
 
@@ -35,10 +35,9 @@ TEST(DemoStages, WalkFromTitleToSound)
     Surface screen;
     ASSERT_TRUE(screen.setVideoMode(320, 240, 32, 0));
     gScreen = &screen;
-    char pattern[] = "/tmp/tarvo-demo-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string directory = pattern;
-    ASSERT_EQ(chdir(pattern), 0);
+    const GameDir game;
+    const std::string& directory = game.path;
+    ASSERT_EQ(chdir(directory.c_str()), 0);
     std::filesystem::create_directory(directory + "/demo1");
     SDL_Surface* texture = SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 32, 0xFF0000, 0xFF00, 0xFF, 0);
     ASSERT_NE(texture, nullptr);
@@ -46,8 +45,6 @@ TEST(DemoStages, WalkFromTitleToSound)
         ASSERT_EQ(SDL_SaveBMP(texture, (directory + name).c_str()), 0); // read by content
     }
     SDL_FreeSurface(texture);
-    ASSERT_NE(PHYSFS_init(nullptr), 0);
-    ASSERT_NE(PHYSFS_mount(pattern, nullptr, 1), 0);
     CapturedLog log;
     SoundBank sound;
     MusicPlayer music;
@@ -98,9 +95,7 @@ TEST(DemoStages, WalkFromTitleToSound)
     gSound = nullptr;
     gMusic = nullptr;
     gScreen = nullptr;
-    PHYSFS_deinit();
     ASSERT_EQ(chdir("/"), 0);
-    std::filesystem::remove_all(directory);
 }
 
 } // namespace

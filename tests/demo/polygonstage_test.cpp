@@ -5,12 +5,12 @@
 //   (160, 120) looks through large +y, small +x, small -y, large -x, nearest first.
 #include "demo/polygonstage.h"
 #include "support/capturedlog.h"
+#include "support/gamedir.h"
 
 #include <SDL.h>
 #include <cmath>
-#include <filesystem>
 #include <gtest/gtest.h>
-#include <physfs.h>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -46,24 +46,18 @@ struct ScreenAndData : testing::Environment {
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0) << SDL_GetError();
         gScreen = new Surface;
         ASSERT_TRUE(gScreen->setVideoMode(320, 240, 32, 0)) << SDL_GetError();
-        char dir[] = "/tmp/tarvo-pstage-XXXXXX";
-        ASSERT_NE(mkdtemp(dir), nullptr);
-        dataDir = dir;
-        std::filesystem::create_directory(dataDir + "/demo1");
+        data = std::make_unique<GameDir>();
         const uint32_t solid[2][2] = {{kFirstTexel, kFirstTexel}, {kFirstTexel, kFirstTexel}};
-        writeImage(dataDir + "/demo1/test.png", solid);
-        writeImage(dataDir + "/demo1/testa.png", kSecondQuadrants);
-        ASSERT_NE(PHYSFS_init(nullptr), 0);
-        ASSERT_NE(PHYSFS_mount(dir, nullptr, 1), 0);
+        writeImage(data->file("demo1/test.png"), solid);
+        writeImage(data->file("demo1/testa.png"), kSecondQuadrants);
     }
     void TearDown() override
     {
-        PHYSFS_deinit();
+        data.reset();
         delete gScreen;
         SDL_Quit();
-        std::filesystem::remove_all(dataDir);
     }
-    std::string dataDir;
+    std::unique_ptr<GameDir> data;
 };
 
 testing::Environment* const kScreenAndData = testing::AddGlobalTestEnvironment(new ScreenAndData);

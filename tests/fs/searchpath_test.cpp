@@ -1,14 +1,14 @@
+// The search path built at start-up: what it logs, and which copy of a file wins.
 #include "core/commandline.h"
 #include "fs/archive.h"
 #include "fs/searchpath.h"
 #include "support/capturedlog.h"
-#include "support/tempdir.h"
 #include "support/zipwriter.h"
 
+#include <SDL.h>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
-
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
 
 namespace
 {
@@ -25,72 +25,57 @@ std::string readVirtual(const char* name)
     return std::string(buffer, n > 0 ? n : 0);
 }
 
-class SearchPathTest : public testing::Test
+TEST(SearchPath, LooseFilesWinThenLowerArchivesAndMissingDataOnlyWarns)
 {
-protected:
-    void start(const std::string& game)
-    {
-        gameWord = game;
-        words[2] = gameWord.data();
+    using Files = std::vector<std::pair<std::string, std::string>>;
+    const struct {
+        Files files; // below the game directory, named "game" in the working directory
+        const char* game;
+        std::string log; // after "Initializing PhysicsFS Library..."
+        Files reads;
+    } cases[] = {
+        {{{"a.txt", "loose a"},
+          {"pak000.zip", zipArchive({{"a.txt", "pak0 a"}, {"b.txt", "pak0 b"}})},
+          {"pak005.zip", zipArchive({{"b.txt", "pak5 b"}, {"c.txt", "pak5 c"}})}},
+         "game",
+         "* Added data file game/pak000.zip\n* Added data file game/pak005.zip\n",
+         {{"a.txt", "loose a"}, {"b.txt", "pak0 b"}, {"c.txt", "pak5 c"}}},
+        {{},
+         "nowhere",
+         "* Warning: specified game 'nowhere' is invalid\n"
+         "* Warning: no game data files were found\n",
+         {{"a.txt", "(missing)"}}},
+        // An archive that cannot be mounted is skipped without a word.
+        {{{"pak000.zip", "this is not a zip archive"},
+          {"pak001.zip", zipArchive({{"c.txt", "pak1 c"}})}},
+         "game",
+         "* Added data file game/pak001.zip\n",
+         {{"c.txt", "pak1 c"}}},
+    };
+    const std::filesystem::path home = std::filesystem::current_path();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.log);
+        const TempDir dir;
+        std::filesystem::current_path(dir.path);
+        for (const auto& [name, bytes] : c.files) {
+            dir.write("game/" + name, bytes);
+        }
+        std::string game = c.game;
+        char program[] = "prog", option[] = "-game";
+        char* words[] = {program, option, game.data()};
+        CommandLine line(3, words);
         gCommandLine = &line;
+        CapturedLog log;
         initFileSystem(program);
         addGameData();
-    }
-    void TearDown() override
-    {
-        PHYSFS_deinit();
+        EXPECT_EQ(log.text(), "Initializing PhysicsFS Library...\n" + c.log);
+        for (const auto& [name, content] : c.reads) {
+            EXPECT_EQ(readVirtual(name.c_str()), content) << name;
+        }
+        shutdownFileSystem();
         gCommandLine = nullptr;
+        std::filesystem::current_path(home);
     }
-
-    TempDir dir;
-    CapturedLog log;
-    char program[5] = "prog";
-    char option[6] = "-game";
-    std::string gameWord;
-    char* words[3] = {program, option, nullptr};
-    CommandLine line{3, words};
-};
-
-TEST_F(SearchPathTest, LooseFilesWinOverArchivesAndLowerArchivesOverHigher)
-{
-    const std::string game = dir.path + "/game";
-    dir.write("game/a.txt", "loose a");
-    ASSERT_TRUE(writeZip(game + "/pak000.zip", {{"a.txt", "pak0 a"}, {"b.txt", "pak0 b"}}));
-    ASSERT_TRUE(writeZip(game + "/pak005.zip", {{"b.txt", "pak5 b"}, {"c.txt", "pak5 c"}}));
-    start(game);
-
-    EXPECT_EQ(log.text(), "Initializing PhysicsFS Library...\n"
-                          "* Added data file " +
-                              game +
-                              "/pak000.zip\n"
-                              "* Added data file " +
-                              game + "/pak005.zip\n");
-    EXPECT_EQ(readVirtual("a.txt"), "loose a");
-    EXPECT_EQ(readVirtual("b.txt"), "pak0 b");
-    EXPECT_EQ(readVirtual("c.txt"), "pak5 c");
-}
-
-TEST_F(SearchPathTest, MissingGameDirectoryOnlyWarns)
-{
-    const std::string game = dir.path + "/nowhere";
-    start(game);
-    EXPECT_EQ(log.text(), "Initializing PhysicsFS Library...\n"
-                          "* Warning: specified game '" +
-                              game +
-                              "' is invalid\n"
-                              "* Warning: no game data files were found\n");
-}
-
-TEST_F(SearchPathTest, CorruptArchiveIsSkippedSilently)
-{
-    const std::string game = dir.path + "/game";
-    dir.write("game/pak000.zip", "this is not a zip archive");
-    ASSERT_TRUE(writeZip(game + "/pak001.zip", {{"c.txt", "pak1 c"}}));
-    start(game);
-    EXPECT_EQ(log.text(), "Initializing PhysicsFS Library...\n"
-                          "* Added data file " +
-                              game + "/pak001.zip\n");
-    EXPECT_EQ(readVirtual("c.txt"), "pak1 c");
 }
 
 } // namespace

@@ -3,33 +3,24 @@
 #pragma once
 
 #include "core/log.h"
+#include "support/gamedir.h"
 
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <string>
-#include <unistd.h>
 
 class CapturedLog
 {
 public:
-    CapturedLog()
+    CapturedLog() : previous(gLog)
     {
-        char name[] = "/tmp/tarvo-log-XXXXXX";
-        const int fd = mkstemp(name);
-        if (fd >= 0) {
-            ::close(fd);
-        }
-        path = name;
         log.open(path.c_str());
-        previous = gLog;
         gLog = &log;
     }
     ~CapturedLog()
     {
         gLog = previous;
         log.close();
-        std::remove(path.c_str());
     }
     CapturedLog(const CapturedLog&) = delete;
     CapturedLog& operator=(const CapturedLog&) = delete;
@@ -37,14 +28,14 @@ public:
     // Everything logged so far.
     std::string text() const
     {
-        std::ifstream in(path);
         std::stringstream all;
-        all << in.rdbuf();
+        all << std::ifstream(path).rdbuf();
         return all.str();
     }
 
 private:
+    const TempDir dir;
+    const std::string path = dir.file("log.txt");
     Log log;
-    Log* previous = nullptr;
-    std::string path;
+    Log* const previous;
 };

@@ -1,8 +1,8 @@
 // Loading levels through the virtual file system, drawing them back to front, and the dump.
-#include "gamedir.h"
 #include "levelbytes.h"
 #include "pixels.h"
 #include "support/capturedlog.h"
+#include "support/gamedir.h"
 #include "tiles/level.h"
 
 #include <gtest/gtest.h>
@@ -25,14 +25,18 @@ std::vector<int32_t> firstRow(const TileLayer& layer)
 class LevelTest : public ::testing::Test
 {
 protected:
-    bool load(const LevelParts& parts, TileMap& into)
+    void write(const std::vector<uint8_t>& bytes) const
     {
-        game.writeFile(kPath, assembleLevel(parts));
+        game.write(kPath, std::string(bytes.begin(), bytes.end()));
+    }
+    bool load(const LevelParts& parts, TileMap& into) const
+    {
+        write(assembleLevel(parts));
         return loadLevel(kPath, into);
     }
 
-    CapturedLog log;
-    GameDir game;
+    const CapturedLog log; // image warnings stay out of the test's output
+    const GameDir game;
     TileMap level;
 };
 
@@ -63,8 +67,8 @@ TEST_F(LevelTest, FirstLayerGoesThroughTheTranslationTable)
 
 TEST_F(LevelTest, BackgroundsTakeKeysAndRepeatFromTheirRecords)
 {
-    game.writeImage("demo1/bg/BG0000.PNG", 8, 8, 0);
-    game.writeImage("demo1/bg/BG0255.PNG", 8, 8, 0);
+    writeImage(game.file("demo1/bg/BG0000.PNG"), 8, 8, 0);
+    writeImage(game.file("demo1/bg/BG0255.PNG"), 8, 8, 0);
     LevelParts parts;
     // Keys 0 black, 1 white, 2 yellow, others none; only an x divisor repeats.
     parts.backgrounds = {
@@ -83,10 +87,10 @@ TEST_F(LevelTest, BackgroundsTakeKeysAndRepeatFromTheirRecords)
 
 TEST_F(LevelTest, FailedLoadsLeaveTheCurrentLevelAlone)
 {
-    game.writeImage("demo1/tiles/TILE0001.PNG", 24, 24, 0x123456);
+    writeImage(game.file("demo1/tiles/TILE0001.PNG"), 24, 24, 0x123456);
     LevelParts good;
     good.tileImages = {1};
-    game.writeFile(kPath, assembleLevel(good));
+    write(assembleLevel(good));
     ASSERT_TRUE(loadLevel());
     TileMap* const loaded = gLevel;
     LevelParts missingTile = good, missingBackground = good;
@@ -96,11 +100,11 @@ TEST_F(LevelTest, FailedLoadsLeaveTheCurrentLevelAlone)
     truncated.pop_back();
     for (const auto& bytes : {assembleLevel(missingTile), assembleLevel(missingBackground),
                               truncated, std::vector<uint8_t>{}}) {
-        game.writeFile(kPath, bytes);
+        write(bytes);
         EXPECT_FALSE(loadLevel()) << bytes.size();
         EXPECT_EQ(gLevel, loaded);
     }
-    std::filesystem::remove(game.path(kPath));
+    std::filesystem::remove(game.file(kPath));
     EXPECT_FALSE(loadLevel());
     EXPECT_EQ(pixelAt(*gLevel->tileSet.getTile(0), 0, 0), 0x123456u);
 }
@@ -108,11 +112,11 @@ TEST_F(LevelTest, FailedLoadsLeaveTheCurrentLevelAlone)
 // Tile n is the nth image listed, whatever its number.
 TEST_F(LevelTest, DrawsBackgroundsThenLayersThreeTwoOneWithTilesInLoadOrder)
 {
-    game.writeImage("demo1/tiles/TILE0012.PNG", 24, 24, 0x0000FF);
+    writeImage(game.file("demo1/tiles/TILE0012.PNG"), 24, 24, 0x0000FF);
     // White corner: tiles are keyed on white, so the layer below shows through there.
-    game.writeImage("demo1/tiles/TILE-003.PNG", 24, 24, 0x00FF00, 0xFFFFFF);
-    game.writeImage("demo1/tiles/TILE0000.PNG", 24, 24, 0xFF0000);
-    game.writeImage("demo1/bg/BG0000.PNG", 320, 240, 0x808080);
+    writeImage(game.file("demo1/tiles/TILE-003.PNG"), 24, 24, 0x00FF00, 0xFFFFFF);
+    writeImage(game.file("demo1/tiles/TILE0000.PNG"), 24, 24, 0xFF0000);
+    writeImage(game.file("demo1/bg/BG0000.PNG"), 320, 240, 0x808080);
     LevelParts parts;
     parts.tileImages = {12, -3, 0};
     parts.translations = {-1, 0};
@@ -146,9 +150,8 @@ TEST(LayerDumpTest, WritesRowsOfRightAlignedCells)
         {0, 3, {}, "\n\n\n"},
         {2, 1, {-12345, 32767}, "-12345 32767 \n"},
     };
-    GameDir dir;
-    const std::string path = dir.path("mapdump.dat");
-    std::ofstream(path) << "an older, longer dump that must not survive\n";
+    const TempDir dir;
+    const std::string path = dir.write("mapdump.dat", "an older, longer dump that must go\n");
     for (const auto& [cols, rows, cells, expected] : cases) {
         TileLayer layer(cols, rows, 24, 24);
         for (int i = 0; i < static_cast<int>(cells.size()); ++i) {

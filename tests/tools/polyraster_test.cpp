@@ -1,5 +1,7 @@
 // polyraster run as a process on scenes written here: raw output layout, PNG header, messages and
 // exit statuses.
+#include "support/gamedir.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -29,13 +31,8 @@ T wordAt(const std::string& bytes, size_t index)
 
 TEST(Polyraster, WritesPixelsThenDepthAndReportsErrorsByStatus)
 {
-    char pattern[] = "/tmp/polyraster-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    const std::string dir = pattern;
-    const struct Cleanup {
-        std::string dir;
-        ~Cleanup() { std::system(("rm -rf '" + dir + "'").c_str()); }
-    } cleanup{dir};
+    const TempDir temp;
+    const std::string& dir = temp.path;
     std::string errors;
     // Runs polyraster on the scene, writing out.raw and out.png; returns the exit status.
     const auto run = [&](const std::string& scene) {

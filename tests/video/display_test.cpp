@@ -1,3 +1,5 @@
+// The window scale factor: the largest whole multiple of 320 x 240 that fits the desktop
+// comfortably, never below 1.
 #include "video/display.h"
 
 #include <gtest/gtest.h>

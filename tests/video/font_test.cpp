@@ -1,8 +1,9 @@
-#include "support/tempdir.h"
+// The bitmap font: each character measured and drawn from its cell of the sheet at the pen,
+// control characters, centring and clipping.
+#include "support/gamedir.h"
 #include "video/font.h"
 
 #include <gtest/gtest.h>
-#include <physfs.h>
 #include <string>
 #include <vector>
 
@@ -74,14 +75,9 @@ void expectPicture(const Surface& target, const std::vector<Line>& lines, int ce
 TEST(BitmapFontTest, MeasuresAndDrawsEachCharacterFromItsCellAtThePen)
 {
     ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
-    ASSERT_NE(PHYSFS_init(nullptr), 0);
-    const TempDir gameDir;
-    writeSheet(gameDir.path + "/sheet8.png", 8, 8);
-    writeSheet(gameDir.path + "/sheet5x6.png", 5, 6);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-    ASSERT_NE(PHYSFS_addToSearchPath(gameDir.path.c_str(), 1), 0);
-#pragma GCC diagnostic pop
+    const GameDir game;
+    writeSheet(game.file("sheet8.png"), 8, 8);
+    writeSheet(game.file("sheet5x6.png"), 5, 6);
     const BitmapFont font8("sheet8.png", 8, 8);
     const BitmapFont font5x6("sheet5x6.png", 5, 6);
     Surface target;

@@ -1,12 +1,11 @@
+// Image loading through the search path and conversion to the screen's format: a failure logs
+// one warning and keeps the picture the surface had.
 #include "support/capturedlog.h"
-#include "support/tempdir.h"
-#include "support/zipwriter.h"
+#include "support/gamedir.h"
 #include "video/surface.h"
 
 #include <array>
 #include <gtest/gtest.h>
-#include <memory>
-#include <physfs.h>
 #include <string>
 
 namespace
@@ -21,119 +20,75 @@ const char kTinyPngBytes[] =
     "\xff\xff\xff\xbf\x03\x00\x81\x23\x0b\xb6\xca\x86\xff\x03\x00\x00\x00\x00\x49\x45\x4e\x44"
     "\xae\x42\x60\x82";
 const std::string kTinyPng(kTinyPngBytes, sizeof kTinyPngBytes - 1);
-const char* const kDecodeWarning = "Warning: IMG_Load_RW failed.\n";
 
-using Rgba = std::array<int, 4>;
-
-Rgba rgbaAt(const Surface& surface, int x, int y)
+std::array<int, 4> rgbaAt(const Surface& surface, int x, int y)
 {
     const SDL_Surface* s = surface.getSdlSurface();
-    EXPECT_EQ(s->format->BytesPerPixel, 4);
     Uint8 r = 0, g = 0, b = 0, a = 0;
     SDL_GetRGBA(static_cast<const Uint32*>(s->pixels)[y * s->pitch / 4 + x], s->format, &r, &g, &b,
                 &a);
     return {r, g, b, a};
 }
 
-class ImageTest : public ::testing::Test
+TEST(Image, FailedLoadOrConversionKeepsThePicture)
 {
-protected:
-    static void SetUpTestSuite()
-    {
-        ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
-        ASSERT_NE(SDL_SetVideoMode(320, 240, 32, 0), nullptr);
-        gameDir = std::make_unique<TempDir>();
-        std::string corrupt = kTinyPng;
-        corrupt[45] ^= 0x5A; // in the compressed pixel data
-        const std::string pak = gameDir->path + "/pak000.zip";
-        ASSERT_TRUE(writeZip(pak, {{"pics/tiny.png", kTinyPng},
-                                   {"bad/truncated.png", kTinyPng.substr(0, 50)},
-                                   {"bad/corrupt.png", corrupt},
-                                   {"bad/text.png", "not a picture at all"}}));
-        ASSERT_NE(PHYSFS_init(nullptr), 0);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wdeprecated-declarations"
-        ASSERT_NE(PHYSFS_addToSearchPath(pak.c_str(), 1), 0);
-#pragma GCC diagnostic pop
-    }
-    static std::unique_ptr<TempDir> gameDir; // removed at exit
-};
-
-std::unique_ptr<TempDir> ImageTest::gameDir;
-
-TEST_F(ImageTest, FailedLoadKeepsThePictureAndSuccessReplacesIt)
-{
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    ASSERT_NE(SDL_SetVideoMode(320, 240, 32, 0), nullptr);
+    const GameDir game;
+    std::string corrupt = kTinyPng;
+    corrupt[45] ^= 0x5A; // in the compressed pixel data
+    game.write("tiny.png", kTinyPng);
+    game.write("truncated.png", kTinyPng.substr(0, 50));
+    game.write("corrupt.png", corrupt);
+    game.write("text.png", "not a picture at all");
     Surface image;
     image.create(argbFormat(7, 5));
     const SDL_Surface* original = image.getSdlSurface();
-    ASSERT_NE(original, nullptr);
-    const std::pair<const char*, std::string> failures[] = {
-        {"pics/nowhere.png", "Warning: Couldn't open image file 'pics/nowhere.png'.\n"},
-        {"bad/truncated.png", kDecodeWarning},
-        {"bad/corrupt.png", kDecodeWarning},
-        {"bad/text.png", kDecodeWarning},
-    };
-    for (const auto& [name, warning] : failures) {
-        SCOPED_TRACE(name);
+    const char* const kDecodeWarning = "Warning: IMG_Load_RW failed.\n";
+    for (const auto& [name, warning] : {
+             std::pair{"nowhere.png", "Warning: Couldn't open image file 'nowhere.png'.\n"},
+             {"truncated.png", kDecodeWarning},
+             {"corrupt.png", kDecodeWarning},
+             {"text.png", kDecodeWarning},
+         }) {
         CapturedLog log;
         image.loadImage(name);
-        EXPECT_EQ(image.getSdlSurface(), original);
+        EXPECT_EQ(image.getSdlSurface(), original) << name;
         EXPECT_EQ(log.text(), warning);
     }
-
-    CapturedLog log;
-    image.loadImage("pics/tiny.png");
-    ASSERT_NE(image.getSdlSurface(), nullptr);
-    EXPECT_EQ(std::make_pair(image.getWidth(), image.getHeight()), std::make_pair(3, 2));
-    EXPECT_TRUE(image.isOwned());
-    EXPECT_EQ(log.text(), "");
-}
-
-TEST_F(ImageTest, ConvertsToTheScreenFormatOrKeepsThePictureWhenItCannot)
-{
-    CapturedLog log;
-    const SDL_PixelFormat* screen = SDL_GetVideoSurface()->format;
-    struct Texel {
-        int x, y;
-        Rgba rgba;
-    };
-    const Texel texels[] = {
-        {1, 0, {0, 255, 0, 128}}, {1, 1, {200, 150, 100, 255}}, {2, 1, {255, 255, 255, 64}}};
+    const std::pair<std::array<int, 2>, std::array<int, 4>> texels[] = {
+        {{1, 0}, {0, 255, 0, 128}}, {{1, 1}, {200, 150, 100, 255}}, {{2, 1}, {255, 255, 255, 64}}};
     for (const bool withAlpha : {false, true}) {
         SCOPED_TRACE(withAlpha ? "with alpha" : "opaque");
-        Surface image;
-        image.loadImage("pics/tiny.png");
+        CapturedLog log;
+        image.loadImage("tiny.png");
+        EXPECT_EQ(std::make_pair(image.getWidth(), image.getHeight()), std::make_pair(3, 2));
         image.convertToDisplayFormat(withAlpha);
-        ASSERT_NE(image.getSdlSurface(), nullptr);
         const SDL_PixelFormat* format = image.getSdlSurface()->format;
+        const SDL_PixelFormat* screen = SDL_GetVideoSurface()->format;
         EXPECT_EQ(format->BitsPerPixel, 32);
         EXPECT_EQ((std::array{format->Rmask, format->Gmask, format->Bmask}),
                   (std::array{screen->Rmask, screen->Gmask, screen->Bmask}));
         EXPECT_EQ(format->Amask != 0, withAlpha);
-        for (Texel t : texels) {
-            t.rgba[3] = withAlpha ? t.rgba[3] : 255;
-            EXPECT_EQ(rgbaAt(image, t.x, t.y), t.rgba) << t.x << "," << t.y;
+        for (auto [at, rgba] : texels) {
+            rgba[3] = withAlpha ? rgba[3] : 255;
+            EXPECT_EQ(rgbaAt(image, at[0], at[1]), rgba) << at[0] << "," << at[1];
         }
+        EXPECT_EQ(log.text(), "");
     }
-    Surface empty;
-    empty.convertToDisplayFormat(true);
-    EXPECT_EQ(empty.getSdlSurface(), nullptr);
-    EXPECT_EQ(log.text(), "");
 
     // Without a video mode there is no display format: the decoded picture stays.
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
-    Surface image;
-    image.loadImage("pics/tiny.png");
+    CapturedLog log;
+    image.loadImage("tiny.png");
     const SDL_Surface* decoded = image.getSdlSurface();
-    ASSERT_NE(decoded, nullptr);
     for (const bool withAlpha : {false, true}) {
         image.convertToDisplayFormat(withAlpha);
         EXPECT_EQ(image.getSdlSurface(), decoded);
     }
     EXPECT_EQ(log.text(),
               "Warning: SDL_DisplayFormat failed.\nWarning: SDL_DisplayFormat failed.\n");
-    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0);
-    ASSERT_NE(SDL_SetVideoMode(320, 240, 32, 0), nullptr);
+    SDL_Quit();
 }
 
 } // namespace
