@@ -4,13 +4,12 @@
 
 #include "audio/music.h"
 #include "audio/sound.h"
-#include "engine/demohooks.h"
-#include "engine/mainloop.h"
 #include "demo/polygonstage.h"
 #include "demo/rotatescale.h"
 #include "demo/soundstage.h"
 #include "demo/tilestage.h"
-#include "tiles/level.h"
+#include "engine/demohooks.h"
+#include "engine/mainloop.h"
 #include "video/font.h"
 #include "video/surface.h"
 
@@ -30,9 +29,6 @@ namespace
 constexpr double kDecayStep = 0.0000817;
 constexpr double kWaveFrequency = 0.115;
 constexpr double kWaveRowFactor = 2.0;
-
-constexpr int kMusicVolume = 30;
-constexpr int kMusicFadeInMs = 500;
 
 // Not in stage order: kTitleLayouts names each stage's entry.
 const char* const stageTitles[] = {
@@ -54,6 +50,7 @@ constexpr TitleLayout kTitleLayouts[] = {
 };
 
 DemoState state;
+TitleStageState title;
 
 // Consumes a pending advance request; true when there was one.
 bool takeAdvanceRequest()
@@ -63,43 +60,29 @@ bool takeAdvanceRequest()
     return requested;
 }
 
-void enterSoundStage()
+void advanceStage()
 {
-    state.stage = DemoStage::Sound;
-    state.advanceRequested = false;
-    gMusic->volume = kMusicVolume;
-    gMusic->play(-1, kMusicFadeInMs);
-}
-
-void updateTitleStage()
-{
-    if (takeAdvanceRequest()) {
+    switch (state.stage) {
+    case DemoStage::Title:
         state.stage = DemoStage::RotateScale;
-        return;
-    }
-    // Each stops once it is no longer positive, also when it lands on exactly 0.
-    if (state.waveAmplitude > 0) {
-        state.waveAmplitude -= state.waveDecay;
-    }
-    if (state.waveDecay > 0) {
-        state.waveDecay -= kDecayStep;
-    }
-}
-
-void updatePolygonsStage()
-{
-    if (!state.advanceRequested) {
-        updatePolygonStage();
-        return;
-    }
-    // Without a level the tile stage is skipped; the loader has logged why.
-    if (loadLevel()) {
-        bindLayerViews();
-        dumpLevel();
-        state.advanceRequested = false;
-        state.stage = DemoStage::Tiles;
-    } else {
+        break;
+    case DemoStage::RotateScale:
+        state.stage = DemoStage::Polygons;
+        break;
+    case DemoStage::Polygons:
+        if (enterTileStage()) {
+            state.stage = DemoStage::Tiles;
+            break;
+        }
+        // Without a level the tile stage is skipped. Nothing is logged for it: the image
+        // loader's warning, when an image was the cause, is the only trace.
+        [[fallthrough]];
+    case DemoStage::Tiles:
         enterSoundStage();
+        state.stage = DemoStage::Sound;
+        break;
+    case DemoStage::Sound:
+        break;
     }
 }
 
@@ -123,6 +106,29 @@ void drawFpsCounter()
 const DemoState& demoState()
 {
     return state;
+}
+
+const TitleStageState& titleStageState()
+{
+    return title;
+}
+
+void updateTitleStage()
+{
+    // Each stops once it is no longer positive, also when it lands on exactly 0.
+    if (title.waveAmplitude > 0) {
+        title.waveAmplitude -= title.waveDecay;
+    }
+    if (title.waveDecay > 0) {
+        title.waveDecay -= kDecayStep;
+    }
+}
+
+void drawTitleStage()
+{
+    // The phase follows the loop's tick counter, so the ripple moves even while paused.
+    gScreen->waveBlit(*gLogo, title.waveAmplitude, kWaveFrequency, kWaveRowFactor,
+                      gMainLoop->tickCount, false);
 }
 
 void loadDemoAssets(bool reload)
@@ -151,30 +157,26 @@ void updateDemo()
         state.advanceRequested = false;
         return;
     }
-    // A tick that changes the stage runs no stage step; the new stage starts next tick.
+    // The last stage has nothing to advance to, so there the request is left alone.
+    if (state.stage != DemoStage::Sound && takeAdvanceRequest()) {
+        // A tick that changes the stage runs no stage step; the new stage starts next tick.
+        advanceStage();
+        return;
+    }
     switch (state.stage) {
     case DemoStage::Title:
         updateTitleStage();
         break;
     case DemoStage::RotateScale:
-        if (takeAdvanceRequest()) {
-            state.stage = DemoStage::Polygons;
-        } else {
-            updateRotateScaleStage();
-        }
+        updateRotateScaleStage();
         break;
     case DemoStage::Polygons:
-        updatePolygonsStage();
+        updatePolygonStage();
         break;
     case DemoStage::Tiles:
-        if (state.advanceRequested) {
-            enterSoundStage();
-        } else {
-            updateTileStage();
-        }
+        updateTileStage();
         break;
     case DemoStage::Sound:
-        // The last stage: the right arrow has nothing to advance to.
         updateSoundStage();
         break;
     }
@@ -215,9 +217,7 @@ void drawDemo()
     gScreen->clear();
     switch (state.stage) {
     case DemoStage::Title:
-        // The phase follows the loop's tick counter, so the ripple moves even while paused.
-        gScreen->waveBlit(*gLogo, state.waveAmplitude, kWaveFrequency, kWaveRowFactor,
-                          gMainLoop->tickCount, false);
+        drawTitleStage();
         break;
     case DemoStage::RotateScale:
         drawRotateScaleStage();
@@ -229,7 +229,7 @@ void drawDemo()
         drawTileStage();
         break;
     case DemoStage::Sound:
-        break;
+        break; // no picture: the title alone
     }
     drawTitle();
     drawFpsCounter();

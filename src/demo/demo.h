@@ -14,12 +14,23 @@ struct DemoState {
     DemoStage stage = DemoStage::Title;
     bool paused = false;           // toggled by the p key
     bool advanceRequested = false; // set by the right arrow, consumed at the next tick
-    double waveAmplitude = 23.0;   // title ripple amplitude in pixels
-    double waveDecay = 0.065;      // taken off the amplitude each title tick
 };
 
-// Read-only view of the stage machine, for tests and tools.
 const DemoState& demoState();
+
+// The title's ripple, set when the program starts and never reset.
+struct TitleStageState {
+    double waveAmplitude = 23.0; // pixels
+    double waveDecay = 0.065;    // taken off the amplitude each tick
+};
+
+const TitleStageState& titleStageState();
+
+// One tick: the amplitude shrinks by the decay, and the decay itself shrinks, until each
+// reaches 0.
+void updateTitleStage();
+// The logo rippled on gScreen, its phase following the loop's tick counter.
+void drawTitleStage();
 
 // Created by loadDemoAssets and kept until the process ends.
 extern BitmapFont* gDemoFont;

@@ -38,7 +38,7 @@ const uint8_t kTexelAlphaOnly = 255; // full polygon weight, so the texel's own 
 const float kSmallCubeScale = 0.8f;
 const float kLargeCubeScale = 1.0f;
 
-PolygonStage* gPolygonStage = nullptr;
+PolygonStage* stage = nullptr; // never freed: the stage lasts the whole run
 
 void loadModel(Vertex3d* model, const uint32_t* colors)
 {
@@ -206,27 +206,32 @@ void PolygonStage::handleKey(uint16_t character)
     }
 }
 
+const PolygonStage& polygonStage()
+{
+    return *stage;
+}
+
 void setupPolygonStage()
 {
-    gPolygonStage = new PolygonStage(*gScreen);
+    stage = new PolygonStage(*gScreen);
 }
 
 void resetPolygonStage()
 {
-    gPolygonStage->reset();
+    stage->reset();
 }
 
 void updatePolygonStage()
 {
-    gPolygonStage->update();
+    stage->update();
 }
 
 void drawPolygonStage()
 {
-    gPolygonStage->draw(*gScreen);
+    stage->draw(*gScreen);
 }
 
 void handlePolygonStageKey(uint16_t character)
 {
-    gPolygonStage->handleKey(character);
+    stage->handleKey(character);
 }

@@ -63,7 +63,8 @@ private:
 };
 
 // The demo's one polygon stage, on gScreen. Set-up and reset run once, when the demo's assets
-// are first loaded; the others need them to have run.
+// are first loaded; the others, and the accessor, need them to have run.
+const PolygonStage& polygonStage();
 void setupPolygonStage();
 void resetPolygonStage();
 void updatePolygonStage();

@@ -1,6 +1,8 @@
-// The sound stage: plays gAxeSound every 120 ticks, stepping the pan left, both, right.
+// The sound stage: starts the music, then plays gAxeSound every 120 ticks, stepping the pan
+// left, both, right.
 #include "demo/soundstage.h"
 
+#include "audio/music.h"
 #include "audio/sound.h"
 #include "demo/demo.h"
 
@@ -9,6 +11,9 @@
 
 namespace
 {
+
+constexpr int kMusicVolume = 30;
+constexpr int kMusicFadeInMs = 500;
 
 constexpr int kTicksPerEffect = 120;
 // The last multiple of 120 an int can count to; the counter restarts after it so that a
@@ -29,6 +34,12 @@ SoundStageState state;
 const SoundStageState& soundStageState()
 {
     return state;
+}
+
+void enterSoundStage()
+{
+    gMusic->volume = kMusicVolume;
+    gMusic->play(-1, kMusicFadeInMs);
 }
 
 void updateSoundStage()

@@ -1,5 +1,5 @@
 // The sound stage: the axe effect every two seconds of game time, panned left, centre and
-// right in turn, over the music the stage machine starts on entry.
+// right in turn, over the music started on entry.
 #pragma once
 
 // Program-wide sound stage counters, set when the program starts and never reset.
@@ -10,5 +10,7 @@ struct SoundStageState {
 
 const SoundStageState& soundStageState();
 
+// Starts the music looping at volume 30, fading in over half a second.
+void enterSoundStage();
 // One tick; every 120th plays the effect on the first free channel at the next pan.
 void updateSoundStage();

@@ -1,5 +1,5 @@
-// The tile stage: a camera that tours the level's first layer edge by edge and then
-// diagonally, one pixel per tick, over and over.
+// The tile stage: entered by loading and dumping the level, then a camera that tours its first
+// layer edge by edge and then diagonally, one pixel per tick, over and over.
 #include "demo/tilestage.h"
 
 #include "demo/demo.h"
@@ -9,94 +9,108 @@
 
 #include <cstdio>
 
-TileCamera gTileCamera;
-
 namespace
 {
 
 constexpr int32_t kEdge = 24; // one tile: row 0 and column 0 stay just off-screen
 constexpr int32_t kWaitTicks = 60;
 
+TileCamera camera;
+
 } // namespace
 
-// Each state's exit test runs after its step on the same tick; the exits clamp to the edge.
+// Each leg's exit test runs after its step on the same tick, and the exit puts the camera on
+// the edge it reached or passed. Not std::clamp: on a layer narrower than 344 pixels the right
+// edge lies left of kEdge, so a clamp's bounds would cross.
 void TileCamera::step(int32_t layerPixelWidth, int32_t layerPixelHeight)
 {
     const int32_t right = layerPixelWidth - kScreenWidth;
     const int32_t bottom = layerPixelHeight - kScreenHeight;
-    switch (state) {
-    case 0:
+    switch (leg) {
+    case CameraLeg::Wait:
         // The tick that finds the counter at 0 only resets it, so a wait lasts 61 ticks.
         if (waitCounter != 0) {
             --waitCounter;
         } else {
             waitCounter = kWaitTicks;
-            state = 1;
+            leg = CameraLeg::Right;
         }
         break;
-    case 1:
+    case CameraLeg::Right:
         if (++cameraX >= right) {
             cameraX = right;
-            state = 2;
+            leg = CameraLeg::Down;
         }
         break;
-    case 2:
+    case CameraLeg::Down:
         if (++cameraY >= bottom) {
             cameraY = bottom;
-            state = 3;
+            leg = CameraLeg::Left;
         }
         break;
-    case 3:
+    case CameraLeg::Left:
         if (--cameraX <= kEdge) {
             cameraX = kEdge;
-            state = 4;
+            leg = CameraLeg::Up;
         }
         break;
-    case 4:
+    case CameraLeg::Up:
         if (--cameraY <= kEdge) {
             cameraY = kEdge;
-            state = 5;
+            leg = CameraLeg::DiagonalOut;
         }
         break;
-    case 5:
+    case CameraLeg::DiagonalOut:
         ++cameraX;
         ++cameraY;
         if (cameraX >= right) {
             cameraX = right;
-            state = 6;
+            leg = CameraLeg::DiagonalBack;
         } else if (cameraY >= bottom) {
             cameraY = bottom;
-            state = 6;
+            leg = CameraLeg::DiagonalBack;
         }
         break;
-    case 6:
+    case CameraLeg::DiagonalBack:
         --cameraX;
         --cameraY;
         if (cameraX <= kEdge || cameraY <= kEdge) {
             cameraX = kEdge;
             cameraY = kEdge;
-            state = 0;
+            leg = CameraLeg::Wait;
         }
         break;
-    default:
-        break;
     }
+}
+
+const TileCamera& tileCamera()
+{
+    return camera;
+}
+
+bool enterTileStage()
+{
+    if (!loadLevel()) {
+        return false;
+    }
+    bindLayerViews();
+    dumpLevel();
+    return true;
 }
 
 void updateTileStage()
 {
     if (gLevel && gLevel->layers[0]) {
-        gTileCamera.step(gLevel->layers[0]->pixelWidth, gLevel->layers[0]->pixelHeight);
+        camera.step(gLevel->layers[0]->pixelWidth, gLevel->layers[0]->pixelHeight);
     }
 }
 
 void drawTileStage()
 {
-    drawLevel(gTileCamera.cameraX, gTileCamera.cameraY);
+    drawLevel(camera.cameraX, camera.cameraY);
     if (gDemoFont && gScreen) {
         char text[1024];
-        std::snprintf(text, sizeof text, "Camera pos: %d, %d", gTileCamera.cameraX,
-                      gTileCamera.cameraY);
+        std::snprintf(text, sizeof text, "Camera pos: %d, %d", camera.cameraX, camera.cameraY);
         gDemoFont->drawText(*gScreen, 0, 0, text, 0);
     }
 }

@@ -3,6 +3,17 @@
 
 #include <cstdint>
 
+// The legs of the camera's tour, in the order it takes them.
+enum class CameraLeg : int32_t {
+    Wait = 0,
+    Right = 1,
+    Down = 2,
+    Left = 3,
+    Up = 4,
+    DiagonalOut = 5,
+    DiagonalBack = 6,
+};
+
 // The camera's tour: a wait, the four edges of the first layer, then out and back diagonally.
 struct TileCamera {
     // One tick of the tour over a layer of the given size in pixels.
@@ -10,12 +21,16 @@ struct TileCamera {
 
     int32_t cameraX = 24; // level pixel at the screen's top-left corner
     int32_t cameraY = 24;
-    int32_t state = 0; // 0 wait, 1 right, 2 down, 3 left, 4 up, 5 diagonal out, 6 diagonal back
+    CameraLeg leg = CameraLeg::Wait;
     int32_t waitCounter = 60;
 };
 
-extern TileCamera gTileCamera;
+// The stage's camera, set when the program starts and never reset.
+const TileCamera& tileCamera();
 
+// Loads the level, binds its layer views and dumps its first layer; false, with nothing done
+// after the load, when the level does not load.
+bool enterTileStage();
 // One camera step over gLevel's first layer; nothing without a level.
 void updateTileStage();
 // The level for the camera and "Camera pos: X, Y" at the top-left corner.

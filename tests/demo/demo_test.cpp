@@ -1,31 +1,73 @@
-// The stage machine driven tick by tick, with game data holding only the polygon textures,
-// so the level cannot load.
+// The stage machine, the rotate-and-scale and the sound stage driven tick by tick and key by
+// key, with game data holding only the polygon textures: every other asset and the level fail
+// to load. The binary stands in for the mixer's play and pan calls, to see each effect's pan.
 #include "audio/music.h"
 #include "audio/sound.h"
-#include "engine/demohooks.h"
 #include "demo/demo.h"
+#include "demo/polygonstage.h"
 #include "demo/rotatescale.h"
 #include "demo/soundstage.h"
+#include "engine/demohooks.h"
+#include "engine/mainloop.h"
 #include "support/capturedlog.h"
 #include "support/gamedir.h"
 #include "video/surface.h"
 
 #include <SDL.h>
-#include <filesystem>
+#include <SDL_mixer.h>
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <string>
+#include <tuple>
 #include <unistd.h>
+#include <vector>
+
+namespace
+{
+using Call = std::tuple<int, int, int>;
+std::vector<Call> plays; // channel, loops, time limit
+std::vector<Call> pans;  // channel, left, right
+std::vector<int> playResults;
+} // namespace
+
+extern "C" int Mix_PlayChannelTimed(int channel, Mix_Chunk*, int loops, int ticks)
+{
+    plays.emplace_back(channel, loops, ticks);
+    return plays.size() <= playResults.size() ? playResults[plays.size() - 1] : 0;
+}
+extern "C" int Mix_SetPanning(int channel, Uint8 left, Uint8 right)
+{
+    pans.emplace_back(channel, left, right);
+    return 1;
+}
 
 namespace
 {
 
-void pressRight()
+// Presses each key in turn, '>' standing for the right arrow, then runs ticks of the demo.
+void play(const char* keys, int ticks = 1)
 {
-    SDL_Event event{};
-    event.type = event.key.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.sym = SDLK_RIGHT;
-    handleDemoEvent(event);
+    for (; *keys; ++keys) {
+        SDL_Event event{};
+        event.type = event.key.type = SDL_KEYDOWN;
+        event.key.state = SDL_PRESSED;
+        event.key.keysym.sym = *keys == '>' ? SDLK_RIGHT : SDLK_UNKNOWN;
+        event.key.keysym.unicode = *keys == '>' ? 0 : *keys;
+        handleDemoEvent(event);
+    }
+    for (int tick = 0; tick < ticks; ++tick) {
+        updateDemo();
+    }
+}
+
+// Draws a frame; true when anything on the screen is not black.
+bool drawsAnything()
+{
+    drawDemo();
+    const SDL_Surface* screen = gScreen->getSdlSurface(); // in memory: no lock needed
+    const auto* pixels = static_cast<const uint32_t*>(screen->pixels);
+    return std::any_of(pixels, pixels + screen->h * screen->pitch / 4,
+                       [](uint32_t pixel) { return pixel != 0; });
 }
 
 // One walk from the first tick to the last stage, since the demo's state is never reset.
@@ -36,62 +78,110 @@ TEST(DemoStages, WalkFromTitleToSound)
     ASSERT_TRUE(screen.setVideoMode(320, 240, 32, 0));
     gScreen = &screen;
     const GameDir game;
-    const std::string& directory = game.path;
-    ASSERT_EQ(chdir(directory.c_str()), 0);
-    std::filesystem::create_directory(directory + "/demo1");
-    SDL_Surface* texture = SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 32, 0xFF0000, 0xFF00, 0xFF, 0);
-    ASSERT_NE(texture, nullptr);
-    for (const char* name : {"/demo1/test.png", "/demo1/testa.png"}) {
-        ASSERT_EQ(SDL_SaveBMP(texture, (directory + name).c_str()), 0); // read by content
+    ASSERT_EQ(chdir(game.path.c_str()), 0); // where a level dump would land
+    SDL_Surface* texture =
+        SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    for (const char* name : {"demo1/test.png", "demo1/testa.png"}) {
+        ASSERT_EQ(SDL_SaveBMP(texture, game.file(name).c_str()), 0); // read by content
     }
     SDL_FreeSurface(texture);
     CapturedLog log;
     SoundBank sound;
+    sound.allocateChannels(8); // enabled, so that a missing effect is reported
     MusicPlayer music;
+    music.enable();
     gSound = &sound;
     gMusic = &music;
-    loadDemoAssets(false);
-
-    int amplitudeStopped = 0;
-    int decayStopped = 0;
-    for (int tick = 1; tick <= 900; ++tick) {
-        updateDemo();
-        if (demoState().waveAmplitude <= 0 && amplitudeStopped == 0) {
-            amplitudeStopped = tick;
-        }
-        if (demoState().waveDecay <= 0 && decayStopped == 0) {
-            decayStopped = tick;
-        }
+    MainLoop loop; // loads the demo's assets
+    gMainLoop = &loop;
+    // Each missing asset but the font is reported by its loader, in the order of loading.
+    const std::string loadLog = log.text();
+    size_t at = 0;
+    for (const char* name : {"\"demo1/Axe.wav\"", "\"demo1/OLM- Meridel2.mid\"",
+                             "'demo1/OLM Logo.png'", "'demo1/GEAR5.PNG'"}) {
+        at = loadLog.find(name, at);
+        EXPECT_NE(at, std::string::npos) << name << " in " << loadLog;
     }
-    EXPECT_EQ(amplitudeStopped, 531);
-    EXPECT_EQ(decayStopped, 796);
-    EXPECT_EQ(demoState().stage, DemoStage::Title);
 
-    // Two arrows in one tick advance one stage; the changing tick runs no stage step.
-    pressRight();
-    pressRight();
-    updateDemo();
+    // The ripple's amplitude stops shrinking at tick 531 and stays; its decay stops at 796.
+    play("", 530);
+    EXPECT_GT(titleStageState().waveAmplitude, 0);
+    play("");
+    const double amplitude = titleStageState().waveAmplitude;
+    EXPECT_LE(amplitude, 0);
+    play("", 264);
+    EXPECT_GT(titleStageState().waveDecay, 0);
+    play("");
+    EXPECT_LE(titleStageState().waveDecay, 0);
+    EXPECT_EQ(titleStageState().waveAmplitude, amplitude);
+    EXPECT_FALSE(drawsAnything()); // no logo, no font
+
+    // P is not p, and e belongs to the polygon stage alone. Two arrows in one tick advance one
+    // stage, and the changing tick runs no stage step.
+    play("Pe>>");
     EXPECT_EQ(demoState().stage, DemoStage::RotateScale);
     EXPECT_EQ(rotateScaleState().gearAngle, 0.0);
-    updateDemo();
+    // Paused, nothing steps and an arrow is dropped; p again resumes.
+    play("");
+    play("p>");
+    play("p");
     EXPECT_EQ(demoState().stage, DemoStage::RotateScale);
-    EXPECT_EQ(rotateScaleState().gearAngle, 5.0);
+    EXPECT_EQ(rotateScaleState().gearAngle, 10.0);
+    // The gear turns 5 degrees a step, once round in 72, and grows by 0.01 a step until it
+    // first reaches 2 at step 199, and stays there.
+    for (int step = 3; step <= 400; ++step) {
+        const double zoom = rotateScaleState().gearZoom;
+        play("");
+        EXPECT_EQ(rotateScaleState().gearAngle, 5.0 * (step % 72)) << step; // exact steps
+        EXPECT_EQ(rotateScaleState().gearZoom >= 2.0, step >= 199) << step;
+        EXPECT_GE(rotateScaleState().gearZoom, zoom) << step;
+    }
+    EXPECT_EQ(rotateScaleState().gearZoom, 2.0000000000000013);
+    EXPECT_FALSE(drawsAnything()); // no gear
 
-    pressRight();
-    updateDemo();
+    play(">");
     EXPECT_EQ(demoState().stage, DemoStage::Polygons);
+    EXPECT_TRUE(drawsAnything());
+    // Paused, the cubes stand still but the stage's keys still work.
+    const SpinState spin = polygonStage().getSmallSpin();
+    EXPECT_EQ(polygonStage().getPolygon().alpha, 0);
+    play("pe");
+    EXPECT_EQ(polygonStage().getPolygon().alpha, 127);
+    play("p");
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(polygonStage().getSmallSpin().angles[k], spin.rates[k]);
+    }
 
-    // The level fails to load: straight on to the sound stage, music started at volume 30.
+    // The level fails to load: straight on to the sound stage with its music, nothing logged.
     EXPECT_EQ(music.volume, 0);
-    pressRight();
-    updateDemo();
+    play(">");
     EXPECT_EQ(demoState().stage, DemoStage::Sound);
     EXPECT_EQ(music.volume, 30);
-    EXPECT_EQ(soundStageState().soundTicks, 0);
     EXPECT_NE(access("mapdump.dat", F_OK), 0);
-    updateDemo();
-    EXPECT_EQ(soundStageState().soundTicks, 1);
+    EXPECT_FALSE(drawsAnything());
+    // The last stage: an arrow leads nowhere, and the stage's first tick is the next one. The
+    // effect plays every 120th tick on the first free channel, panned left, both, right in
+    // turn; the pan goes to the channel the effect got, a refused -1 included.
+    Mix_Chunk axe{};
+    gAxeSound = &axe;
+    playResults = {3, 0, 7, -1, 5};
+    std::vector<int> playTicks;
+    for (int tick = 1; tick <= 659; ++tick) {
+        const size_t before = plays.size();
+        play(tick == 1 ? ">" : "");
+        if (plays.size() != before) {
+            playTicks.push_back(tick);
+        }
+    }
+    EXPECT_EQ(demoState().stage, DemoStage::Sound);
+    EXPECT_EQ(playTicks, (std::vector<int>{120, 240, 360, 480, 600}));
+    EXPECT_EQ(plays, std::vector<Call>(5, Call{-1, 0, -1}));
+    EXPECT_EQ(pans, (std::vector<Call>{
+                        {3, 255, 0}, {0, 255, 255}, {7, 0, 255}, {-1, 255, 0}, {5, 255, 255}}));
+    EXPECT_EQ(log.text(), loadLog);
 
+    gMainLoop = nullptr;
+    gAxeSound = nullptr;
     gSound = nullptr;
     gMusic = nullptr;
     gScreen = nullptr;

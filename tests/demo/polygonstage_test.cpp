@@ -11,6 +11,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <memory>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -47,8 +48,8 @@ struct ScreenAndData : testing::Environment {
         gScreen = new Surface;
         ASSERT_TRUE(gScreen->setVideoMode(320, 240, 32, 0)) << SDL_GetError();
         data = std::make_unique<GameDir>();
-        const uint32_t solid[2][2] = {{kFirstTexel, kFirstTexel}, {kFirstTexel, kFirstTexel}};
-        writeImage(data->file("demo1/test.png"), solid);
+        writeImage(data->file("demo1/test.png"),
+                   {{kFirstTexel, kFirstTexel}, {kFirstTexel, kFirstTexel}});
         writeImage(data->file("demo1/testa.png"), kSecondQuadrants);
     }
     void TearDown() override
@@ -64,12 +65,14 @@ testing::Environment* const kScreenAndData = testing::AddGlobalTestEnvironment(n
 
 std::vector<uint32_t> screenPixels()
 {
-    gScreen->lock();
-    const SDL_Surface* screen = gScreen->getSdlSurface();
+    const SDL_Surface* screen = gScreen->getSdlSurface(); // in memory: no lock needed
     const auto* pixels = static_cast<const uint32_t*>(screen->pixels);
-    std::vector<uint32_t> copy(pixels, pixels + screen->h * screen->pitch / 4);
-    gScreen->unlock();
-    return copy;
+    return std::vector<uint32_t>(pixels, pixels + screen->h * screen->pitch / 4);
+}
+
+size_t distinct(const std::vector<uint32_t>& pixels)
+{
+    return std::set<uint32_t>(pixels.begin(), pixels.end()).size();
 }
 
 uint32_t pixelAt(const Pixel& p)
@@ -84,21 +87,15 @@ void pressKeys(PolygonStage& stage, const char* keys)
     }
 }
 
-SpinState turnedTo(float b, float c)
-{
-    SpinState spin;
-    spin.angles[1] = b;
-    spin.angles[2] = c;
-    return spin;
-}
-
 class PolygonStageTest : public testing::Test
 {
 protected:
     void SetUp() override { stage.setSpin(SpinState(), SpinState()); } // rates 0: cubes still
 
-    void drawFrame()
+    // Presses the keys, then draws a frame on a cleared screen.
+    void show(const char* keys = "")
     {
+        pressKeys(stage, keys);
         gScreen->clear();
         stage.draw(*gScreen);
     }
@@ -109,78 +106,71 @@ protected:
 
 TEST_F(PolygonStageTest, CubeCentresProjectEitherSideOfTheScreenCentre)
 {
-    // Each centre lies 32 / sqrt 2 to the side of the view axis at depth 192 / sqrt 2: a
-    // sixth of the half-width of 160 pixels.
+    // Each centre: 32 / sqrt 2 aside of the view axis at depth 192 / sqrt 2, a sixth of 160.
     for (const auto& [cube, x] : {std::pair{stage.getSmallCubeMatrix(), 160.0f + 160.0f / 6},
                                   std::pair{stage.getLargeCubeMatrix(), 160.0f - 160.0f / 6}}) {
-        const Vector3 centre = cube.transformPoint(0, 0, 0);
-        Vertex3d projected;
-        projected.x = centre.x;
-        projected.y = centre.y;
-        projected.z = centre.z;
-        projectVertices(stage.getViewport(), &projected, &projected, 1);
-        EXPECT_NEAR(projected.x, x, 1e-3f);
-        EXPECT_NEAR(projected.y, 120.0f, 1e-3f);
-        EXPECT_NEAR(projected.z, 96.0f * std::sqrt(2.0f), 1e-3f);
+        const Vertex3d origin;
+        Vertex3d centre;
+        transformVertices(cube, &origin, &centre, 1);
+        projectVertices(stage.getViewport(), &centre, &centre, 1);
+        EXPECT_NEAR(centre.x, x, 1e-3f);
+        EXPECT_NEAR(centre.y, 120.0f, 1e-3f);
+        EXPECT_NEAR(centre.z, 96.0f * std::sqrt(2.0f), 1e-3f);
     }
 }
 
-TEST_F(PolygonStageTest, StillCubesDrawTheSamePictureEveryFrameUntilTheyTurn)
-{
-    drawFrame();
-    const std::vector<uint32_t> first = screenPixels();
-    EXPECT_EQ(pixelAt(kBoth), 0xFF006000u); // the large cube's +y face, first corner 1
-    EXPECT_EQ(pixelAt({5, 5}), 0u);
-    for (int tick = 0; tick < 3; ++tick) {
-        stage.update();
-    }
-    drawFrame();
-    EXPECT_TRUE(screenPixels() == first) << "the picture changed without any rate";
-
-    // In 32 ticks a rate of -2 about b brings the small cube's +z face (first corner 4) round
-    // to face +x, and 2 about c the large cube's +y face (corner 1).
-    SpinState small, large;
-    small.rates[1] = -2.0f;
-    large.rates[2] = 2.0f;
-    stage.setSpin(small, large);
-    for (int tick = 0; tick < 32; ++tick) {
-        stage.update();
-    }
-    drawFrame();
-    EXPECT_EQ(pixelAt(kSmallOnly), 0xFF0000E0u);
-    EXPECT_EQ(pixelAt(kLargeOnly), 0xFF006000u);
-}
-
-TEST_F(PolygonStageTest, FlatFaceTakesItsFirstCornersColourAgainAfterFourPressesOfR)
+// Each row turns the small cube in 32 ticks to show another face at +x (none: the face at
+// rest); the large cube turns 2 steps a tick about c, bringing its +y face (first corner 1)
+// round to +x.
+TEST_F(PolygonStageTest, FlatFaceTakesItsFirstCornersColour)
 {
     struct Row {
-        float b, c;
-        const char* face; // the small cube's face turned to +x
+        float b, c; // the small cube's rates
+        const char* face;
         uint32_t expected;
     };
-    const Row rows[] = {{0, 0, "2 3 7 6", 0xFF0000A0},   {64, 0, "2 1 0 3", 0xFF0000A0},
-                        {-64, 0, "4 5 6 7", 0xFF0000E0}, {128, 0, "0 1 5 4", 0xFF000020},
-                        {0, 64, "1 2 6 5", 0xFF000060},  {0, -64, "4 7 3 0", 0xFF0000E0}};
+    const Row rows[] = {{0, 0, "2 3 7 6", 0xFF0000A0},  {2, 0, "2 1 0 3", 0xFF0000A0},
+                        {-2, 0, "4 5 6 7", 0xFF0000E0}, {4, 0, "0 1 5 4", 0xFF000020},
+                        {0, 2, "1 2 6 5", 0xFF000060},  {0, -2, "4 7 3 0", 0xFF0000E0}};
     for (const Row& row : rows) {
         SCOPED_TRACE(row.face);
-        stage.setSpin(turnedTo(row.b, row.c), SpinState());
-        drawFrame();
+        stage.setSpin(SpinState{{}, {0, row.b, row.c}}, SpinState{{}, {0, 0, 2}});
+        for (int tick = 0; tick < 32; ++tick) {
+            stage.update();
+        }
+        show();
         EXPECT_EQ(pixelAt(kSmallOnly), row.expected);
-        EXPECT_EQ(pixelAt(kLargeOnly), 0xFF00A000u);
-        pressKeys(stage, "rr");
-        EXPECT_NE(stage.getPolygon().type, PFLAT);
-        pressKeys(stage, "rr"); // four presses of r come back round to flat colours
-        EXPECT_EQ(stage.getPolygon().type, PFLAT);
-        drawFrame();
-        EXPECT_EQ(pixelAt(kSmallOnly), row.expected);
-        EXPECT_EQ(pixelAt(kLargeOnly), 0xFF00A000u);
+        EXPECT_EQ(pixelAt(kLargeOnly), 0xFF006000u);
     }
+}
+
+TEST_F(PolygonStageTest, TypeKeyStepsThroughTheFourTypesAndBack)
+{
+    show(); // flat
+    const std::vector<uint32_t> flat = screenPixels();
+    const size_t flatColours = distinct(flat);
+    EXPECT_LE(flatColours, 13u); // at most twelve faces, and black
+    show("r");                   // Gouraud: each face spreads over many blues or greens
+    EXPECT_GT(distinct(screenPixels()), 4 * flatColours);
+    EXPECT_EQ(pixelAt(kSmallOnly) & 0xFFFFFF00u, 0xFF000000u);
+    EXPECT_EQ(pixelAt(kLargeOnly) & 0xFFFF00FFu, 0xFF000000u);
+    show("r");
+    EXPECT_EQ(pixelAt(kSmallOnly), kFirstTexel);
+    show("r"); // each texel channel averaged with red on the small cube, grey on the large
+
+    const uint32_t halfTexel = (kFirstTexel >> 1) & 0x7F7F7F;
+    EXPECT_EQ(pixelAt(kSmallOnly) & 0xFFFF, halfTexel & 0xFFFF);
+    for (int shift : {0, 8, 16}) {
+        EXPECT_GT((pixelAt(kLargeOnly) >> shift) & 0xFF, (halfTexel >> shift) & 0xFF) << shift;
+    }
+    EXPECT_GT((pixelAt(kSmallOnly) >> 16) & 0xFF, halfTexel >> 16);
+    show("r");
+    EXPECT_TRUE(screenPixels() == flat) << "four presses of r";
 }
 
 TEST_F(PolygonStageTest, TranslucentFacesAllDrawAndBlendEvenlyBehindTheDepthTest)
 {
-    pressKeys(stage, "e");
-    drawFrame();
+    show("e");
     // Weight 128: each face takes half of the pixel; bits outside the colour masks end up 0.
     // Small -x (blue 0x20) over black gives 0x10, then small +x (0xA0) gives 0x58.
     EXPECT_EQ(pixelAt(kSmallOnly), 0x00000058u);
@@ -193,28 +183,20 @@ TEST_F(PolygonStageTest, TranslucentFacesAllDrawAndBlendEvenlyBehindTheDepthTest
 
 TEST_F(PolygonStageTest, TextureKeySwapsTextureAndSetsItsOwnAlpha)
 {
-    pressKeys(stage, "rr");
-    drawFrame();
-    EXPECT_EQ(pixelAt(kSmallOnly), kFirstTexel);
     // The small cube's +x face has (u, v) = (0, 0) at its near bottom corner (196, 161) and
     // (32, 32) at its far top corner (144, 90); the blending drawer leaves alpha 0.
-    pressKeys(stage, "t");
-    drawFrame();
+    show("rrt");
     EXPECT_EQ(pixelAt({190, 100}), kSecondQuadrants[1][0] & 0xFFFFFF); // u 3, v 24
     EXPECT_EQ(pixelAt({150, 140}), kSecondQuadrants[0][1] & 0xFFFFFF); // u 27, v 6
 
     // e and t each write alpha from their own flag.
-    struct Row {
-        const char* keys;
-        uint8_t alpha;
-    };
-    const Row rows[] = {{"t", 255}, {"tt", 0},  {"e", 127}, {"et", 255},
-                        {"ete", 0}, {"ett", 0}, {"E", 0},   {"eR", 127}};
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.keys);
+    const std::pair<const char*, int> rows[] = {{"t", 255}, {"tt", 0},  {"e", 127}, {"et", 255},
+                                                {"ete", 0}, {"ett", 0}, {"E", 0},   {"eR", 127}};
+    for (const auto& [keys, alpha] : rows) {
+        SCOPED_TRACE(keys);
         PolygonStage fresh(*gScreen);
-        pressKeys(fresh, row.keys);
-        EXPECT_EQ(fresh.getPolygon().alpha, row.alpha);
+        pressKeys(fresh, keys);
+        EXPECT_EQ(fresh.getPolygon().alpha, alpha);
         EXPECT_EQ(fresh.getPolygon().type, PFLAT);
     }
 }
