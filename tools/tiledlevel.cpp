@@ -212,6 +212,9 @@ void cutTileset(const TiledTileset& tileset, const std::string& folder, LevelFil
     if (tileset.tileCount > INT16_MAX) {
         tileset.place.fail("tilecount", "more than 32767 tiles");
     }
+    if (tileset.tileCount > 0 && columns <= 0) {
+        tileset.place.fail("image", "the tileset image holds no column of tiles");
+    }
     std::filesystem::create_directories(folder);
     std::vector<uint8_t> tile(kTileSize * kTileSize * 4);
     for (int64_t id = 0; id < tileset.tileCount; ++id) {
@@ -457,9 +460,13 @@ void readBackground(const TiledLayer& layer, LevelFile& level)
     background.image = static_cast<uint8_t>(number);
     const double offsets[] = {layer.offsetX, layer.offsetY};
     for (const double offset : offsets) {
-        if (offset != std::floor(offset) || std::fabs(offset) > INT32_MAX) {
+        if (offset != std::floor(offset)) {
             layer.place.fail("offsetx",
                              "image layer \"" + layer.name + "\" has a fractional offset");
+        }
+        if (std::fabs(offset) > INT32_MAX) {
+            layer.place.fail("offsetx",
+                             "image layer \"" + layer.name + "\" has an offset beyond 32 bits");
         }
     }
     background.x = static_cast<int32_t>(layer.offsetX);

@@ -566,9 +566,11 @@ std::vector<uint32_t> readBase64(const TiledData& data, size_t cells)
             data.place.fail("compression",
                             "compression \"" + data.compression + "\" is not supported");
         }
+        // Tiled writes a layer without cells as no data at all, not as an empty stream.
         std::string packed;
         packed.swap(bytes);
-        if (!inflateBytes(packed, data.compression == "gzip", cells * 4, bytes)) {
+        if (!packed.empty() &&
+            !inflateBytes(packed, data.compression == "gzip", cells * 4, bytes)) {
             data.place.fail("data", "layer data is not valid " + data.compression + " data");
         }
     }
