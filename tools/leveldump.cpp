@@ -146,6 +146,10 @@ int main(int argc, char** argv)
              ? mapPath
              : mapPath.substr(0, dot)) +
         ".tsx";
+    if (!folderOf(mapPath).empty()) {
+        std::error_code ignored; // a folder that cannot be made fails the write below
+        std::filesystem::create_directories(folderOf(mapPath), ignored);
+    }
     if (game) {
         Log log;
         log.open("/dev/null"); // the file system's lines are not this tool's output

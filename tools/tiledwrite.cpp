@@ -132,7 +132,22 @@ std::vector<uint32_t> layerGids(const LevelFile& level, int index)
     return gids;
 }
 
-// The table is written only where the reader would not derive it from the cells.
+// Whether the reader, given the table, finds every cell as written: entry 0 for empty cells,
+// else an entry a byte can index. Cells that read no tile are written empty, and a table
+// without -1 cannot say them.
+bool tableSaysCells(const std::vector<int32_t>& table, const std::vector<uint32_t>& gids)
+{
+    const int32_t runValue = table.empty() ? -1 : table[0];
+    const auto end = table.begin() + static_cast<long>(std::min<size_t>(table.size(), 256));
+    return std::all_of(gids.begin(), gids.end(), [&](uint32_t gid) {
+        const int32_t tile = static_cast<int32_t>(gid) - 1;
+        return tile == runValue ||
+               (!table.empty() && std::find(table.begin() + 1, end, tile) != end);
+    });
+}
+
+// The table is written only where the reader would not derive it from the cells, and only
+// where it can say them; else the reader's own table gives the same tiles.
 void writeTranslations(pugi::xml_node layer, const LevelFile& level,
                        const std::vector<uint32_t>& gids)
 {
@@ -147,6 +162,9 @@ void writeTranslations(pugi::xml_node layer, const LevelFile& level,
     for (const LevelTranslationData& entry : level.translations) {
         table.push_back(entry.value);
         extra.insert(extra.end(), entry.reserved.begin(), entry.reserved.end());
+    }
+    if (table != derived && !tableSaysCells(table, gids)) {
+        return;
     }
     PropertyList properties(layer);
     if (table != derived) {

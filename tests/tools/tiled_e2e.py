@@ -58,14 +58,15 @@ FULL = ("header 01 02 03 04 05 06 07 08 09 0a 0b 0c\ntile 0 1\ntile 1 -3\ntile 2
         "\nreserved3 0d 0e 0f\nrecord6 " + " 0a" * 10 + "\nrecord7 " + " 09" * 9 +
         "\nrecord8 " + " 06" * 6 + "\n"
         + layer_text(3, sparse(200, 200, {(0, 0): 1, (5, 163): 2})) + "trailer 01 02\n")
-# A table the importer derives from the cells, so the map carries no properties at all.
+# A table the importer derives from the cells, so only its extra bytes travel in a property.
 PLAIN = ("header" + " 00" * 12 + "\ntile 0 5\ntile 1 6\ntile 2 9\nreserved1" + " 00" * 8 +
          "\nvalues 0 0 0 0 0 0\ntranslation 0 -1 00 00 00 00 00 00\n"
-         "translation 1 0 00 00 00 00 00 00\ntranslation 2 2 00 00 00 00 00 00\nreserved2 00 00\n"
+         "translation 1 0 00 00 00 00 00 09\ntranslation 2 2 00 00 00 00 00 00\nreserved2 00 00\n"
          + layer_text(1, [["2", ".", "1"]]) + layer_text(2, []) + "reserved3 00 00 00\n"
          + layer_text(3, [["1"], ["."]]))
-# Values twice in the table, literal 0, a literal past the table, tiles the set does not hold.
-OTHER = PLAIN.replace("translation 2 2", "translation 2 0 00 00 00 00 00 00\ntranslation 3 2").replace(
+# Values twice in the table, literal 0, a literal past the table that the table's values cannot
+# say (no -1 in it), tiles the set does not hold.
+OTHER = PLAIN.replace("translation 0 -1", "translation 0 1").replace("translation 2 2", "translation 2 0 00 00 00 00 00 00\ntranslation 3 2").replace(
     "|   2   .   1", "|   2   0   9").replace("|   1\n", "| 200\n")
 
 MAP = """<?xml version="1.0" encoding="UTF-8"?>
