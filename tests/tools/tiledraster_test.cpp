@@ -3,12 +3,12 @@
 #include "core/commandline.h"
 #include "core/log.h"
 #include "fs/searchpath.h"
+#include "support/gamedir.h"
 #include "tiles/level.h"
 #include "video/pngfile.h"
 #include "video/surface.h"
 
 #include <cstdlib>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -37,8 +37,8 @@ TEST(TiledRaster, TiledDrawsEachDemoLayerAsTheEngineDoes)
     TileMap level;
     ASSERT_TRUE(loadLevel("demo1/levels/blk301a", level));
 
-    const std::string dir = testing::TempDir() + "tiledraster";
-    std::filesystem::create_directories(dir);
+    const TempDir temp;
+    const std::string& dir = temp.path;
     const std::string map = dir + "/level.tmx";
     ASSERT_EQ(std::system((std::string(LEVELDUMP_PATH) + " --tmx " + TARVO_LEVEL + " " + map +
                            " --game " + TARVO_BASE_DIR + "/pak000.zip")
@@ -83,6 +83,7 @@ TEST(TiledRaster, TiledDrawsEachDemoLayerAsTheEngineDoes)
         }
         EXPECT_EQ(differing, 0);
     }
+    shutdownFileSystem();
 }
 
 } // namespace
