@@ -1,6 +1,6 @@
 // CommandLine: whole, case-sensitive option words after the program path, the first one
 // counting, and an option's value as the next word whatever it is.
-#include "core/commandline.h"
+#include "support/words.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -8,19 +8,6 @@
 
 namespace
 {
-
-struct Words {
-    explicit Words(std::vector<std::string> list) : text(std::move(list))
-    {
-        for (auto& word : text) {
-            pointers.push_back(word.data());
-        }
-    }
-    CommandLine line() { return CommandLine(static_cast<int>(pointers.size()), pointers.data()); }
-
-    std::vector<std::string> text;
-    std::vector<char*> pointers;
-};
 
 TEST(CommandLine, FindsWholeCaseSensitiveWordsAfterTheProgramPath)
 {
@@ -39,15 +26,14 @@ TEST(CommandLine, FindsWholeCaseSensitiveWordsAfterTheProgramPath)
         {{}, "-nosfx", 0},
     };
     for (const Case& c : cases) {
-        Words words(c.words);
-        EXPECT_EQ(words.line().findOption(c.option), c.index) << c.option;
+        EXPECT_EQ(Words(c.words).line.findOption(c.option), c.index) << c.option;
     }
 }
 
 TEST(CommandLine, ValueIsTheNextWordWhateverItIs)
 {
-    Words words({"prog", "-logfile", "-window", "-game"});
-    const CommandLine line = words.line();
+    const Words words({"prog", "-logfile", "-window", "-game"});
+    const CommandLine& line = words.line;
     ASSERT_STREQ(line.optionValue(line.findOption("-logfile")), "-window");
     EXPECT_EQ(line.findOption("-window"), 2u);
     EXPECT_EQ(line.optionValue(line.findOption("-game")), nullptr);

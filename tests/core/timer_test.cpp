@@ -1,7 +1,7 @@
 // GameTimer: the clock the command line picks (real, scaled within 10..1000 percent, or one
 // tick per query), and real time counted across the millisecond counter's wrap and back-steps.
-#include "core/commandline.h"
 #include "core/timer.h"
+#include "support/words.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -17,30 +17,22 @@ uint32_t fakeTicks()
     return gFakeMs;
 }
 
-// argv: the program path, then the words.
-std::vector<char*> argvOf(std::vector<std::string>& words)
-{
-    static char program[] = "prog";
-    std::vector<char*> pointers = {program};
-    for (auto& word : words) {
-        pointers.push_back(word.data());
-    }
-    return pointers;
-}
-
 // A timer made from the given option words, with the fake millisecond source.
 struct Timer {
-    explicit Timer(std::vector<std::string> words) : text(std::move(words)) {}
+    explicit Timer(std::vector<std::string> options) : words(withProgram(std::move(options))) {}
+    static std::vector<std::string> withProgram(std::vector<std::string> options)
+    {
+        options.insert(options.begin(), "prog");
+        return options;
+    }
     uint32_t at(uint32_t ms)
     {
         gFakeMs = ms;
         return timer.ticks();
     }
 
-    std::vector<std::string> text;
-    std::vector<char*> pointers = argvOf(text);
-    CommandLine line{static_cast<int>(pointers.size()), pointers.data()};
-    GameTimer timer{line, fakeTicks};
+    const Words words;
+    GameTimer timer{words.line, fakeTicks};
 };
 
 TEST(GameTimer, ChoosesTheClockFromTheCommandLine)

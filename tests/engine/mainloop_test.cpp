@@ -1,9 +1,9 @@
 // The main loop driven against a fake demo that counts what the loop asks of it: one tick per
 // pass on the fast clock, a frame per pass, input dropped without focus, quit ends with 0.
-#include "core/commandline.h"
 #include "core/timer.h"
 #include "engine/demohooks.h"
 #include "engine/mainloop.h"
+#include "support/words.h"
 #include "video/surface.h"
 
 #include <SDL.h>
@@ -46,7 +46,7 @@ protected:
         ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
         gScreen = new Surface;
         ASSERT_TRUE(gScreen->setVideoMode(320, 240, 32, 0));
-        gTimer = new GameTimer(fastLine);
+        gTimer = new GameTimer(fast.line);
         gCalls = DemoCalls();
     }
     void TearDown() override
@@ -63,10 +63,7 @@ protected:
         SDL_PushEvent(&event);
     }
 
-    char program[5] = "prog";
-    char fast[10] = "-fasttime";
-    char* words[2] = {program, fast};
-    CommandLine fastLine{2, words};
+    const Words fast{{"prog", "-fasttime"}};
 };
 
 TEST_F(MainLoopTest, RunsOneTickPerPassWithTheFastClockAndDrawsEveryPass)

@@ -7,18 +7,15 @@ from engine import Workdir, run
 
 DEVICE = "* Configured audio device: 16-bit 44.1 KHz stereo (1024 bytes/slice)"
 AUDIO = [DEVICE, "* Allocated 16 digital sound channels", "* Music enabled"]
-
-
 MISSING = "Warning: couldn't read defaults from kelda.cfg"
 
 
-def startup(defaults_line=MISSING, audio=AUDIO,
-            game=("* Added data file base/pak000.zip",)):
-    lines = ["Now Playing: \"Morwenfall\"", "Reading defaults..."]
-    if defaults_line:
-        lines.append(defaults_line)
-    return lines + ["Initializing SDL Library...", "Initializing Audio...", *audio,
-                    "Initializing PhysicsFS Library...", *game, "Initializing video mode..."]
+def startup():
+    """The log of a default start, up to the video mode."""
+    return ["Now Playing: \"Morwenfall\"", "Reading defaults...", MISSING,
+            "Initializing SDL Library...", "Initializing Audio...", *AUDIO,
+            "Initializing PhysicsFS Library...", "* Added data file base/pak000.zip",
+            "Initializing video mode..."]
 
 
 class LogTest(unittest.TestCase):
@@ -47,31 +44,7 @@ class LogTest(unittest.TestCase):
                          + startup() + ["Exiting Tarvo Engine."])
 
 
-class OptionsTest(unittest.TestCase):
-    def test_audio_settings_from_the_options_and_the_defaults_file(self):
-        # The parser's own rules are unit-tested; here start-up must act on what it read.
-        cases = [
-            (["-noaudio"], None, ["* Audio is disabled (-noaudio)"]),
-            ([], "numsfxchannels = 0x20\nenablemusic = Off\n",
-             [DEVICE, "* Allocated 32 digital sound channels", "* Music is disabled (config)"]),
-            ([], "EnableSfx = FALSE\n",
-             [DEVICE, "* Sound effects are disabled (config)", "* Music enabled"]),
-        ]
-        for args, config, audio in cases:
-            with self.subTest(args=args, config=config), Workdir(config=config) as work:
-                result = run(work, args)
-                self.assertEqual(result.status, 0, result.stderr)
-                self.assertEqual(result.lines[1:], startup(None if config else MISSING, audio)
-                                 + ["Exiting Tarvo Engine."])
-
-    def test_missing_game_directory_only_warns(self):
-        with Workdir(game=None) as work:
-            result = run(work, ["-game", "nowhere"], until="Exiting Tarvo Engine.")
-        self.assertEqual(result.lines[1:13], startup(game=(
-            "* Warning: specified game 'nowhere' is invalid",
-            "* Warning: no game data files were found")))
-        self.assertEqual(result.lines[-1], "Exiting Tarvo Engine.")
-
+class SignalTest(unittest.TestCase):
     def test_signals_end_the_program_cleanly(self):
         for stop in (signal.SIGTERM, signal.SIGINT):
             with self.subTest(signal=stop), Workdir() as work:

@@ -1,8 +1,8 @@
 // The search path built at start-up: what it logs, and which copy of a file wins.
-#include "core/commandline.h"
 #include "fs/archive.h"
 #include "fs/searchpath.h"
 #include "support/capturedlog.h"
+#include "support/words.h"
 #include "support/zipwriter.h"
 
 #include <SDL.h>
@@ -60,13 +60,10 @@ TEST(SearchPath, LooseFilesWinThenLowerArchivesAndMissingDataOnlyWarns)
         for (const auto& [name, bytes] : c.files) {
             dir.write("game/" + name, bytes);
         }
-        std::string game = c.game;
-        char program[] = "prog", option[] = "-game";
-        char* words[] = {program, option, game.data()};
-        CommandLine line(3, words);
-        gCommandLine = &line;
+        Words words({"prog", "-game", c.game});
+        gCommandLine = &words.line;
         CapturedLog log;
-        initFileSystem(program);
+        initFileSystem("prog");
         addGameData();
         EXPECT_EQ(log.text(), "Initializing PhysicsFS Library...\n" + c.log);
         for (const auto& [name, content] : c.reads) {

@@ -325,28 +325,6 @@ Scene randomScene(uint32_t seed, int width, int height, int polygonCount)
     return scene;
 }
 
-TEST(PolygonReference, ClippingOnAllSidesAdvancesEveryAttribute)
-{
-    // A quad overhanging the target on every side, with colour and texture coordinates running
-    // across it: on a tilted plane (float stepping) and at constant depth (16.16 stepping).
-    Random random{7};
-    for (const float tilt : {0.0f, 0.1f}) {
-        SCOPED_TRACE(tilt);
-        Scene scene{16, 12, 0, {randomTexture(random, 16, 8)}, {}};
-        RefPolygon quad{PTEXGOURAUD, 0, false, scene.textures[0].get(), {}};
-        const float corners[4][2] = {
-            {-7.25f, -5.5f}, {22.5f, -5.5f}, {22.5f, 17.25f}, {-7.25f, 17.25f}};
-        for (const auto& [x, y] : corners) {
-            const uint32_t color = uint32_t(x * 8 + 60) << 16 | uint32_t(y * 9 + 50) << 8 | 7;
-            quad.vertices.push_back(
-                Vertex3d{x, y, 2.0f + tilt * (x + 8.0f), x * 1.3f, y * 0.9f, color});
-        }
-        scene.polygons = {quad};
-        const Image reference = expectSameImage(scene);
-        EXPECT_EQ(std::count(reference.depth.begin(), reference.depth.end(), 0.0f), 0);
-    }
-}
-
 TEST(PolygonReference, SmallScenesMatchPixelForPixel)
 {
     for (uint32_t seed = 1; seed <= 12; ++seed) {

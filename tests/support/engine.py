@@ -24,25 +24,17 @@ class Result(SimpleNamespace):
 
 
 class Workdir:
-    """A temporary working directory whose base/ holds a copy of the built pak (game "pak"),
-    nothing ("empty"), or is missing (None)."""
+    """A temporary working directory whose base/ holds a copy of the built pak, with kelda.cfg
+    holding config when it is given."""
 
-    def __init__(self, game="pak", config=None):
+    def __init__(self, config=None):
         self.path = tempfile.mkdtemp(prefix="tarvo-e2e-")
-        if game:
-            os.mkdir(os.path.join(self.path, "base"))
-        if game == "pak":
-            # A copy, not a link: PhysicsFS does not follow symbolic links by default.
-            shutil.copyfile(PAK, os.path.join(self.path, "base", "pak000.zip"))
+        os.mkdir(os.path.join(self.path, "base"))
+        # A copy, not a link: PhysicsFS does not follow symbolic links by default.
+        shutil.copyfile(PAK, os.path.join(self.path, "base", "pak000.zip"))
         if config is not None:
-            self.write("kelda.cfg", config)
-
-    def write(self, name, content):
-        full = os.path.join(self.path, name)
-        os.makedirs(os.path.dirname(full), exist_ok=True)
-        with open(full, "wb" if isinstance(content, bytes) else "w") as f:
-            f.write(content)
-        return full
+            with open(os.path.join(self.path, "kelda.cfg"), "w") as f:
+                f.write(config)
 
     def read(self, name):
         with open(os.path.join(self.path, name), "rb") as f:

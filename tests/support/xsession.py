@@ -14,8 +14,6 @@ import tempfile
 import time
 import zipfile
 
-SCREENSHOT = "kelda.bmp"
-
 
 class SessionError(AssertionError):
     """The program or the X server did not do what the session waited for."""
@@ -23,13 +21,6 @@ class SessionError(AssertionError):
 
 def pak_path():
     return os.environ["TARVO_PAK"]
-
-
-def write_pak_subset(pak, names, target):
-    """Writes a copy of the archive pak holding only the listed virtual names."""
-    with zipfile.ZipFile(pak) as source, zipfile.ZipFile(target, "w") as dest:
-        for name in names:
-            dest.writestr(name, source.read(name))
 
 
 def read_bmp(path):
@@ -54,41 +45,34 @@ class GlyphSheet:
     sixteen 8 x 8 cells per row from character 32, magenta transparent. render() gives the
     opaque pixels {(x, y): (r, g, b)} a text drawn at (x, y) covers."""
 
-    def __init__(self, pak=None, cell_width=8, cell_height=8):
+    def __init__(self):
         from PIL import Image  # only the picture tests need PIL
 
-        with zipfile.ZipFile(pak or pak_path()) as archive:
-            self.image = Image.open(io.BytesIO(archive.read("demo1/OLMFontBlue.png")))
-            self.image = self.image.convert("RGBA")
-        self.cell_width, self.cell_height = cell_width, cell_height
+        with zipfile.ZipFile(pak_path()) as archive:
+            image = Image.open(io.BytesIO(archive.read("demo1/OLMFontBlue.png"))).convert("RGBA")
+        self.glyphs = {}  # code: {(x, y) in the cell: (r, g, b)} of its opaque pixels
+        for code in range(32, 32 + image.width // 8 * (image.height // 8)):
+            left, top = code % 16 * 8, (code - 32) // 16 * 8
+            cell = ((x, y, image.getpixel((left + x, top + y))) for y in range(8) for x in range(8))
+            self.glyphs[code] = {(x, y): (r, g, b) for x, y, (r, g, b, a) in cell
+                                 if (r, g, b) != (255, 0, 255) and a == 255}
 
-    def line_width(self, line):
-        return sum(self.cell_width for c in line if ord(c) >= 32 or c == "\t")
+    @staticmethod
+    def line_width(line):
+        return 8 * sum(1 for c in line if ord(c) >= 32 or c == "\t")
 
     def text_width(self, text):
         return max(self.line_width(line) for line in text.split("\n"))
-
-    def glyph_pixels(self, code):
-        """Opaque pixels of one glyph cell, relative to its top-left corner."""
-        left, top = code % 16 * self.cell_width, (code - 32) // 16 * self.cell_height
-        pixels = {}
-        for y in range(min(self.cell_height, self.image.height - top)):
-            for x in range(min(self.cell_width, self.image.width - left)):
-                r, g, b, a = self.image.getpixel((left + x, top + y))
-                if (r, g, b) != (255, 0, 255) and a == 255:
-                    pixels[(x, y)] = (r, g, b)
-        return pixels
 
     def render(self, text, x, y, centered=False):
         widest, pixels = self.text_width(text), {}
         for row, line in enumerate(text.split("\n")):
             pen = x + ((widest - self.line_width(line)) >> 1 if centered else 0)
-            top = y + row * (self.cell_height + 1)
             for c in line.replace("\t", " "):
                 if ord(c) >= 32:
-                    for (gx, gy), rgb in self.glyph_pixels(ord(c)).items():
-                        pixels[(pen + gx, top + gy)] = rgb
-                    pen += self.cell_width
+                    for (gx, gy), rgb in self.glyphs.get(ord(c), {}).items():
+                        pixels[(pen + gx, y + row * 9 + gy)] = rgb
+                    pen += 8
         return pixels
 
 
@@ -117,25 +101,22 @@ def stages_shown(font, shot):
 
 
 class XSession:
-    """A context manager: Xvfb plus one morwenfall process in a temporary directory.
+    """A context manager: Xvfb plus one morwenfall process in a temporary directory whose game
+    directory holds a copy of the project's pak000.zip."""
 
-    game_dir_setup, when given, is called with the path of the (empty) game directory and
-    fills it; by default the game directory holds the project's pak000.zip.
-    """
+    timeout = 20.0
 
-    def __init__(self, args=(), env=None, game_dir_setup=None, screen="640x480x24",
-                 audio_driver="dummy", timeout=20.0):
-        self.args, self.extra_env, self.game_dir_setup = list(args), dict(env or {}), game_dir_setup
-        self.screen, self.audio_driver, self.timeout = screen, audio_driver, timeout
-        self.xvfb = self.game = self.display = self.window = None
+    def __init__(self, args=(), env=None, screen="640x480x24"):
+        self.args, self.extra_env, self.screen = list(args), dict(env or {}), screen
+        self.xvfb = self.game = None
         self.workdir = tempfile.mkdtemp(prefix="morwenfall-")
 
     def __enter__(self):
         try:
             self._start_xvfb()
             self._start_game()
-            self.window = self._retry(lambda: self._xdotool("search", "--name", "^Morwenfall$",
-                                                            check=False).split(), "the window")[0]
+            self.window = self.wait_for(lambda: self._xdotool(
+                "search", "--name", "^Morwenfall$", check=False).split(), "the window")[0]
             self.focus()
         except BaseException:
             self.close()
@@ -172,12 +153,9 @@ class XSession:
 
     def _start_game(self):
         os.makedirs(self.game_dir())
-        if self.game_dir_setup:
-            self.game_dir_setup(self.game_dir())
-        else:
-            # A copy, not a symlink: PhysicsFS does not follow symbolic links by default.
-            shutil.copy(pak_path(), os.path.join(self.game_dir(), "pak000.zip"))
-        env = dict(os.environ, DISPLAY=self.display, SDL_AUDIODRIVER=self.audio_driver)
+        # A copy, not a symlink: PhysicsFS does not follow symbolic links by default.
+        shutil.copy(pak_path(), os.path.join(self.game_dir(), "pak000.zip"))
+        env = dict(os.environ, DISPLAY=self.display, SDL_AUDIODRIVER="dummy")
         # Sanitized builds: the GL driver X brings in leaks beyond any suppression's reach.
         if os.environ.get("TARVO_XSESSION_ASAN_OPTIONS"):
             env["ASAN_OPTIONS"] = os.environ["TARVO_XSESSION_ASAN_OPTIONS"]
@@ -189,14 +167,14 @@ class XSession:
                                          stderr=err, start_new_session=True)
 
     def _xdotool(self, *args, check=True):
+        what = "xdotool " + " ".join(args)
         try:
             result = subprocess.run(["xdotool", *args], env=dict(os.environ, DISPLAY=self.display),
                                     capture_output=True, timeout=self.timeout)
         except subprocess.TimeoutExpired:
-            raise SessionError("xdotool %s timed out%s" % (" ".join(args), self._context()))
+            raise SessionError("%s timed out%s" % (what, self._context()))
         if check and result.returncode != 0:
-            raise SessionError("xdotool %s failed: %s%s"
-                               % (" ".join(args), result.stderr.decode(), self._context()))
+            raise SessionError("%s failed: %s%s" % (what, result.stderr.decode(), self._context()))
         return result.stdout.decode()
 
     def _context(self):
@@ -224,20 +202,17 @@ class XSession:
     def path(self, name):
         return os.path.join(self.workdir, name)
 
-    def _text(self, name):
+    def log(self, name="stdout.txt"):
         try:
             with open(self.path(name), "rb") as f:
                 return f.read().decode("latin-1")
         except OSError:
             return ""
 
-    def log(self):
-        return self._text("stdout.txt")
-
     def stderr(self):
-        return self._text("stderr.txt")
+        return self.log("stderr.txt")
 
-    def _retry(self, probe, what, timeout=None):
+    def wait_for(self, probe, what, timeout=None):
         """probe()'s first true result, tried until the timeout or the program's exit."""
         deadline = time.monotonic() + (timeout or self.timeout)
         while time.monotonic() < deadline:
@@ -251,13 +226,10 @@ class XSession:
             time.sleep(0.02)
         raise SessionError("timed out waiting for %s%s" % (what, self._context()))
 
-    def wait_for(self, predicate, what, timeout=None):
-        self._retry(predicate, what, timeout)
-
     def screenshot(self):
         """Presses s and returns the decoded kelda.bmp as (width, height, rows), once the file
         is as long as its header says."""
-        path = self.path(SCREENSHOT)
+        path = self.path("kelda.bmp")
         if os.path.exists(path):
             os.remove(path)
         self.key("s")
@@ -270,7 +242,7 @@ class XSession:
                 return False
             return len(head) == 6 and struct.unpack_from("<I", head, 2)[0] == size
 
-        self.wait_for(complete, "file " + SCREENSHOT)
+        self.wait_for(complete, "file kelda.bmp")
         return read_bmp(path)
 
     def wait_for_stage(self, font, stage, timeout=None):

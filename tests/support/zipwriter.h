@@ -24,20 +24,15 @@ inline std::string zipArchive(const std::vector<std::pair<std::string, std::stri
                 crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
             }
         }
+        const uint32_t size = static_cast<uint32_t>(data.size());
+        const uint32_t nameSize = static_cast<uint32_t>(name.size());
         // From "version needed" to "extra length", the same in both headers: stored, dated
         // 1980-01-01.
+        const uint32_t fields[][2] = {{10, 2},   {0, 2},    {0, 2},    {0, 2},        {0x21, 2},
+                                      {~crc, 4}, {size, 4}, {size, 4}, {nameSize, 2}, {0, 2}};
         std::string shared;
-        for (const auto& [value, bytes] : {std::pair<uint32_t, int>{10, 2},
-                                           {0, 2},
-                                           {0, 2},
-                                           {0, 2},
-                                           {0x21, 2},
-                                           {~crc, 4},
-                                           {uint32_t(data.size()), 4},
-                                           {uint32_t(data.size()), 4},
-                                           {uint32_t(name.size()), 2},
-                                           {0, 2}}) {
-            put(shared, value, bytes);
+        for (const auto& [value, bytes] : fields) {
+            put(shared, value, static_cast<int>(bytes));
         }
         put(directory, 0x02014b50, 4);
         put(directory, 20, 2);

@@ -21,25 +21,16 @@ def capture_window(session):
     data = subprocess.run(["xwd", "-silent", "-id", session.window], capture_output=True,
                           env=dict(os.environ, DISPLAY=session.display), check=True).stdout
     header = struct.unpack_from(">25I", data, 0)
-    header_size, pixmap_format, width, height = header[0], header[2], header[4], header[5]
-    bits_per_pixel, bytes_per_line = header[11], header[12]
-    red_mask, green_mask, blue_mask, colours = header[14], header[15], header[16], header[19]
-    byte_order = header[7]
-    if pixmap_format != 2 or bits_per_pixel != 32:
-        raise AssertionError("unexpected xwd format %d, %d bits" % (pixmap_format, bits_per_pixel))
-    start = header_size + colours * 12
-    order = "<" if byte_order == 0 else ">"
-
-    def channel(value, mask):
-        shift = (mask & -mask).bit_length() - 1
-        return (value & mask) >> shift
-
-    rows = []
-    for y in range(height):
-        line = struct.unpack_from(order + "%dI" % width, data, start + y * bytes_per_line)
-        rows.append([(channel(v, red_mask), channel(v, green_mask), channel(v, blue_mask))
-                     for v in line])
-    return rows
+    if (header[2], header[11]) != (2, 32):  # ZPixmap, bits per pixel
+        raise AssertionError("unexpected xwd format %d, %d bits" % (header[2], header[11]))
+    width, height, byte_order, bytes_per_line = header[4], header[5], header[7], header[12]
+    masks = header[14:17]  # red, green, blue
+    shifts = [(mask & -mask).bit_length() - 1 for mask in masks]
+    start = header[0] + header[19] * 12  # after the header and the colour map
+    line = ("<" if byte_order == 0 else ">") + "%dI" % width
+    return [[tuple((v & mask) >> shift for mask, shift in zip(masks, shifts))
+             for v in struct.unpack_from(line, data, start + y * bytes_per_line)]
+            for y in range(height)]
 
 
 def walk_to_rotate_scale_and_pause(session):

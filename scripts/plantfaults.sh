@@ -1,0 +1,165 @@
+#!/usr/bin/env bash
+# Plants the faults of scripts/faults.txt one at a time in a scratch copy of the tree, builds,
+# runs the tests that cover the fault's subsystem plus every end-to-end test, and prints one line
+# per fault: "ID caught" (a test failed or did not build) or "ID missed".
+#
+#   scripts/plantfaults.sh [--check] [--work DIR] [FAULT-ID ...]
+#
+# --check only verifies that each fault's old text occurs exactly once, without building.
+# --work DIR keeps the scratch copy and its build in DIR, so a later run rebuilds only what
+# changed; without it a temporary directory is used and removed.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+exec /usr/bin/env python3 - "$root" "$@" <<'PYTHON'
+import json, os, re, shutil, subprocess, sys, tempfile
+
+# Tests covering each subsystem, matched against a test's name and, for GoogleTest cases, the
+# name of their binary. Both the older names and the PREFIX_ names of the folder layout appear.
+COVERS = {
+    "core": r"^core_(?!loop|startup)",
+    "fs": r"^fs_",
+    "video": r"^video_",
+    "audio": r"^audio_",
+    "render3d": r"^render3d_",
+    "tiles": r"^tiles_",
+    "demo": r"^demo_",
+    "engine": r"^engine_|^core_(loop|startup)",
+    "tools": r"^tools_|^levelformat_test$|^polyraster_test$|^tiles_leveltools$",
+    "data": r"^data_|^video_pak_e2e$",
+}
+END_TO_END = r"e2e|^tiles_leveltools$"  # always run; tiles_leveltools is the one unsuffixed
+PRODUCTS = ["morwenfall", "levelc", "leveldump", "polyraster", "pak"]  # build with any fault
+
+
+def load_faults(path):
+    """[(id, subsystem, file, old, new)] from the list; see its first lines for the format."""
+    faults, block = [], None
+    for line in open(path, encoding="utf-8").read().splitlines():
+        if line.startswith("== "):
+            block = {"head": line[3:].split(), "old": [], "new": []}
+            faults.append(block)
+        elif block and line in ("--- old", "+++ new"):
+            block["part"] = line[4:]
+        elif block and "part" in block:
+            block[block["part"]].append(line)
+    result = []
+    for f in faults:
+        old, new = ("\n".join(f[k]).rstrip("\n") for k in ("old", "new"))
+        if len(f["head"]) != 3 or f["head"][1] not in COVERS or not old or old == new:
+            sys.exit("plantfaults: malformed fault: " + " ".join(f["head"]))
+        result.append((*f["head"], old, new))
+    return result
+
+
+def run(command, log, env=None):
+    with open(log, "a") as out:
+        return subprocess.run(command, stdin=subprocess.DEVNULL, stdout=out,
+                              stderr=subprocess.STDOUT, env=env).returncode
+
+
+def run_tests(build, log, *options):
+    """ctest with a fresh temporary directory: some tests write fixed names under it, and what
+    a faulty run left there must not fail the next run."""
+    scratch = tempfile.mkdtemp(prefix="tests-", dir=os.path.dirname(build))
+    env = dict(os.environ, TMPDIR=scratch, TEST_TMPDIR=scratch)
+    try:
+        return run(["ctest", "--test-dir", build, "--timeout", "120", "-j2", *options], log, env)
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+
+
+def sync_tree(source, work):
+    """Copies the tracked files as they are in the working tree; unchanged files keep their
+    times, so a kept build recompiles only what differs."""
+    names = subprocess.run(["git", "-C", source, "ls-files", "-z"], check=True,
+                           capture_output=True).stdout.decode().split("\0")
+    for name in filter(None, names):
+        src, dst = os.path.join(source, name), os.path.join(work, name)
+        if not os.path.isfile(src):
+            continue
+        if os.path.isfile(dst) and open(src, "rb").read() == open(dst, "rb").read():
+            continue
+        os.makedirs(os.path.dirname(dst), exist_ok=True)
+        shutil.copyfile(src, dst)
+        shutil.copymode(src, dst)
+
+
+def list_tests(build):
+    """{name: binary} of every registered test; binary is empty for scripts."""
+    shown = subprocess.run(["ctest", "--test-dir", build, "--show-only=json-v1"], check=True,
+                           capture_output=True).stdout
+    tests = {}
+    for test in json.loads(shown)["tests"]:
+        program = os.path.basename((test.get("command") or [""])[0])
+        tests[test["name"]] = "" if program.startswith("python") else program
+    return tests
+
+
+def main(source, args):
+    check = "--check" in args
+    args = [a for a in args if a != "--check"]
+    work = None
+    if "--work" in args:
+        at = args.index("--work")
+        work = os.path.abspath(args[at + 1])
+        del args[at:at + 2]
+    faults = load_faults(os.path.join(source, "scripts", "faults.txt"))
+    unknown = set(args) - {f[0] for f in faults}
+    if unknown or len({f[0] for f in faults}) != len(faults):
+        sys.exit("plantfaults: unknown or repeated fault ids: " + " ".join(sorted(unknown)))
+    faults = [f for f in faults if not args or f[0] in args]
+
+    status = 0
+    for ident, _, path, old, _ in faults:
+        found = open(os.path.join(source, path), encoding="utf-8").read().count(old)
+        if found != 1:
+            print(f"{ident} stale: old text found {found} times in {path}", file=sys.stderr)
+            status = 1
+    if check or status:
+        print(f"{len(faults)} faults checked, {'some stale' if status else 'all apply'}")
+        return status
+
+    keep = work is not None
+    work = work or tempfile.mkdtemp(prefix="plantfaults-")
+    build, logs = os.path.join(work, "build"), os.path.join(work, "logs")
+    os.makedirs(logs, exist_ok=True)
+    sync_tree(source, work)
+    base = os.path.join(logs, "baseline.log")
+    if (run(["cmake", "-S", work, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo"], base) or
+            run(["cmake", "--build", build, "-j2"], base) or
+            run_tests(build, base)):
+        sys.exit(f"plantfaults: the tree without faults does not build or pass; see {base}")
+    tests = list_tests(build)
+
+    for ident, subsystem, path, old, new in faults:
+        pattern = re.compile(COVERS[subsystem] + "|" + END_TO_END)
+        chosen = [n for n, b in tests.items() if pattern.search(n) or (b and pattern.search(b))]
+        regex = "^(" + "|".join(re.sub(r"([^A-Za-z0-9_])", r"\\\1", n) for n in chosen) + ")$"
+        log, target = os.path.join(logs, ident + ".log"), os.path.join(work, path)
+        original = open(target, encoding="utf-8").read()
+        try:
+            with open(target, "w", encoding="utf-8") as out:
+                out.write(original.replace(old, new, 1))
+            # Only the programs and the chosen tests' binaries: relinking every test binary
+            # for each fault would cost more than running the tests.
+            binaries = sorted({tests[n] for n in chosen if tests[n]})
+            if run(["cmake", "--build", build, "-j2", "--target", *PRODUCTS, *binaries], log):
+                if run(["cmake", "--build", build, "-j2", "--target", *PRODUCTS], log):
+                    print(f"{ident} breaks the build of the program or its tools; see {log}",
+                          file=sys.stderr)
+                    status = 1
+                    continue
+                failed = True
+            else:
+                failed = run_tests(build, log, "-R", regex) != 0
+            print(ident, "caught" if failed else "missed", flush=True)
+        finally:
+            with open(target, "w", encoding="utf-8") as out:
+                out.write(original)
+    if not keep:
+        shutil.rmtree(work)
+    return status
+
+
+sys.exit(main(sys.argv[1], sys.argv[2:]))
+PYTHON
