@@ -185,6 +185,9 @@ class Tiled(unittest.TestCase):
     def test_every_encoding_tiled_writes_compiles_to_the_cells(self):
         reference = self.compile(self.path("csv.tmx", tiled_map()))[0].decode()
         self.assertIn(EXPECTED_LAYERS, reference)
+        # Without the names the tile layers count from the front (the end of the file).
+        unnamed = re.sub(r'name="(first|second|third)"', r'name="\1 one"', tiled_map())
+        self.assertEqual(self.compile(self.path("unnamed.tmx", unnamed))[0].decode(), reference)
         for encoding, compression in (("base64", ""), ("base64", "zlib"), ("base64", "gzip")):
             source = self.path(compression + ".tmx", tiled_map(encoding, compression))
             for form in ("json", "tmx"):
