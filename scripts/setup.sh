@@ -11,15 +11,17 @@ packages=(
     # The level tools read Tiled maps; their tests run Tiled itself.
     libpugixml-dev nlohmann-json3-dev tiled
     # Build and test tools.
-    g++ cmake make pkg-config libgtest-dev libbenchmark-dev
+    g++ cmake make pkg-config libgtest-dev
     python3 python3-pil
     xvfb xdotool x11-apps x11-utils
     # A General MIDI sound font for the music.
     timgm6mb-soundfont
 )
-# make fuzz also needs clang with its libFuzzer runtime.
+# make fuzz also needs clang with its libFuzzer runtime; make bench, Allegro 4 as the peer.
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang-14 libclang-rt-14-dev)
+elif [ "${1:-}" = "--bench" ]; then
+    packages+=(liballegro4-dev)
 fi
 
 missing=()

@@ -4,6 +4,8 @@
 
 #include "core/exception.h"
 #include "render3d/fixed.h"
+#include "render3d/renderpath.h"
+#include "render3d/rows.h"
 #include "video/surface.h"
 
 #include <SDL.h>
@@ -41,6 +43,90 @@ const ScanlineDrawer kTexShadeDrawers[4][2] = {
     {drawTexShadePerspBlend, drawTexShadeAffineBlend},
     {drawTexShadePerspBlendMasked, drawTexShadeAffineBlendMasked},
 };
+
+// The twenty drawers in the order of polygon.h, the order of every path's row drawers.
+const ScanlineDrawer kScanlineDrawers[20] = {
+    drawFlat,
+    drawFlatBlend,
+    drawGouraud,
+    drawGouraudBlend,
+    drawTexPersp,
+    drawTexPerspMasked,
+    drawTexPerspBlend,
+    drawTexPerspBlendMasked,
+    drawTexAffine,
+    drawTexAffineMasked,
+    drawTexAffineBlend,
+    drawTexAffineBlendMasked,
+    drawTexShadePersp,
+    drawTexShadePerspMasked,
+    drawTexShadePerspBlend,
+    drawTexShadePerspBlendMasked,
+    drawTexShadeAffine,
+    drawTexShadeAffineMasked,
+    drawTexShadeAffineBlend,
+    drawTexShadeAffineBlendMasked,
+};
+
+const RowsPath* rowsPathFor(RenderPath path)
+{
+#if defined(__x86_64__)
+    if (path == RenderPath::Sse2) {
+        return &kSse2Rows;
+    }
+    if (path == RenderPath::Avx2) {
+        return &kAvx2Rows;
+    }
+#endif
+    (void)path;
+    return nullptr;
+}
+
+// Rows of one section waiting for a vector path's row drawer; without one, each row is drawn
+// by the scalar drawer as it comes.
+struct RowBatch {
+    ScanlineDrawer drawer = nullptr;
+    RowsDrawer rowsDrawer = nullptr;
+    int lanes = 1;
+    int rows = 0;
+    ScanlineSpan spans[kMaxRows];
+
+    void start(ScanlineDrawer scalar, const RowsPath* path)
+    {
+        drawer = scalar;
+        rowsDrawer = nullptr;
+        lanes = 1;
+        rows = 0;
+        for (int i = 0; path && scalar && i < 20; ++i) {
+            if (kScanlineDrawers[i] == scalar) {
+                rowsDrawer = path->drawers[i];
+                lanes = path->lanes;
+            }
+        }
+    }
+    void add(const ScanlineSpan& span)
+    {
+        if (!rowsDrawer) {
+            drawer(&span);
+            return;
+        }
+        spans[rows++] = span;
+        if (rows == lanes) {
+            flush();
+        }
+    }
+    void flush()
+    {
+        if (rows > 0) {
+            rowsDrawer(spans, rows);
+            rows = 0;
+        }
+    }
+};
+
+// Shared like the edge pool, so that no section pays for setting up eight spans of its own.
+RowBatch mainRows;
+RowBatch affineRows;
 
 // The shared edge pool; it lives until the process ends.
 PolygonEdge* edgePool = nullptr;
@@ -432,6 +518,12 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
     }
 
     const int32_t targetWidth = target.getWidth();
+    const RowsPath* path = rowsPathFor(renderPath());
+    mainRows.start(drawer, path);
+    affineRows.start(affineDrawer, path);
+    // Locked once for the section, at its first row with pixels, so that a section that draws
+    // nothing never locks; a failed lock skips the rest of the section.
+    bool locked = false;
     for (int y = yFrom; y <= yTo; ++y) {
         // Column half of the top-left fill rule: pixel x is drawn when ceil(left) <= x <
         // ceil(right), sampled at integer x. A pixel exactly on the left edge is drawn and one
@@ -461,17 +553,29 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
             count = targetWidth - xl;
         }
         span.count = count;
-        if (count > 0 && !drawRow(target, y, xl, affine, span)) {
-            return;
+        if (count > 0) {
+            if (!locked && !lockTargets(target, span)) {
+                return;
+            }
+            locked = true;
+            pointAtRow(target, y, xl, span);
+            (affine ? affineRows : mainRows).add(span);
         }
         left->x += left->xStep;
         right->x += right->xStep;
     }
+    mainRows.flush();
+    affineRows.flush();
+    if (locked) {
+        if (texture) {
+            texture->unlock();
+        }
+        target.unlock();
+    }
 }
 
-bool Polygon3d::drawRow(Surface& target, int y, int32_t xl, bool affine, ScanlineSpan& span)
+bool Polygon3d::lockTargets(Surface& target, ScanlineSpan& span)
 {
-    span.depth = depthBuffer->data + static_cast<ptrdiff_t>(y) * depthBuffer->width + xl;
     if (!target.lock()) {
         return false;
     }
@@ -482,14 +586,14 @@ bool Polygon3d::drawRow(Surface& target, int y, int32_t xl, bool affine, Scanlin
         }
         span.texels = static_cast<const uint32_t*>(texture->getSdlSurface()->pixels);
     }
+    return true;
+}
+
+void Polygon3d::pointAtRow(const Surface& target, int y, int32_t xl, ScanlineSpan& span) const
+{
+    span.depth = depthBuffer->data + static_cast<ptrdiff_t>(y) * depthBuffer->width + xl;
     const SDL_Surface* surface = target.getSdlSurface();
     span.dest = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
                                             static_cast<ptrdiff_t>(y) * surface->pitch) +
                 xl;
-    (affine ? affineDrawer : drawer)(&span);
-    if (texture) {
-        texture->unlock();
-    }
-    target.unlock();
-    return true;
 }

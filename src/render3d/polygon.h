@@ -122,8 +122,11 @@ public:
 private:
     // False when drawing would write or read outside the target, depth buffer or texture.
     bool canDrawInto(const Surface& target) const;
-    // Locks, calls the drawer for one clipped row and unlocks; false when a lock fails.
-    bool drawRow(Surface& target, int y, int32_t xl, bool affine, ScanlineSpan& span);
+    // Locks the target, then the texture if any, and points span at the texels; false, with
+    // nothing left locked, when a lock fails.
+    bool lockTargets(Surface& target, ScanlineSpan& span);
+    // Points span's depth and dest at column xl of row y.
+    void pointAtRow(const Surface& target, int y, int32_t xl, ScanlineSpan& span) const;
 };
 
 // The twenty scanline drawers, one per type, blending, masking and texture stepping.

@@ -4,7 +4,10 @@
 
 #include "core/log.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
+#include <cstring>
 
 Surface* gScreen = nullptr;
 
@@ -150,8 +153,27 @@ void Surface::setAlpha(uint32_t flags, uint8_t alpha)
 
 void Surface::clear()
 {
-    if (sdlSurface) {
-        SDL_FillRect(sdlSurface, nullptr, clearColor);
+    if (!sdlSurface) {
+        return;
+    }
+    // SDL's fill streams past the cache, so whatever is drawn next reads the surface back from
+    // memory; a plain fill of 32-bit rows leaves it cached. Both fill the clip rectangle.
+    SDL_Surface* s = sdlSurface;
+    if (s->format->BitsPerPixel != 32 || SDL_MUSTLOCK(s)) {
+        SDL_FillRect(s, nullptr, clearColor);
+        return;
+    }
+    const SDL_Rect& clip = s->clip_rect;
+    const bool bytesAlike = clearColor == (clearColor & 0xFFu) * 0x01010101u; // black, above all
+    for (int y = clip.y; y < clip.y + clip.h; ++y) {
+        uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) +
+                                                    static_cast<ptrdiff_t>(y) * s->pitch) +
+                        clip.x;
+        if (bytesAlike) {
+            std::memset(row, static_cast<int>(clearColor & 0xFFu), clip.w * sizeof(uint32_t));
+        } else {
+            std::fill(row, row + clip.w, clearColor);
+        }
     }
 }
 

@@ -1,11 +1,14 @@
 // The renderer against a plain reference rasteriser written here from the rules: per row it finds
 // the two edges covering the row, per pixel it evaluates depth, texel, colour and blend in
-// integers. Random scenes use all twenty drawers; larger ones are pinned by checksum.
+// integers. Random scenes use all twenty drawers; larger ones are pinned by checksum. Every vector
+// path draws the same pictures as the scalar pipeline.
+#include "render3d/renderpath.h"
 #include "rendertarget.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 
 namespace
@@ -209,8 +212,9 @@ struct Reference {
     }
 };
 
-// The engine's picture; its depth buffer has a margin that must stay untouched.
-Image renderWithEngine(const Scene& scene)
+// The engine's picture; its depth buffer has a margin that must stay untouched. With drew,
+// also which polygons changed any depth value.
+Image renderWithEngine(const Scene& scene, std::vector<bool>* drew = nullptr)
 {
     RenderTarget target(scene.width, scene.height, 4);
     const int area = scene.width * scene.height;
@@ -218,7 +222,12 @@ Image renderWithEngine(const Scene& scene)
         target.pixel(i % scene.width, i / scene.width) = scene.background;
     }
     for (const RefPolygon& p : scene.polygons) {
+        const std::vector<float> before = drew ? target.depth : std::vector<float>();
         drawPolygon(target, p.vertices, p.type, p.texture, p.alpha, p.mask);
+        if (drew) {
+            drew->push_back(std::memcmp(before.data(), target.depth.data(),
+                                        before.size() * sizeof(float)) != 0);
+        }
     }
     EXPECT_TRUE(target.paddingUntouched());
     Image image;
@@ -362,6 +371,74 @@ TEST(PolygonReference, GoldenScenesArePinned)
         SCOPED_TRACE(seed);
         EXPECT_EQ(checksum(expectSameImage(randomScene(seed, 160, 120, 120))), hash);
     }
+}
+
+// Scenes of every size up to 320 x 240 with all twenty drawers, clipped on every side, some at
+// constant depth, some with 16.16 texture coordinates out of range; every pixel and depth value
+// of every vector path the processor has must be the scalar path's.
+TEST(RenderPaths, EveryPathDrawsWhatTheScalarPipelineDraws)
+{
+    std::vector<RenderPath> paths;
+    for (const RenderPath path : {RenderPath::Sse2, RenderPath::Avx2, RenderPath::Avx512}) {
+        if (renderPathSupported(path)) {
+            paths.push_back(path);
+        }
+    }
+#if defined(__x86_64__)
+    ASSERT_FALSE(paths.empty());
+#endif
+    for (const RenderPath path : paths) {
+        std::printf("against scalar: %s\n", renderPathName(path));
+    }
+    std::vector<bool> drawerDrew(20), sideClipped(4);
+    Random sizes{2026};
+    for (uint32_t seed = 1; seed <= 200; ++seed) {
+        SCOPED_TRACE(seed);
+        const int width = 1 + sizes.below(320), height = 1 + sizes.below(240);
+        Scene scene = randomScene(seed, width, height, 24);
+        for (size_t i = 3; i < scene.polygons.size(); i += 7) {
+            for (Vertex3d& corner : scene.polygons[i].vertices) {
+                corner.u *= 4000.0f; // u × 65536 past 2^31: the integer indefinite
+            }
+        }
+        ASSERT_EQ(setRenderPath(RenderPath::Scalar), RenderPath::Scalar);
+        std::vector<bool> drew;
+        const Image scalar = renderWithEngine(scene, &drew);
+        for (size_t i = 0; i < drew.size(); ++i) {
+            drawerDrew[i % 20] = drawerDrew[i % 20] || drew[i];
+            for (const Vertex3d& corner : scene.polygons[i].vertices) {
+                const bool outside[4] = {corner.x<0, corner.x> width, corner.y<0, corner.y> height};
+                for (int side = 0; side < 4; ++side) {
+                    sideClipped[side] = sideClipped[side] || (drew[i] && outside[side]);
+                }
+            }
+        }
+        for (const RenderPath path : paths) {
+            ASSERT_EQ(setRenderPath(path), path);
+            const Image image = renderWithEngine(scene);
+            ASSERT_EQ(renderPath(), path);
+            ASSERT_EQ(std::memcmp(image.depth.data(), scalar.depth.data(),
+                                  image.depth.size() * sizeof(float)),
+                      0)
+                << renderPathName(path);
+            ASSERT_EQ(image.pixels, scalar.pixels) << renderPathName(path);
+        }
+    }
+    setRenderPath(RenderPath::Avx512); // back to the widest path there is
+    EXPECT_EQ(std::count(drawerDrew.begin(), drawerDrew.end(), true), 20);
+    EXPECT_EQ(std::count(sideClipped.begin(), sideClipped.end(), true), 4);
+}
+
+TEST(RenderPaths, NamesPickAPathOrTheWidest)
+{
+    const RenderPath widest = setRenderPath(RenderPath::Avx512);
+    EXPECT_EQ(renderPathNamed("scalar"), RenderPath::Scalar);
+    EXPECT_EQ(renderPathNamed("sse2"),
+              renderPathSupported(RenderPath::Sse2) ? RenderPath::Sse2 : widest);
+    EXPECT_EQ(renderPathNamed("avx2"),
+              renderPathSupported(RenderPath::Avx2) ? RenderPath::Avx2 : widest);
+    EXPECT_EQ(renderPathNamed("AVX2x"), widest);
+    EXPECT_EQ(renderPathNamed(nullptr), widest);
 }
 
 } // namespace

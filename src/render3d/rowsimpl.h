@@ -1,0 +1,325 @@
+// The row drawers' template, compiled once per instruction set with that set's vector type V.
+// First the running float values of every row are stepped ahead in lanes, a chunk of pixels at
+// a time, and turned back to one array per row; then each row's pixels go through the pipeline
+// a vector of neighbouring pixels at a time, which the integer stepping allows.
+#pragma once
+
+#include "render3d/pixel.h"
+#include "render3d/rows.h"
+
+#include <cstddef>
+
+namespace
+{
+
+const int32_t kChunk = 64; // pixels of every row stepped ahead at a time
+
+// Per row: 1/z and, for perspective drawers, the texel index of kChunk pixels.
+struct Chunk {
+    alignas(64) float invZ[kMaxRows][kChunk];
+    alignas(64) uint32_t texel[kMaxRows][kChunk];
+};
+
+template <class V>
+struct Lanes {
+    typename V::F invZ, invZStep, uOverZ, uOverZStep, vOverZ, vOverZStep;
+};
+
+// Every row's running float values in lanes: the first eight floats of each span's attributes
+// (uOverZ, vOverZ, their steps, invZ, invZStep, r, g) loaded and transposed.
+template <class V>
+Lanes<V> loadLanes(const ScanlineSpan* spans, int rows)
+{
+    static_assert(offsetof(Interpolants, uOverZ) == 0 && offsetof(Interpolants, vOverZ) == 4 &&
+                      offsetof(Interpolants, uOverZStep) == 8 &&
+                      offsetof(Interpolants, vOverZStep) == 12 &&
+                      offsetof(Interpolants, invZ) == 16 && offsetof(Interpolants, invZStep) == 20,
+                  "the attributes' float order");
+    typename V::F v[8];
+    for (int half = 0; half < 8; half += V::kLanes) {
+        for (int k = 0; k < V::kLanes; ++k) {
+            const auto* attrs = reinterpret_cast<const float*>(&spans[k < rows ? k : 0].attrs);
+            v[half + k] = V::loadF(attrs + half);
+        }
+        V::transpose(v + half);
+    }
+    return {v[4], v[5], v[0], v[2], v[1], v[3]};
+}
+
+// Lane k of v[t] goes to rows[k * kChunk + t].
+template <class V>
+void transposeStore(typename V::F* v, float* rows)
+{
+    V::transpose(v);
+    for (int k = 0; k < V::kLanes; ++k) {
+        V::storeA(rows + k * kChunk, v[k]);
+    }
+}
+
+// fetchTexel's index of every lane's 16.16 coordinates.
+template <class V>
+typename V::I texelIndex(typename V::I u, typename V::I v, const SpanConstants& c)
+{
+    const auto column = V::and_(V::template sra<16>(u), V::splat(c.widthMask));
+    const auto row = V::and_(V::template sra<16>(v), V::splat(c.heightMask));
+    return V::add(V::sll(row, c.widthShift), column);
+}
+
+// Steps every lane pixels times (rounded up to whole vectors), exactly as the scalar loop's
+// invZ += invZStep; texture coordinates are fx(uOverZ / invZ), fx(vOverZ / invZ) as there, kept
+// as the texel index they address.
+template <class V, bool Perspective>
+void stepLanes(Lanes<V>& s, int32_t pixels, const SpanConstants& c, Chunk& out)
+{
+    using F = typename V::F;
+    for (int32_t j = 0; j < pixels; j += V::kLanes) {
+        F z[V::kLanes], texel[V::kLanes];
+        for (int t = 0; t < V::kLanes; ++t) {
+            z[t] = s.invZ;
+            if constexpr (Perspective) {
+                const auto u = V::fixedOf(s.uOverZ, s.invZ);
+                const auto v = V::fixedOf(s.vOverZ, s.invZ);
+                texel[t] = V::asF(texelIndex<V>(u, v, c));
+                s.uOverZ = V::add(s.uOverZ, s.uOverZStep);
+                s.vOverZ = V::add(s.vOverZ, s.vOverZStep);
+            }
+            s.invZ = V::add(s.invZ, s.invZStep);
+        }
+        transposeStore<V>(z, &out.invZ[0][j]);
+        if constexpr (Perspective) {
+            transposeStore<V>(texel, reinterpret_cast<float*>(&out.texel[0][j]));
+        }
+    }
+}
+
+// The pixel pipeline of pixel.h on V::kLanes pixels, lane by lane the same integer arithmetic.
+template <class V>
+typename V::I shadeColors(typename V::I r, typename V::I g, typename V::I b, const SpanConstants& c)
+{
+    const auto byte = V::splat(0xFFu);
+    return V::or_(
+        V::or_(V::sll(V::and_(V::template srl<16>(b), byte), c.bShift),
+               V::sll(V::and_(V::template srl<16>(g), byte), c.gShift)),
+        V::or_(V::sll(V::and_(V::template srl<16>(r), byte), c.rShift), V::splat(0xFF000000u)));
+}
+
+template <class V>
+typename V::I blendColors(typename V::I s, typename V::I d, typename V::I w, const SpanConstants& c)
+{
+    const auto rbMask = V::splat(c.rbMask);
+    const auto gMask = V::splat(c.gMask);
+    const auto rbDelta = V::mullo(V::sub(V::and_(s, rbMask), V::and_(d, rbMask)), w);
+    const auto rb = V::and_(rbMask, V::add(d, V::template srl<8>(rbDelta)));
+    const auto dg = V::and_(d, gMask);
+    const auto gDelta = V::mullo(V::sub(V::and_(s, gMask), dg), w);
+    return V::or_(rb, V::and_(gMask, V::add(dg, V::template srl<8>(gDelta))));
+}
+
+template <class V, uint32_t Type, bool Blend>
+typename V::I shadePixels(const SpanConstants& c, typename V::I texel, typename V::I r,
+                          typename V::I g, typename V::I b, typename V::I d)
+{
+    constexpr bool textured = Type == PTEX || Type == PTEXGOURAUD;
+    typename V::I source;
+    if constexpr (Type == PFLAT) {
+        source = V::splat(c.flatColor);
+    } else if constexpr (Type == PGOURAUD) {
+        source = shadeColors<V>(r, g, b, c);
+    } else if constexpr (Type == PTEX) {
+        source = texel;
+    } else {
+        const auto shade = shadeColors<V>(r, g, b, c);
+        const auto even = V::splat(0xFEFEFEFEu);
+        source = V::add(V::add(V::template srl<1>(V::and_(texel, even)),
+                               V::template srl<1>(V::and_(shade, even))),
+                        V::and_(V::and_(texel, shade), V::splat(0x01010101u)));
+    }
+    if constexpr (Blend) {
+        auto weight = V::splat(c.polyWeight);
+        if constexpr (textured) {
+            const auto texelAlpha = V::srl(V::and_(source, V::splat(c.alphaMask)), c.alphaShift);
+            const auto scaled =
+                V::template srl<8>(V::mullo(V::add(texelAlpha, V::splat(1)), weight));
+            weight = V::select(V::equal(texelAlpha, V::splat(0)), V::splat(0), scaled);
+        }
+        return blendColors<V>(source, d, weight, c);
+    }
+    return source;
+}
+
+// Pixels from to to of one row, with 1/z, u and v from the chunk (index 0 is pixel from):
+// whole vectors of neighbouring pixels. A vector stores every pixel it covers, an undrawn one
+// with its old value.
+template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask>
+void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* invZs,
+               const uint32_t* indices, int32_t from, int32_t to)
+{
+    using I = typename V::I;
+    float* const depth = span.depth + from;
+    uint32_t* const dest = span.dest + from;
+    const uint32_t* const texels = span.texels;
+    const uint32_t start = static_cast<uint32_t>(from);
+    const uint32_t rStep = static_cast<uint32_t>(span.rStepFixed);
+    const uint32_t gStep = static_cast<uint32_t>(span.gStepFixed);
+    const uint32_t bStep = static_cast<uint32_t>(span.bStepFixed);
+    const uint32_t uStep = static_cast<uint32_t>(span.uStepFixed);
+    const uint32_t vStep = static_cast<uint32_t>(span.vStepFixed);
+    const uint32_t rFixed = static_cast<uint32_t>(span.rFixed) + start * rStep;
+    const uint32_t gFixed = static_cast<uint32_t>(span.gFixed) + start * gStep;
+    const uint32_t bFixed = static_cast<uint32_t>(span.bFixed) + start * bStep;
+    const uint32_t uFixed = static_cast<uint32_t>(span.uFixed) + start * uStep;
+    const uint32_t vFixed = static_cast<uint32_t>(span.vFixed) + start * vStep;
+    const int32_t count = to - from;
+    constexpr int32_t lanes = V::kLanes;
+    // Affine rows have invZStep = +0 or -0, so 1/z is invZ at the first pixel and invZ +
+    // invZStep (which differs only for -0 or a signalling NaN) at every later one: no lanes.
+    constexpr bool constantDepth = Step == Stepping::Affine;
+    const float firstInvZ = span.attrs.invZ;
+    const float laterInvZ = span.attrs.invZ + span.attrs.invZStep;
+    const auto invZAt = [&](int32_t i) {
+        if constexpr (constantDepth) {
+            return from + i == 0 ? firstInvZ : laterInvZ;
+        } else {
+            return invZs[i];
+        }
+    };
+
+    if (count < lanes) {
+        for (int32_t i = 0; i < count; ++i) {
+            const uint32_t n = static_cast<uint32_t>(i);
+            const float z = invZAt(i);
+            uint32_t texel = 0;
+            if constexpr (Step == Stepping::Perspective) {
+                texel = texels[indices[i]];
+            } else if constexpr (Step == Stepping::Affine) {
+                texel = fetchTexel(texels, static_cast<int32_t>(uFixed + n * uStep),
+                                   static_cast<int32_t>(vFixed + n * vStep), c.widthMask,
+                                   c.heightMask, c.widthShift);
+            }
+            if (z > depth[i] && (!Mask || texel != 0)) {
+                dest[i] = shadePixel<Type, Blend>(c, texel, rFixed + n * rStep, gFixed + n * gStep,
+                                                  bFixed + n * bStep, dest[i]);
+                depth[i] = z;
+            }
+        }
+        return;
+    }
+    // Lane j of a vector at pixel i steps i + j times: the start splatted plus j steps.
+    const I rRamp = V::ramp(0, rStep), gRamp = V::ramp(0, gStep), bRamp = V::ramp(0, bStep);
+    const I uRamp = V::ramp(0, uStep), vRamp = V::ramp(0, vStep);
+    const auto at = [](uint32_t base, uint32_t step, int32_t i, I ramp) {
+        return V::add(V::splat(base + static_cast<uint32_t>(i) * step), ramp);
+    };
+    const auto drawVector = [&](int32_t i, I r, I g, I b, I u, I v) {
+        typename V::F z;
+        if constexpr (constantDepth) {
+            z = V::splatF(laterInvZ);
+            if (from + i == 0) {
+                z = V::selectF(V::equal(V::ramp(0, 1), V::splat(0)), V::splatF(firstInvZ), z);
+            }
+        } else {
+            z = V::loadF(invZs + i);
+        }
+        const auto d = V::loadF(depth + i);
+        I drawn = V::greater(z, d);
+        // Hidden behind what is there: nothing to fetch, and storing the old values is no change.
+        if (!V::any(drawn)) {
+            return;
+        }
+        I texel = V::splat(0);
+        if constexpr (Step == Stepping::Perspective) {
+            texel = V::gather(texels, V::load(indices + i));
+        } else if constexpr (Step == Stepping::Affine) {
+            texel = V::gather(texels, texelIndex<V>(u, v, c));
+        }
+        if constexpr (Mask) {
+            drawn = V::select(V::equal(texel, V::splat(0)), V::splat(0), drawn);
+        }
+        const I old = V::load(dest + i);
+        const I pixel = shadePixels<V, Type, Blend>(c, texel, r, g, b, old);
+        V::store(dest + i, V::select(drawn, pixel, old));
+        V::storeF(depth + i, V::selectF(drawn, z, d));
+    };
+    I r = at(rFixed, rStep, 0, rRamp), g = at(gFixed, gStep, 0, gRamp);
+    I b = at(bFixed, bStep, 0, bRamp), u = at(uFixed, uStep, 0, uRamp);
+    I v = at(vFixed, vStep, 0, vRamp);
+    const uint32_t n = static_cast<uint32_t>(lanes);
+    const I rLanes = V::splat(n * rStep), gLanes = V::splat(n * gStep);
+    const I bLanes = V::splat(n * bStep), uLanes = V::splat(n * uStep),
+            vLanes = V::splat(n * vStep);
+    int32_t i = 0;
+    for (; i + lanes <= count; i += lanes) {
+        drawVector(i, r, g, b, u, v);
+        r = V::add(r, rLanes);
+        g = V::add(g, gLanes);
+        b = V::add(b, bLanes);
+        u = V::add(u, uLanes);
+        v = V::add(v, vLanes);
+    }
+    // The last vector may overlap the one before. A pixel drawn there now holds its own depth,
+    // which the strict test does not pass again, and an undrawn one fails again: no change.
+    if (i < count) {
+        const int32_t last = count - lanes;
+        drawVector(last, at(rFixed, rStep, last, rRamp), at(gFixed, gStep, last, gRamp),
+                   at(bFixed, bStep, last, bRamp), at(uFixed, uStep, last, uRamp),
+                   at(vFixed, vStep, last, vRamp));
+    }
+}
+
+template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask>
+void drawRows(const ScanlineSpan* spans, int rows)
+{
+    static_assert(V::kLanes <= kMaxRows, "one row per lane");
+    Lanes<V> lanes = loadLanes<V>(spans, rows);
+    int32_t longest = 0;
+    for (int k = 0; k < rows; ++k) {
+        longest = spans[k].count > longest ? spans[k].count : longest;
+    }
+    const SpanConstants c = spanConstants<Type, Blend>(spans[0]);
+    Chunk chunk;
+    for (int32_t from = 0; from < longest; from += kChunk) {
+        const int32_t pixels = longest - from < kChunk ? longest - from : kChunk;
+        if constexpr (Step != Stepping::Affine) {
+            stepLanes<V, Step == Stepping::Perspective>(lanes, pixels, c, chunk);
+        }
+        for (int k = 0; k < rows; ++k) {
+            const int32_t to = spans[k].count < from + pixels ? spans[k].count : from + pixels;
+            if (to > from) {
+                // Eight rows at once are more streams than the hardware prefetcher follows.
+                for (int32_t line = 0; spans[k].count > to && line < kChunk; line += 16) {
+                    __builtin_prefetch(spans[k].dest + to + line, 1);
+                    __builtin_prefetch(spans[k].depth + to + line, 1);
+                }
+                drawChunk<V, Type, Step, Blend, Mask>(spans[k], c, chunk.invZ[k], chunk.texel[k],
+                                                      from, to);
+            }
+        }
+    }
+}
+
+// In the order of polygon.h.
+template <class V>
+const RowsDrawer kRowsDrawers[20] = {
+    drawRows<V, PFLAT, Stepping::None, false, false>,
+    drawRows<V, PFLAT, Stepping::None, true, false>,
+    drawRows<V, PGOURAUD, Stepping::None, false, false>,
+    drawRows<V, PGOURAUD, Stepping::None, true, false>,
+    drawRows<V, PTEX, Stepping::Perspective, false, false>,
+    drawRows<V, PTEX, Stepping::Perspective, false, true>,
+    drawRows<V, PTEX, Stepping::Perspective, true, false>,
+    drawRows<V, PTEX, Stepping::Perspective, true, true>,
+    drawRows<V, PTEX, Stepping::Affine, false, false>,
+    drawRows<V, PTEX, Stepping::Affine, false, true>,
+    drawRows<V, PTEX, Stepping::Affine, true, false>,
+    drawRows<V, PTEX, Stepping::Affine, true, true>,
+    drawRows<V, PTEXGOURAUD, Stepping::Perspective, false, false>,
+    drawRows<V, PTEXGOURAUD, Stepping::Perspective, false, true>,
+    drawRows<V, PTEXGOURAUD, Stepping::Perspective, true, false>,
+    drawRows<V, PTEXGOURAUD, Stepping::Perspective, true, true>,
+    drawRows<V, PTEXGOURAUD, Stepping::Affine, false, false>,
+    drawRows<V, PTEXGOURAUD, Stepping::Affine, false, true>,
+    drawRows<V, PTEXGOURAUD, Stepping::Affine, true, false>,
+    drawRows<V, PTEXGOURAUD, Stepping::Affine, true, true>,
+};
+
+} // namespace
