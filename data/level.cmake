@@ -1,7 +1,11 @@
-# The demo level: the level file compiled by levelc from data/levels, and its tile and
-# background images painted by tools/data/tiles_art.py. Included by data/CMakeLists.txt.
+# The demo level: the level file compiled by levelc from the Tiled map in data/levels, and its
+# tile and background images painted by tools/data/tiles_art.py. Included by
+# data/CMakeLists.txt.
 set(level_demo1 ${PAK_STAGING}/demo1)
-set(level_source ${CMAKE_CURRENT_SOURCE_DIR}/levels/blk301a.txt)
+set(level_source ${CMAKE_CURRENT_SOURCE_DIR}/levels/blk301a.tmx)
+set(level_tileset ${CMAKE_CURRENT_SOURCE_DIR}/levels/blk301a.tsx)
+# The map to open in Tiled, beside the images as Tiled should show them (outside the archive).
+set(level_tiled ${CMAKE_BINARY_DIR}/data/level)
 
 # tiles_art.py paints image numbers 1 to 30 for the tiles and 0 to 3 for the backgrounds.
 set(level_images "")
@@ -24,8 +28,20 @@ add_custom_command(OUTPUT ${level_images}
 add_custom_command(OUTPUT ${level_demo1}/levels/blk301a
     COMMAND ${CMAKE_COMMAND} -E make_directory ${level_demo1}/levels
     COMMAND levelc ${level_source} ${level_demo1}/levels/blk301a
-    DEPENDS levelc ${level_source}
+    DEPENDS levelc ${level_source} ${level_tileset}
     COMMENT "Compiling the demo level"
     VERBATIM)
+
+# leveldump --game writes the images with the engine's white key as transparency; the source
+# map and tileset then replace the map it wrote.
+add_custom_command(OUTPUT ${level_tiled}/blk301a.tmx ${level_tiled}/blk301a.tsx
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${level_tiled}
+    COMMAND leveldump --tmx ${level_demo1}/levels/blk301a ${level_tiled}/blk301a.tmx
+            --game ${PAK_STAGING}
+    COMMAND ${CMAKE_COMMAND} -E copy ${level_source} ${level_tileset} ${level_tiled}
+    DEPENDS leveldump ${level_demo1}/levels/blk301a ${level_images} ${level_tileset}
+    COMMENT "Placing the demo level's map beside its images for Tiled"
+    VERBATIM)
+add_custom_target(level_tiled ALL DEPENDS ${level_tiled}/blk301a.tmx)
 
 set(PAK_OUTPUTS ${PAK_OUTPUTS} ${level_images} ${level_demo1}/levels/blk301a)

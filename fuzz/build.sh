@@ -17,6 +17,10 @@ for target in $targets; do
             $repo/src/video/image.cpp $repo/src/fs/archive.cpp $repo/src/fs/vfs.cpp
             $repo/src/core/log.cpp"
         packages="sdl SDL_image physfs" ;;
+    tiled)
+        sources="$repo/tools/tiledread.cpp $repo/tools/tiledlevel.cpp $repo/src/tiles/levelfile.cpp
+            $repo/src/video/pngfile.cpp"
+        packages="pugixml zlib libpng" ;;
     replay)
         sources="$repo/src/core/replayfile.cpp"
         packages="" ;;
@@ -27,7 +31,8 @@ for target in $targets; do
     mkdir -p "$out/corpus/$target"
     # shellcheck disable=SC2046,SC2086
     $cxx -std=c++17 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-        -Wall -Wextra -I"$repo/src" -I"$repo/tools" $([ -z "$packages" ] || pkg-config --cflags $packages) \
-        "$repo/fuzz/$target.cpp" $sources $([ -z "$packages" ] || pkg-config --libs $packages) -o "$out/$target"
+        -Wall -Wextra -I"$repo/src" -I"$repo/tools" \
+        $([ -z "$packages" ] || pkg-config --cflags $packages) "$repo/fuzz/$target.cpp" $sources \
+        $([ -z "$packages" ] || pkg-config --libs $packages) -o "$out/$target"
     echo "built $out/$target"
 done

@@ -1,10 +1,11 @@
 // libFuzzer target for the level loader: any byte string is read as a level file; a level that
 // reads is built (images come from a scratch game directory), drawn at several cameras and
 // dumped, and its text form must compile back to the same bytes.
+#include "tiles/level.h"
+
 #include "core/log.h"
 #include "fs/vfs.h"
 #include "levelformat.h"
-#include "tiles/level.h"
 #include "tiles/levelfile.h"
 #include "video/surface.h"
 

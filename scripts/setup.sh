@@ -8,6 +8,8 @@ packages=(
     # apt does not pull in the classic libsdl1.2-dev, which conflicts with it.
     libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-gfx1.2-dev
     libphysfs-dev libconfuse-dev zlib1g-dev libpng-dev
+    # The level tools read Tiled maps; their tests run Tiled itself.
+    libpugixml-dev nlohmann-json3-dev tiled
     # Build and test tools.
     g++ cmake make pkg-config libgtest-dev
     python3 python3-pil

@@ -1,47 +1,69 @@
-// levelc: compiles a level's text source into the binary level file the engine loads.
-// Usage: levelc SOURCE.txt OUT
+// levelc: compiles a level's source, its text form or a Tiled map, into the binary level file
+// the engine loads.
+// Usage: levelc [--cut-tiles DIR] SOURCE OUT
 #include "levelformat.h"
+#include "tiledmap.h"
 #include "tiles/levelfile.h"
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
-int main(int argc, char** argv)
+namespace
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: levelc SOURCE.txt OUT\n");
-        return 1;
-    }
-    const char* sourcePath = argv[1];
-    const char* outPath = argv[2];
+
+// The text form; false after printing FILE:LINE: message.
+bool compileText(const std::string& sourcePath, LevelFile& level, int& line)
+{
     std::ifstream in(sourcePath, std::ios::binary);
     if (!in) {
-        std::fprintf(stderr, "%s: cannot open the source\n", sourcePath);
-        return 1;
+        std::fprintf(stderr, "%s: cannot open the source\n", sourcePath.c_str());
+        return false;
     }
     std::ostringstream text;
     text << in.rdbuf();
-
-    LevelFile level;
-    int line = 0;
     std::string message;
     if (!levelFromText(text.str(), level, line, message)) {
-        std::fprintf(stderr, "%s:%d: %s\n", sourcePath, line, message.c_str());
+        std::fprintf(stderr, "%s:%d: %s\n", sourcePath.c_str(), line, message.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const bool cut = argc == 5 && std::strcmp(argv[1], "--cut-tiles") == 0;
+    if (argc != 3 && !cut) {
+        std::fprintf(stderr, "usage: levelc [--cut-tiles DIR] SOURCE OUT\n");
+        return 1;
+    }
+    const std::string cutTiles = cut ? argv[2] : "";
+    const std::string sourcePath = argv[argc - 2];
+    const std::string outPath = argv[argc - 1];
+    LevelFile level;
+    int line = 0;
+    if (isTiledMapPath(sourcePath)) {
+        try {
+            levelFromTiledMap(readTiledMap(sourcePath), cutTiles, level);
+        } catch (const TiledError& error) {
+            std::fprintf(stderr, "%s\n", error.message.c_str());
+            return 1;
+        }
+    } else if (!compileText(sourcePath, level, line)) {
         return 1;
     }
     std::vector<uint8_t> bytes;
     LevelError error;
     if (!writeLevelFile(level, bytes, error)) {
-        std::fprintf(stderr, "%s:%d: %s\n", sourcePath, line, error.message.c_str());
+        // The map's checks come first, so only the text form gets here.
+        std::fprintf(stderr, "%s:%d: %s\n", sourcePath.c_str(), line, error.message.c_str());
         return 1;
     }
-    std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "%s: cannot write the level\n", outPath);
+    if (!writeFileAtomically(outPath, std::string(bytes.begin(), bytes.end()))) {
+        std::fprintf(stderr, "%s: cannot write the level\n", outPath.c_str());
         return 1;
     }
     return 0;

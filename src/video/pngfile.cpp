@@ -26,3 +26,27 @@ bool writePng(const std::string& path, const uint8_t* pixels, int width, int hei
     std::remove(temporary.c_str());
     return false;
 }
+
+bool readPng(const std::string& path, std::vector<uint8_t>& rgba, int& width, int& height)
+{
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) {
+        return false;
+    }
+    // A picture this large is no tile sheet; refusing it bounds the allocation.
+    if (static_cast<uint64_t>(image.width) * image.height > (1u << 26)) {
+        png_image_free(&image);
+        return false;
+    }
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) == 0) {
+        png_image_free(&image);
+        return false;
+    }
+    width = static_cast<int>(image.width);
+    height = static_cast<int>(image.height);
+    rgba.swap(pixels);
+    return true;
+}

@@ -3,6 +3,7 @@ counter, gear, camera text, level dump, benchmark table, and no frames while hid
 
 import os
 import pathlib
+import re
 import unittest
 
 import replayfile as rf
@@ -10,7 +11,7 @@ import xsession
 from PIL import Image
 from engine import Workdir, run
 
-LEVEL = os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "data", "levels", "blk301a.txt")
+LEVEL = os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "data", "levels", "blk301a.tmx")
 WHITE, BLOCK = (255, 255, 255), (200, 40, 10)
 TEXT_ROWS = set(range(1, 9)) | set(range(232, 240))
 # Hidden for ticks 10 to 19; Right at these ticks; x in the sound stage, whose key up is cut.
@@ -25,8 +26,8 @@ def open_lines(*path):
 
 def first_layer_size():
     """Width and height in tiles of the demo level's first layer, from its source."""
-    header = next(line.split() for line in open_lines(LEVEL) if line.startswith("layer 1 "))
-    return int(header[2]), int(header[3])
+    size = re.search(r'name="first" width="(\d+)" height="(\d+)"', pathlib.Path(LEVEL).read_text())
+    return int(size[1]), int(size[2])
 
 
 def read_png(path):
