@@ -37,6 +37,7 @@ TEST(Config, ReadsTheFileOrFallsBackWhollyToBuiltInValues)
     } cases[] = {
         {"", kBuiltIn, false},
         {"FullScreen = TRUE\n", {true, false, false, true, true, 16}, false},
+        {"doublebuffer = on\n", {false, false, true, true, true, 16}, false},
         {"accelblits = yes\ndoublebuffer = On\nenablesfx = off\nenablemusic = NO\n",
          {false, true, true, false, false, 16},
          false},
