@@ -70,6 +70,11 @@ int SoundBank::play(int channel, Mix_Chunk* sound, int loops)
 
 int SoundBank::setPanning(int channel, uint8_t left, uint8_t right)
 {
+    // The mixer grows its effect table to any channel number it is given, however large.
+    if (channel != -1 && !isMixerChannel(channel)) {
+        SDL_SetError("No such channel: %d", channel);
+        return 0;
+    }
     return Mix_SetPanning(channel, left, right);
 }
 

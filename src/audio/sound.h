@@ -28,7 +28,8 @@ public:
     // Plays sound loops + 1 times (-1: until halted) on channel (-1: first free one); returns the
     // channel used, -1 when none was free, 0 for a null sound.
     int play(int channel, Mix_Chunk* sound, int loops);
-    // 255 is full volume on that side; returns the mixer's result (non-zero on success).
+    // 255 is full volume on that side; returns the mixer's result (non-zero on success), or 0
+    // with the SDL error set for a channel other than -1 (left to the mixer) not allocated.
     int setPanning(int channel, uint8_t left, uint8_t right);
     // Stops channel, or every channel for -1.
     void haltChannel(int channel);

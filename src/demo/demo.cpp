@@ -126,9 +126,10 @@ void updateTitleStage()
 
 void drawTitleStage()
 {
-    // The phase follows the loop's tick counter, so the ripple moves even while paused.
+    // The phase follows the loop's tick counter, so the ripple moves even while paused. Read
+    // as two's complement, the wrapping counter gives the phases a signed counter always had.
     gScreen->waveBlit(*gLogo, title.waveAmplitude, kWaveFrequency, kWaveRowFactor,
-                      gMainLoop->tickCount, false);
+                      static_cast<int32_t>(gMainLoop->tickCount), false);
 }
 
 void loadDemoAssets(bool reload)

@@ -2,8 +2,10 @@
 // depth buffer resolves where the cubes pass through each other.
 #include "demo/polygonstage.h"
 
+#include "core/log.h"
 #include "core/runseed.h"
 
+#include <SDL.h>
 #include <algorithm>
 #include <cstdlib>
 
@@ -36,6 +38,10 @@ const uint8_t kTranslucentAlpha = 127; // weight 128 of 256: an even mix
 const uint8_t kOpaqueAlpha = 0;
 const uint8_t kTexelAlphaOnly = 255; // full polygon weight, so the texel's own alpha decides
 
+// 4096 whole turns of 256 steps. Below 2^21 every sum of eighths is exact in a float, so an
+// angle moved back by this much on reaching it gives the same picture and never drifts.
+const float kAngleWrap = 1048576.0f;
+
 const float kSmallCubeScale = 0.8f;
 const float kLargeCubeScale = 1.0f;
 
@@ -62,6 +68,28 @@ void loadTexture(Surface& texture, const char* name)
 {
     texture.loadImage(name);
     texture.convertToDisplayFormat(true);
+}
+
+float wrapAngle(float angle)
+{
+    if (angle >= kAngleWrap) {
+        return angle - kAngleWrap;
+    }
+    if (angle <= -kAngleWrap) {
+        return angle + kAngleWrap;
+    }
+    return angle;
+}
+
+// Only what the drawers accept: 32 bits a pixel, power-of-two sides. A missing file leaves
+// the surface empty, without a format.
+bool usableTexture(const Surface& texture)
+{
+    const SDL_PixelFormat* format = texture.getPixelFormat();
+    const int width = texture.getWidth();
+    const int height = texture.getHeight();
+    return format && format->BitsPerPixel == 32 && width > 0 && height > 0 &&
+           (width & (width - 1)) == 0 && (height & (height - 1)) == 0;
 }
 
 // Screen-space winding of the first three corners; positive faces the viewer.
@@ -126,10 +154,9 @@ void PolygonStage::setSpin(const SpinState& small, const SpinState& large)
 
 void PolygonStage::update()
 {
-    // Angles are left to grow: sin and cos take any value, and a turn is 256 steps.
     for (int k = 0; k < 3; ++k) {
-        smallSpin.angles[k] += smallSpin.rates[k];
-        largeSpin.angles[k] += largeSpin.rates[k];
+        smallSpin.angles[k] = wrapAngle(smallSpin.angles[k] + smallSpin.rates[k]);
+        largeSpin.angles[k] = wrapAngle(largeSpin.angles[k] + largeSpin.rates[k]);
     }
     rebuildCubeMatrices();
 }
@@ -198,6 +225,14 @@ void PolygonStage::handleKey(uint16_t character)
         loadModel(largeModel, typeCounter == 3 ? kGreyColors : kGreenColors);
         break;
     case 't':
+        // Checked only here, so a demo without the second texture runs until t is pressed.
+        if (!secondTextureShown && !usableTexture(secondTexture)) {
+            if (!secondTextureWarned) {
+                gLog->print("Warning: demo1/testa.png is not a usable texture; t does nothing");
+                secondTextureWarned = true;
+            }
+            break;
+        }
         secondTextureShown = !secondTextureShown;
         polygon.setTexture(secondTextureShown ? &secondTexture : &firstTexture);
         polygon.alpha = secondTextureShown ? kTexelAlphaOnly : kOpaqueAlpha;

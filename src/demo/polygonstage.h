@@ -22,11 +22,12 @@ public:
     void reset(uint32_t seed);
     // Takes both cubes' angles and rates and places the cubes for them.
     void setSpin(const SpinState& small, const SpinState& large);
-    // One tick: every angle moves on by its rate.
+    // One tick: every angle moves on by its rate, and back 2^20 steps on reaching that size.
     void update();
     // Clears the depth buffer and draws both cubes, face by face, into target.
     void draw(Surface& target);
-    // e: translucency, r: next polygon type, t: the other texture; other characters do nothing.
+    // e: translucency, r: next polygon type, t: the other texture (when usable; a warning the
+    // first time it is not); other characters do nothing.
     void handleKey(uint16_t character);
 
     const Polygon3d& getPolygon() const { return polygon; }
@@ -59,6 +60,7 @@ private:
     Surface secondTexture;
     bool translucent = false;
     bool secondTextureShown = false;
+    bool secondTextureWarned = false; // the unusable second texture is reported once
     int typeCounter = 0;
 };
 

@@ -14,6 +14,7 @@
 #include "video/surface.h"
 
 #include <SDL.h>
+#include <algorithm>
 #include <cstdlib>
 
 MainLoop* gMainLoop = nullptr;
@@ -111,6 +112,8 @@ MainLoop::MainLoop(RunOptions options) : session(std::make_unique<Session>())
     if (s.options.benchmark) {
         s.benchmark = std::make_unique<Benchmark>();
     }
+    const int percent = gCommandLine ? scaleTimePercent(*gCommandLine) : 0;
+    maxTicksPerPass = static_cast<uint32_t>(kTicksPerSecond * (percent > 0 ? percent : 100) / 100);
     loadDemoAssets(false);
     lastFpsTime = SDL_GetTicks();
     updateAppState(true);
@@ -118,7 +121,7 @@ MainLoop::MainLoop(RunOptions options) : session(std::make_unique<Session>())
 
 MainLoop::~MainLoop()
 {
-    session->record(ReplayRecordType::End, static_cast<uint32_t>(tickCount));
+    session->record(ReplayRecordType::End, tickCount);
     if (session->benchmark) {
         session->benchmark->report(stdout);
     }
@@ -144,7 +147,10 @@ void MainLoop::update()
     const uint32_t now = gTimer->ticks();
     const uint32_t elapsed = now - lastTicks;
     lastTicks = now;
-    for (uint32_t i = 0; i < elapsed; ++i) {
+    // After a stall (a debugger, a stopped process, a paused machine) the missed ticks are
+    // dropped: caught up, they would freeze the window and replay a burst of game time.
+    const uint32_t due = std::min(elapsed, maxTicksPerPass);
+    for (uint32_t i = 0; i < due; ++i) {
         runTick();
     }
 }
@@ -166,7 +172,7 @@ void MainLoop::render()
         return;
     }
     drawDemo();
-    session->frames.write(static_cast<uint32_t>(tickCount - 1), *gScreen);
+    session->frames.write(tickCount - 1, *gScreen);
     gScreen->flip();
     ++frameCount;
     if (session->benchmark) {
@@ -201,7 +207,7 @@ void MainLoop::injectReplayedEvents()
 {
     Session& s = *session;
     const std::vector<ReplayRecord>& records = s.options.replay.records;
-    const uint32_t tick = static_cast<uint32_t>(tickCount);
+    const uint32_t tick = tickCount;
     while (s.nextRecord < records.size() && records[s.nextRecord].tick == tick) {
         const ReplayRecord& record = records[s.nextRecord++];
         if (record.type == ReplayRecordType::End) {
@@ -217,7 +223,7 @@ void MainLoop::injectReplayedEvents()
 
 void MainLoop::handleEvent(const SDL_Event& event)
 {
-    const uint32_t tick = static_cast<uint32_t>(tickCount);
+    const uint32_t tick = tickCount;
     switch (event.type) {
     case SDL_QUIT:
         session->record(ReplayRecordType::Quit, tick);

@@ -24,8 +24,9 @@ public:
     void update();
     void render();
 
-    int tickCount = 0; // ticks run since the loop was created; the demo's animation phase
-    int fps = 0;       // frames drawn in the last measured second
+    // Ticks run since the loop was created, modulo 2^32; the demo's animation phase.
+    uint32_t tickCount = 0;
+    int fps = 0; // frames drawn in the last measured second
 
 private:
     struct Session;
@@ -41,8 +42,9 @@ private:
     bool visible = false;    // not iconified
     bool wasVisible = false; // visibility before the latest change
     uint32_t lastFpsTime = 0;
-    uint32_t lastTicks = 0; // the previous timer reading
-    int frameCount = 0;     // frames drawn since the last FPS update
+    uint32_t lastTicks = 0;       // the previous timer reading
+    uint32_t maxTicksPerPass = 0; // one second of game time: a stall is not caught up
+    int frameCount = 0;           // frames drawn since the last FPS update
     std::unique_ptr<Session> session;
 };
 

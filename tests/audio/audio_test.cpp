@@ -83,8 +83,11 @@ TEST_F(AudioTest, ChannelsAreAllocatedAndPlayedOnlyWithinTheCount)
         bank.allocateChannels(2);
         EXPECT_EQ(Mix_Playing(-1), 0) << "a channel beyond the new count still plays";
         for (const int channel : {12, 2, -7}) {
+            EXPECT_EQ(bank.setPanning(channel, 255, 0), 0);
+            EXPECT_EQ(SDL_GetError(), "No such channel: " + std::to_string(channel));
             EXPECT_EQ(bank.play(channel, tone, -1), -1) << channel;
         }
+        EXPECT_NE(bank.setPanning(1, 0, 255), 0) << SDL_GetError();
         EXPECT_EQ(bank.play(-1, tone, -1), 0);
         EXPECT_EQ(bank.play(-1, tone, -1), 1);
         EXPECT_EQ(bank.play(-1, tone, -1), -1) << "no channel was free";

@@ -16,10 +16,12 @@
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <algorithm>
+#include <climits>
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace
@@ -60,14 +62,19 @@ void play(const char* keys, int ticks = 1)
     }
 }
 
+std::vector<uint32_t> screenPixels()
+{
+    const SDL_Surface* screen = gScreen->getSdlSurface(); // in memory: no lock needed
+    const auto* pixels = static_cast<const uint32_t*>(screen->pixels);
+    return {pixels, pixels + screen->h * screen->pitch / 4};
+}
+
 // Draws a frame; true when anything on the screen is not black.
 bool drawsAnything()
 {
     drawDemo();
-    const SDL_Surface* screen = gScreen->getSdlSurface(); // in memory: no lock needed
-    const auto* pixels = static_cast<const uint32_t*>(screen->pixels);
-    return std::any_of(pixels, pixels + screen->h * screen->pitch / 4,
-                       [](uint32_t pixel) { return pixel != 0; });
+    const std::vector<uint32_t> pixels = screenPixels();
+    return std::any_of(pixels.begin(), pixels.end(), [](uint32_t pixel) { return pixel != 0; });
 }
 
 // One walk from the first tick to the last stage, since the demo's state is never reset.
@@ -81,6 +88,8 @@ TEST(DemoStages, WalkFromTitleToSound)
     ASSERT_EQ(chdir(game.path.c_str()), 0); // where a level dump would land
     SDL_Surface* texture =
         SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 32, 0xFF0000, 0xFF00, 0xFF, 0);
+    SDL_Rect leftHalf = {0, 0, 16, 32}; // an edge, to show how far each row is shifted
+    SDL_FillRect(texture, &leftHalf, 0xFF0000);
     for (const char* name : {"demo1/test.png", "demo1/testa.png"}) {
         ASSERT_EQ(SDL_SaveBMP(texture, game.file(name).c_str()), 0); // read by content
     }
@@ -102,6 +111,22 @@ TEST(DemoStages, WalkFromTitleToSound)
         at = loadLog.find(name, at);
         EXPECT_NE(at, std::string::npos) << name << " in " << loadLog;
     }
+
+    // The ripple's phase is the wrapping counter read as an int: the phase a signed counter
+    // had, or wrapped to, at the same tick.
+    Surface logo;
+    logo.loadImage("demo1/test.png");
+    Surface* const noLogo = std::exchange(gLogo, &logo);
+    const std::pair<uint32_t, int> phases[] = {
+        {0x7FFFFFFF, INT_MAX}, {0x80000000, INT_MIN}, {0, 0}};
+    for (const auto& [tick, phase] : phases) {
+        loop.tickCount = tick;
+        drawDemo();
+        const std::vector<uint32_t> frame = screenPixels();
+        gScreen->waveBlit(logo, titleStageState().waveAmplitude, 0.115, 2.0, phase, false);
+        EXPECT_EQ(screenPixels(), frame) << tick;
+    }
+    gLogo = noLogo;
 
     // The ripple's amplitude stops shrinking at tick 531 and stays; its decay stops at 796.
     play("", 530);

@@ -9,6 +9,7 @@
 
 #include <SDL.h>
 #include <cmath>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
 #include <set>
@@ -199,6 +200,29 @@ TEST_F(PolygonStageTest, TextureKeySwapsTextureAndSetsItsOwnAlpha)
         EXPECT_EQ(fresh.getPolygon().alpha, alpha);
         EXPECT_EQ(fresh.getPolygon().type, PFLAT);
     }
+}
+
+// Moved back 2^20 steps on reaching that size either way, wherever the sum lands.
+TEST_F(PolygonStageTest, AnglesMoveBackAWholeNumberOfTurnsAtTwoToTheTwenty)
+{
+    const float rows[][3] = {{1048574, 2, 0}, {-1048574, -2, 0}, {1048575, 0.875f, 1048575.875f}};
+    for (const auto& [angle, rate, after] : rows) {
+        stage.setSpin({{angle, angle, angle}, {rate, rate, rate}}, SpinState());
+        stage.update();
+        EXPECT_EQ(stage.getSmallSpin().angles[2], after) << angle;
+    }
+}
+
+// Last, as it removes the second texture; t may be pressed any number of times.
+TEST_F(PolygonStageTest, TextureKeyWithoutTheSecondTextureChangesNothingAndWarnsOnce)
+{
+    std::remove(static_cast<ScreenAndData*>(kScreenAndData)->data->file("demo1/testa.png").c_str());
+    PolygonStage bare(*gScreen);
+    const std::string loaded = log.text();
+    pressKeys(bare, "ettt");
+    EXPECT_EQ(bare.getPolygon().alpha, 127);
+    EXPECT_EQ(log.text(),
+              loaded + "Warning: demo1/testa.png is not a usable texture; t does nothing\n");
 }
 
 } // namespace

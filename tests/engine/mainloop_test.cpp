@@ -12,6 +12,8 @@
 namespace
 {
 
+uint32_t fakeMs = 0;
+
 struct DemoCalls {
     int loads = 0, reloads = 0, updates = 0, draws = 0;
 } gCalls;
@@ -55,12 +57,25 @@ TEST(MainLoopTest, RunsOneTickPerPassWithTheFastClockAndDrawsEveryPass)
             loop.update();
             loop.render();
             EXPECT_EQ(gCalls.updates, pass);
-            EXPECT_EQ(loop.tickCount, pass);
+            EXPECT_EQ(loop.tickCount, static_cast<uint32_t>(pass));
         }
         // The dummy window is visible, so every pass draws a frame.
         EXPECT_EQ(gCalls.draws, 5);
         EXPECT_EQ(loop.fps, 0);
     }
+    // Every reading of this clock is an hour on: the first pass too runs one second of game time.
+    const std::pair<const char*, uint32_t> stalls[] = {{"100", 60}, {"50", 30}, {"1000", 600}};
+    for (const auto& [scale, perSecond] : stalls) {
+        Words words{{"prog", "-scaletime", scale}};
+        gCommandLine = &words.line;
+        GameTimer stalling(words.line, [] { return fakeMs += 3600000; });
+        gTimer = &stalling;
+        MainLoop loop;
+        loop.update();
+        loop.update();
+        EXPECT_EQ(loop.tickCount, 2 * perSecond) << scale;
+    }
+    gCommandLine = nullptr;
     gTimer = nullptr;
     gScreen = nullptr;
     SDL_Quit();
