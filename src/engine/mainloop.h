@@ -1,4 +1,4 @@
-// The endless fixed-tick loop: runs every elapsed 1/60 s tick, then draws a frame when the
+// The endless fixed-tick loop: runs the elapsed 1/60 s ticks, then draws a frame when the
 // window is visible, and follows the window's focus and iconify state. It can record what it
 // handles, or take its input from a replay instead of the keyboard, the window and the clock.
 #pragma once
@@ -20,7 +20,8 @@ public:
     MainLoop& operator=(const MainLoop&) = delete;
 
     [[noreturn]] void run();
-    // Live: every elapsed tick. Replaying: exactly one tick, or the end of the replay.
+    // Live: every elapsed tick, up to a second of game time. Replaying: exactly one tick, or the
+    // end of the replay.
     void update();
     void render();
 

@@ -112,8 +112,7 @@ TEST(DemoStages, WalkFromTitleToSound)
         EXPECT_NE(at, std::string::npos) << name << " in " << loadLog;
     }
 
-    // The ripple's phase is the wrapping counter read as an int: the phase a signed counter
-    // had, or wrapped to, at the same tick.
+    // The ripple's phase: the wrapping counter as the int a signed counter held or wrapped to.
     Surface logo;
     logo.loadImage("demo1/test.png");
     Surface* const noLogo = std::exchange(gLogo, &logo);
