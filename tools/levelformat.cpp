@@ -12,6 +12,18 @@
 #include <sstream>
 #include <vector>
 
+std::string hexText(const uint8_t* data, size_t size, const char* separator)
+{
+    static const char digits[] = "0123456789abcdef";
+    std::string text;
+    for (size_t i = 0; i < size; ++i) {
+        text += separator;
+        text += digits[data[i] >> 4];
+        text += digits[data[i] & 15];
+    }
+    return text;
+}
+
 namespace
 {
 
@@ -19,14 +31,7 @@ constexpr size_t kBytesPerLine = 16;
 
 std::string hexBytes(const uint8_t* data, size_t size)
 {
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < size; ++i) {
-        text += ' ';
-        text += digits[data[i] >> 4];
-        text += digits[data[i] & 15];
-    }
-    return text;
+    return hexText(data, size, " ");
 }
 
 template <typename Bytes>

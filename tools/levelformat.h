@@ -2,9 +2,14 @@
 // (binary to text). The text holds every byte the file holds, so either way round is lossless.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 struct LevelFile;
+
+// Two lower-case hex digits per byte, each pair preceded by separator.
+std::string hexText(const uint8_t* data, size_t size, const char* separator = "");
 
 // The canonical text of a level; parsing it gives the same level back.
 std::string levelToText(const LevelFile& level);

@@ -1,5 +1,6 @@
 // From a level file to a Tiled map and its tileset: the layers, tiles and backgrounds in
 // Tiled's own terms, and in custom properties only what Tiled has no place for.
+#include "levelformat.h"
 #include "tiledmap.h"
 #include "tiles/levelfile.h"
 
@@ -27,21 +28,10 @@ bool writeFileAtomically(const std::string& path, const std::string& bytes)
 namespace
 {
 
-std::string hex(const uint8_t* data, size_t size)
-{
-    static const char digits[] = "0123456789abcdef";
-    std::string text;
-    for (size_t i = 0; i < size; ++i) {
-        text += digits[data[i] >> 4];
-        text += digits[data[i] & 15];
-    }
-    return text;
-}
-
 template <typename Bytes>
 std::string hex(const Bytes& bytes)
 {
-    return hex(bytes.data(), bytes.size());
+    return hexText(bytes.data(), bytes.size());
 }
 
 template <typename Bytes>
