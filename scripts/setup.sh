@@ -7,7 +7,7 @@ packages=(
     # The SDL 1.2 API on SDL2; named in the same line as the image, mixer and gfx packages so
     # apt does not pull in the classic libsdl1.2-dev, which conflicts with it.
     libsdl1.2-compat-dev libsdl-image1.2-dev libsdl-mixer1.2-dev libsdl-gfx1.2-dev
-    libphysfs-dev libconfuse-dev zlib1g-dev libpng-dev
+    libphysfs-dev libconfuse-dev zlib1g-dev libpng-dev libgif-dev
     # The level tools read Tiled maps; their tests run Tiled itself.
     libpugixml-dev nlohmann-json3-dev tiled
     # Build and test tools.
