@@ -2,7 +2,8 @@
 """The soak: one long replay through the polygon, tile and sound stages, watched for memory.
 
     scripts/soak.py [--program build/morwenfall] [--pak build/base/pak000.zip]
-                    [--polygon-ticks N] [--shown N] [--no-rss] [--save FILE]
+                    [--polygon-ticks N] [--shown N] [--camera-loops N] [--sound-ticks N]
+                    [--no-rss] [--save FILE]
 
 The polygon stage runs with a seed that gives one cube the rate -2, the only rate that carries
 an angle to 2^20 and back, and cycles every combination of e, r and t. Most of its ticks run
@@ -178,10 +179,12 @@ def main():
     parser.add_argument("--pak", default=os.path.join(ROOT, "build", "base", "pak000.zip"))
     parser.add_argument("--polygon-ticks", type=int, default=1200000)
     parser.add_argument("--shown", type=int, default=120, help="drawn ticks per combination")
+    parser.add_argument("--camera-loops", type=float, default=3)
+    parser.add_argument("--sound-ticks", type=int, default=3600)
     parser.add_argument("--no-rss", action="store_true", help="skip the memory check")
     parser.add_argument("--save", help="also write the replay to this file")
     args = parser.parse_args()
-    soak = Soak(args.polygon_ticks, args.shown)
+    soak = Soak(args.polygon_ticks, args.shown, args.camera_loops, args.sound_ticks)
     if args.save:
         with open(args.save, "wb") as f:
             f.write(soak.replay.bytes())

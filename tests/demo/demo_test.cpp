@@ -3,6 +3,7 @@
 // to load. The binary stands in for the mixer's play and pan calls, to see each effect's pan.
 #include "audio/music.h"
 #include "audio/sound.h"
+#include "core/timer.h"
 #include "demo/demo.h"
 #include "demo/polygonstage.h"
 #include "demo/rotatescale.h"
@@ -11,6 +12,7 @@
 #include "engine/mainloop.h"
 #include "support/capturedlog.h"
 #include "support/gamedir.h"
+#include "support/words.h"
 #include "video/surface.h"
 
 #include <SDL.h>
@@ -112,19 +114,31 @@ TEST(DemoStages, WalkFromTitleToSound)
         EXPECT_NE(at, std::string::npos) << name << " in " << loadLog;
     }
 
-    // The ripple's phase: the wrapping counter as the int a signed counter held or wrapped to.
+    // The ripple's phase across both wraps of the counter, ticked by the loop itself: the int a
+    // signed counter held, or past 2^31 the int it wrapped to. Paused, so the walk below keeps
+    // its ticks.
     Surface logo;
     logo.loadImage("demo1/test.png");
     Surface* const noLogo = std::exchange(gLogo, &logo);
-    const std::pair<uint32_t, int> phases[] = {
-        {0x7FFFFFFF, INT_MAX}, {0x80000000, INT_MIN}, {0, 0}};
-    for (const auto& [tick, phase] : phases) {
-        loop.tickCount = tick;
-        drawDemo();
-        const std::vector<uint32_t> frame = screenPixels();
-        gScreen->waveBlit(logo, titleStageState().waveAmplitude, 0.115, 2.0, phase, false);
-        EXPECT_EQ(screenPixels(), frame) << tick;
+    const Words fast{{"prog", "-fasttime"}};
+    GameTimer clock(fast.line);
+    gTimer = &clock;
+    play("p", 0);
+    loop.update(); // the fast clock's first reading is 0: no tick yet
+    const std::pair<uint32_t, std::vector<int>> runs[] = {
+        {0x7FFFFFFE, {INT_MAX, INT_MIN, INT_MIN + 1}}, {0xFFFFFFFE, {-1, 0, 1}}};
+    for (const auto& [start, phases] : runs) {
+        loop.tickCount = start;
+        for (const int phase : phases) {
+            loop.update();
+            loop.render();
+            const std::vector<uint32_t> frame = screenPixels();
+            gScreen->waveBlit(logo, titleStageState().waveAmplitude, 0.115, 2.0, phase, false);
+            EXPECT_EQ(screenPixels(), frame) << phase;
+        }
     }
+    play("p", 0);
+    gTimer = nullptr;
     gLogo = noLogo;
 
     // The ripple's amplitude stops shrinking at tick 531 and stays; its decay stops at 796.
