@@ -5,8 +5,8 @@
                     [--polygon-ticks N] [--shown N] [--camera-loops N] [--sound-ticks N]
                     [--no-rss] [--save FILE]
 
-The polygon stage runs with a seed that gives one cube the rate -2, the only rate that carries
-an angle to 2^20 and back, and cycles every combination of e, r and t. Most of its ticks run
+The polygon stage runs with a seed that gives one cube the rate -2, the fastest, so that its
+angle is moved back by 2^20 twice in 1,200,000 ticks, and cycles every combination of e, r, t. Most of its ticks run
 with the window hidden, which draws nothing; each combination is shown for --shown ticks, and
 each showing reloads the title's images. Then the tile camera tours the level three times and
 the sound stage plays effects and music through the disk audio driver into /dev/null, and x
