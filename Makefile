@@ -82,7 +82,7 @@ soak-sanitize: setup
 	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=ON
 	cmake --build $(SANITIZE_DIR) -j$(JOBS) --target morwenfall pak
 	$(SANITIZER_ENV) $(SOAK) --program $(SANITIZE_DIR)/morwenfall \
-		--pak $(SANITIZE_DIR)/base/pak000.zip --no-rss
+		--pak $(SANITIZE_DIR)/base/pak000.zip --rss skip
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-bench build-fuzz

@@ -114,9 +114,8 @@ TEST(DemoStages, WalkFromTitleToSound)
         EXPECT_NE(at, std::string::npos) << name << " in " << loadLog;
     }
 
-    // The ripple's phase across both wraps of the counter, ticked by the loop itself: the int a
-    // signed counter held, or past 2^31 the int it wrapped to. Paused, so the walk below keeps
-    // its ticks.
+    // The ripple's phase across both wraps of the loop's counter: the int a signed counter held
+    // or wrapped to. Paused, so the walk below keeps its ticks.
     Surface logo;
     logo.loadImage("demo1/test.png");
     Surface* const noLogo = std::exchange(gLogo, &logo);

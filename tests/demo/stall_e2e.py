@@ -2,6 +2,7 @@
 missed, heard through the disk audio driver without music: the axe alone."""
 
 import array
+import pathlib
 import signal
 import time
 import unittest
@@ -13,14 +14,12 @@ CHUNK, GAP = 441 * 4, 10  # 10 ms of 16-bit stereo; silent chunks between two so
 
 def sounds(path, finished=True):
     """Byte ranges of the sounds in the output; the last, when finished, once its gap is out."""
-    with open(path, "rb") as f:
-        raw = f.read()
+    raw = pathlib.Path(path).read_bytes()
     found, quiet = [], GAP
     for start in range(0, len(raw) - CHUNK + 1, CHUNK):
         silent = raw.count(0, start, start + CHUNK) == CHUNK
-        if not silent and quiet >= GAP:
-            found.append([start, start])
         if not silent:
+            found += [[start, 0]] if quiet >= GAP else []
             found[-1][1] = start + CHUNK
         quiet = quiet + 1 if silent else 0
     return raw, found if quiet >= GAP or not finished else found[:-1]
