@@ -8,9 +8,9 @@ The run is recorded with -record and judged from the recording, replayed headles
 in every stage, the sound stage reached, one logo warning per restore (the logo is a loose file
 in the game directory, removed once the demo has loaded it, and the pak holds no copy), the
 exit status of x and no sanitizer report. Each stage gets an eighth of the time, the sound stage
-the rest. Resident memory is sampled every second; with --max-rss-growth the growth from the
-warm-up (a tenth of the time into the sound stage) to the end is checked. A failed run keeps
-its recording and prints the command that replays it.
+the rest, and each starts with a restore. Resident memory is sampled every second; with
+--max-rss-growth the growth from the warm-up (a tenth of the time into the sound stage) to the
+end is checked. A failed run keeps its recording and prints the command that replays it.
 """
 
 import argparse
@@ -37,7 +37,7 @@ STAGES = ["title", "rotatescale", "polygons", "tiles", "sound"]  # as -benchmark
 SHOWN_AS = ["title", "rotate-scale", "polygons", "tiles", "sound"]  # as xsession names them
 # x ends the run, so only its shifted form is random; Right would leave a stage early; F9 and
 # F12 are capture keys.
-LETTERS = [c for c in "abcdefghijklmnopqrstuvwyz"]
+LETTERS = list("abcdefghijklmnopqrstuvwyz")
 KEYS = (["Left", "Up", "Down"] + LETTERS + ["shift+" + c for c in LETTERS + ["x"]]
         + ["F%d" % n for n in range(1, 12) if n != 9])
 APP_ACTIVE = 0x04
@@ -75,10 +75,11 @@ class Monkey:
             self.last_sample = now
 
     def play(self, until, keys):
-        """Random input until the given monotonic time; the window is shown and focused after."""
+        """Random input until the given monotonic time, starting with a restore so that every
+        stage has one; the window is shown and focused after."""
         s, rng = self.session, self.rng
+        roll = 0
         while time.monotonic() < until:
-            roll = rng.random()
             if roll < 0.03:
                 s.hide_and_show(rng.uniform(0.2, 0.5))
                 self.restores += 1
@@ -93,6 +94,7 @@ class Monkey:
                 s.key(rng.choice(keys))
                 self.keys += 1
             self.sample()
+            roll = rng.random()
 
     def advance(self, stage):
         """Right until the stage shows; a paused demo drops the arrow, so p is tried too."""
