@@ -9,7 +9,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 .PHONY: setup build run test test-sanitize screenshots golden bench bench-demo fuzz soak \
-	soak-sanitize clean
+	soak-sanitize monkey monkey-rss clean
 
 setup:
 	@scripts/setup.sh
@@ -83,6 +83,25 @@ soak-sanitize: setup
 	cmake --build $(SANITIZE_DIR) -j$(JOBS) --target morwenfall pak
 	$(SANITIZER_ENV) $(SOAK) --program $(SANITIZE_DIR)/morwenfall \
 		--pak $(SANITIZE_DIR)/base/pak000.zip --rss skip
+
+# The monkey's long form: MONKEY_SECONDS of random keys, focus changes and restores under
+# Xvfb, in the sanitizer build; monkey-rss runs it in the normal build and also fails when
+# resident memory grows by more than MONKEY_RSS_KIB after the warm-up.
+MONKEY_SECONDS ?= 300
+MONKEY_RSS_KIB ?= 1024
+monkey: setup
+	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=ON
+	cmake --build $(SANITIZE_DIR) -j$(JOBS) --target morwenfall pak
+	$(SANITIZER_ENV) TARVO_XSESSION_ASAN_OPTIONS=detect_leaks=0 /usr/bin/python3 scripts/monkey.py \
+		--program $(SANITIZE_DIR)/morwenfall --pak $(SANITIZE_DIR)/base/pak000.zip \
+		--seconds $(MONKEY_SECONDS)
+
+monkey-rss: setup
+	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake --build $(BUILD_DIR) -j$(JOBS) --target morwenfall pak
+	/usr/bin/python3 scripts/monkey.py --program $(BUILD_DIR)/morwenfall \
+		--pak $(BUILD_DIR)/base/pak000.zip --seconds $(MONKEY_SECONDS) \
+		--max-rss-growth $(MONKEY_RSS_KIB)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-bench build-fuzz

@@ -102,12 +102,14 @@ def stages_shown(font, shot):
 
 class XSession:
     """A context manager: Xvfb plus one morwenfall process in a temporary directory whose game
-    directory holds a copy of the project's pak000.zip."""
+    directory holds a copy of the project's pak000.zip (or of `pak`), and any `files` given as
+    {path in the game directory: bytes}."""
 
     timeout = 20.0
 
-    def __init__(self, args=(), env=None, screen="640x480x24"):
+    def __init__(self, args=(), env=None, screen="640x480x24", pak=None, files=None):
         self.args, self.extra_env, self.screen = list(args), dict(env or {}), screen
+        self.pak, self.files = pak, dict(files or {})
         self.xvfb = self.game = None
         self.workdir = tempfile.mkdtemp(prefix="morwenfall-")
 
@@ -154,7 +156,12 @@ class XSession:
     def _start_game(self):
         os.makedirs(self.game_dir())
         # A copy, not a symlink: PhysicsFS does not follow symbolic links by default.
-        shutil.copy(pak_path(), os.path.join(self.game_dir(), "pak000.zip"))
+        shutil.copy(self.pak or pak_path(), os.path.join(self.game_dir(), "pak000.zip"))
+        for name, data in self.files.items():
+            path = os.path.join(self.game_dir(), name)
+            os.makedirs(os.path.dirname(path), exist_ok=True)
+            with open(path, "wb") as f:
+                f.write(data)
         env = dict(os.environ, DISPLAY=self.display, SDL_AUDIODRIVER="dummy")
         # Sanitized builds: the GL driver X brings in leaks beyond any suppression's reach.
         if os.environ.get("TARVO_XSESSION_ASAN_OPTIONS"):
@@ -183,6 +190,11 @@ class XSession:
     def focus(self):
         # Bare Xvfb has no window manager, so the input focus is set directly.
         self._xdotool("windowfocus", "--sync", self.window)
+
+    def focus_elsewhere(self):
+        """Gives the input focus to the root window, which SDL reports as focus lost."""
+        root = self._xdotool("search", "--maxdepth", "0", "--name", "").split()[0]
+        self._xdotool("windowfocus", "--sync", root)
 
     def hide_and_show(self, hidden_seconds=0.5):
         """Unmaps and maps the window again, which SDL reports as iconify and restore; the

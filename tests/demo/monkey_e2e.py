@@ -1,0 +1,15 @@
+"""The monkey's short form: random keys, focus changes and restores for half a minute."""
+
+import os
+import random
+import sys
+import unittest
+
+sys.path.insert(0, os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "scripts"))
+import monkey  # noqa: E402
+
+
+class Monkey(unittest.TestCase):
+    def test_random_input_reaches_every_stage_and_each_restore_reloads_the_logo(self):
+        monkey.run(os.environ["MORWENFALL"], os.environ["TARVO_PAK"], 16,
+                   random.randrange(1 << 31))
