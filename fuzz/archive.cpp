@@ -3,14 +3,12 @@
 // from each end, which must give the same bytes; bad seeks fail and every close succeeds.
 #include "fs/archive.h"
 
-#include "core/log.h"
 #include "fs/vfs.h"
+#include "scratch.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <climits>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -110,20 +108,15 @@ void collect(const std::string& dir, int depth, std::vector<std::string>& names)
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    gLog = new Log;
-    gLog->open("/dev/null");
+    openQuietLog();
     vfsInit(nullptr);
-    char dir[] = "/tmp/tarvo-archivefuzz-XXXXXX";
-    gZipPath = std::string(mkdtemp(dir)) + "/fuzz.zip";
+    gZipPath = makeScratchDir("tarvo-archivefuzz") + "/fuzz.zip";
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* file = std::fopen(gZipPath.c_str(), "wb");
-    if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) {
-        std::abort();
-    }
+    writeInput(gZipPath, data, size);
     if (!vfsMount(gZipPath.c_str())) {
         return 0;
     }

@@ -1,14 +1,12 @@
 // libFuzzer target for image and font loading: any byte string is a file of a mounted game
 // directory, loaded through the archive stream as a picture (a failed load must keep the old
 // one) and as a font sheet, and both are drawn.
-#include "core/log.h"
 #include "fs/vfs.h"
+#include "scratch.h"
 #include "video/font.h"
 #include "video/surface.h"
 
 #include <SDL.h>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
 namespace
@@ -17,43 +15,26 @@ namespace
 std::string gFilePath;
 Surface* gTarget = nullptr;
 
-SurfaceFormat format(int width, int height)
-{
-    SurfaceFormat result;
-    result.width = width;
-    result.height = height;
-    result.bitsPerPixel = 32;
-    result.rMask = 0xFF0000;
-    result.gMask = 0xFF00;
-    result.bMask = 0xFF;
-    return result;
-}
-
 } // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    gLog = new Log;
-    gLog->open("/dev/null");
+    openQuietLog();
     vfsInit(nullptr);
-    char dir[] = "/tmp/tarvo-imagefuzz-XXXXXX";
-    const std::string root = mkdtemp(dir);
+    const std::string root = makeScratchDir("tarvo-imagefuzz");
     vfsMount(root.c_str());
     gFilePath = root + "/in";
     gTarget = new Surface;
-    gTarget->create(format(96, 64));
+    gTarget->create(argbFormat(96, 64));
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    FILE* file = std::fopen(gFilePath.c_str(), "wb");
-    if (!file || std::fwrite(data, 1, size, file) != size || std::fclose(file) != 0) {
-        std::abort();
-    }
+    writeInput(gFilePath, data, size);
     Surface picture;
-    picture.create(format(3, 2));
+    picture.create(argbFormat(3, 2));
     const SDL_Surface* before = picture.getSdlSurface();
     picture.loadImage("in");
     const SDL_Surface* after = picture.getSdlSurface();

@@ -3,9 +3,8 @@
 #include "scenefile.h"
 
 #include "core/exception.h"
-#include "core/log.h"
+#include "scratch.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -19,10 +18,8 @@ std::string gScenePath;
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
 {
-    gLog = new Log;
-    gLog->open("/dev/null");
-    char dir[] = "/tmp/tarvo-scenefuzz-XXXXXX";
-    const std::string root = mkdtemp(dir);
+    openQuietLog();
+    const std::string root = makeScratchDir("tarvo-scenefuzz");
     // Enough texels for any texture up to 64 x 64, in a pattern with every kind of alpha.
     std::ofstream texels(root + "/t.raw", std::ios::binary);
     for (int i = 0; i < 64 * 64 * 4; ++i) {
