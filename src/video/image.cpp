@@ -53,10 +53,16 @@ void Surface::loadImage(const char* name)
 
 void Surface::loadFromStream(SDL_RWops* stream, int freeSource)
 {
+    // Only the formats the game's pictures and screenshots use: SDL_image's other readers trust
+    // their headers as its PNG reader does (a 68-byte icon file asking for 65535 pictures takes
+    // seconds), and it hands anything it does not recognise to its TGA reader.
     SDL_Surface* image = nullptr;
-    if (!IMG_isPNG(stream) || pngChunksFit(stream)) {
-        image = IMG_Load_RW(stream, freeSource);
-    } else if (freeSource) {
+    if (IMG_isPNG(stream)) {
+        image = pngChunksFit(stream) ? IMG_LoadPNG_RW(stream) : nullptr;
+    } else if (IMG_isBMP(stream)) {
+        image = IMG_LoadBMP_RW(stream);
+    }
+    if (freeSource) {
         SDL_RWclose(stream);
     }
     if (!image) {
