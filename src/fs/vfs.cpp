@@ -43,6 +43,17 @@ bool vfsUnmount(const char* path)
     return PHYSFS_removeFromSearchPath(path) != 0;
 }
 
+std::vector<std::string> vfsList(const char* dir)
+{
+    std::vector<std::string> names;
+    char** list = PHYSFS_enumerateFiles(dir);
+    for (char** name = list; name && *name; ++name) {
+        names.push_back(*name);
+    }
+    PHYSFS_freeList(list);
+    return names;
+}
+
 bool vfsExists(const char* name)
 {
     return PHYSFS_exists(name) != 0;

@@ -3,6 +3,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 struct PHYSFS_File;
 // An open file of the search path; callers only pass it back.
@@ -20,6 +22,8 @@ const char* vfsLastError();
 bool vfsMount(const char* path);
 // Takes it off again; false while one of its files is open.
 bool vfsUnmount(const char* path);
+// The entries of a directory of the search path ("" is the root), files and directories alike.
+std::vector<std::string> vfsList(const char* dir);
 // Whether name is visible anywhere on the search path.
 bool vfsExists(const char* name);
 const char* vfsBaseDir();
