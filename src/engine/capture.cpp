@@ -154,7 +154,9 @@ void Capture::advance(uint32_t tick, const Surface* screen)
 void Capture::finishAll(uint32_t ticksRun)
 {
     for (const auto& recording : recordings) {
-        finish(*recording, std::min(ticksRun - recording->start, recording->lastTick + 1));
+        const uint32_t ran = ticksRun - recording->start;
+        // lastTick + 1 would wrap to 0 for an unlimited recording.
+        finish(*recording, ran > recording->lastTick ? recording->lastTick + 1 : ran);
     }
     recordings.clear();
 }
