@@ -43,10 +43,8 @@ GifWriter::~GifWriter()
 
 int GifWriter::writeBytes(GifFileType* gif, const uint8_t* bytes, int count)
 {
-    auto* writer = static_cast<GifWriter*>(gif->UserData);
-    const size_t done = std::fwrite(bytes, 1, static_cast<size_t>(count), writer->file);
-    writer->writeFailed |= done != static_cast<size_t>(count);
-    return static_cast<int>(done);
+    FILE* file = static_cast<GifWriter*>(gif->UserData)->file;
+    return static_cast<int>(std::fwrite(bytes, 1, static_cast<size_t>(count), file));
 }
 
 bool GifWriter::open(const std::string& target, int pictureWidth, int pictureHeight)
@@ -82,7 +80,7 @@ bool GifWriter::writeHeader()
            EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
            EGifPutExtensionBlock(gif, 11, kApplication) == GIF_OK &&
            EGifPutExtensionBlock(gif, 3, kLoopForever) == GIF_OK &&
-           EGifPutExtensionTrailer(gif) == GIF_OK && !writeFailed;
+           EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
 bool GifWriter::add(const uint8_t* rgb, uint32_t tick)
@@ -147,15 +145,15 @@ bool GifWriter::fail()
     return false;
 }
 
-// Ends the file; true when every byte reached it.
+// Ends the file; true when every byte reached it. giflib leaves the trailer's write unchecked,
+// so the stream's own error flag has the last word.
 bool GifWriter::close()
 {
     int error = 0;
-    bool ended = gif && EGifCloseFile(gif, &error) == GIF_OK && !writeFailed;
+    bool ended = gif && EGifCloseFile(gif, &error) == GIF_OK;
     gif = nullptr;
-    ended = std::fclose(file) == 0 && ended;
+    ended = !std::ferror(file) && std::fclose(file) == 0 && ended;
     file = nullptr;
-    writeFailed = false;
     canvasShown = false;
     held.clear();
     return ended;
@@ -178,7 +176,7 @@ bool GifWriter::writeShown(const uint8_t* rgb, uint64_t delay)
 // A pixel may be left transparent only where the viewer already shows its exact colour.
 bool GifWriter::kept(const uint8_t* rgb, size_t pixel) const
 {
-    return !rgb || (canvasShown && std::memcmp(&canvas[pixel * 3], rgb + pixel * 3, 3) == 0);
+    return canvasShown && std::memcmp(&canvas[pixel * 3], rgb + pixel * 3, 3) == 0;
 }
 
 bool GifWriter::writePicture(const uint8_t* rgb, int delay)
@@ -281,14 +279,22 @@ bool GifWriter::writeImage(const GifColorType* colours, int count, int delay, in
     const int areaWidth = right - left + 1;
     const int areaHeight = bottom - top + 1;
     indices.assign(static_cast<size_t>(areaWidth) * areaHeight, static_cast<uint8_t>(transparent));
-    for (size_t i = 0; i < changed.size(); ++i) {
-        const uint32_t pixel = changed[i];
-        const int x = static_cast<int>(pixel % width), y = static_cast<int>(pixel / width);
-        indices[static_cast<size_t>(y - top) * areaWidth + (x - left)] = colourIndex[i];
-        const GifColorType& colour = colours[colourIndex[i]];
-        canvas[pixel * 3] = colour.Red;
-        canvas[pixel * 3 + 1] = colour.Green;
-        canvas[pixel * 3 + 2] = colour.Blue;
+    // The changed pixels were collected in this same row order, so one cursor finds them.
+    size_t next = 0;
+    uint8_t* out = indices.data();
+    for (int y = top; y <= bottom; ++y) {
+        const size_t row = static_cast<size_t>(y) * width;
+        for (int x = left; x <= right; ++x, ++out) {
+            const size_t pixel = row + x;
+            if (next == changed.size() || changed[next] != pixel) {
+                continue;
+            }
+            const GifColorType& colour = colours[colourIndex[next]];
+            *out = colourIndex[next++];
+            canvas[pixel * 3] = colour.Red;
+            canvas[pixel * 3 + 1] = colour.Green;
+            canvas[pixel * 3 + 2] = colour.Blue;
+        }
     }
     canvasShown = true;
 
@@ -311,5 +317,5 @@ bool GifWriter::writeImage(const GifColorType* colours, int count, int delay, in
         ok = EGifPutLine(gif, &indices[static_cast<size_t>(y) * areaWidth], areaWidth) == GIF_OK;
     }
     written += ok;
-    return ok && !writeFailed;
+    return ok;
 }

@@ -54,7 +54,6 @@ private:
     std::string path;
     FILE* file = nullptr;
     GifFileType* gif = nullptr;
-    bool writeFailed = false;
     int width = 0;
     int height = 0;
     int written = 0;

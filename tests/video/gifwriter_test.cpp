@@ -15,15 +15,21 @@ namespace
 constexpr int kWidth = 32, kHeight = 16; // 512 pixels: room for more than 256 colours
 using Picture = std::vector<uint8_t>;
 
-// Pixel i takes colour i % colours; a nonzero row is then painted over, a change in one place.
+// Pixel i takes colour i % colours: colour 0 black, as a new file's canvas might be, and the
+// others each in a 5-bit cell of their own but off its corner, so the quantiser must merge some
+// and moves them all. A nonzero row is then painted
+// (0, 0, row): over black, a change in blue alone.
 Picture picture(int colours, int row)
 {
     Picture rgb;
     for (int i = 0; i < kWidth * kHeight; ++i) {
         const int c = i % colours;
-        const bool painted = row > 0 && i / kWidth == row;
-        rgb.insert(rgb.end(), {uint8_t(painted ? row * 10 : c & 255),
-                               uint8_t(painted ? 255 : (c >> 8) * 64), uint8_t(painted ? 0 : 200)});
+        if (row > 0 && i / kWidth == row) {
+            rgb.insert(rgb.end(), {0, 0, uint8_t(row)});
+        } else {
+            rgb.insert(rgb.end(), {uint8_t(c == 0 ? 0 : (c & 31) * 8 + 4), uint8_t((c >> 5) * 16),
+                                   uint8_t(c == 0 ? 0 : 200)});
+        }
     }
     return rgb;
 }
@@ -99,6 +105,7 @@ TEST(GifWriter, DelaysMergesSplitsAndPalettes)
         {"long split", {{9, 0, 0}, {9, 1, 1}}, 39323, {2, 65534, 2}, {0, 1, 1}},
         {"quantised canvas", {{300, 0, 0}, {200, 0, 2}, {200, 3, 4}}, 6, {3, 4, 3}, {0, 1, 2}},
         {"255 exact, 256 not", {{256, 0, 0}, {255, 0, 2}}, 4, {3, 4}, {0, 1}},
+        {"power-of-two colours", {{4, 0, 0}, {8, 0, 2}}, 4, {3, 4}, {0, 1}},
     };
     const TempDir dir;
     for (const auto& c : cases) {
