@@ -63,8 +63,7 @@ bool GifWriter::open(const std::string& target, int pictureWidth, int pictureHei
     int error = 0;
     gif = EGifOpen(this, writeBytes, &error);
     if (!gif || !writeHeader()) {
-        fail();
-        return false;
+        return fail();
     }
     canvas.assign(static_cast<size_t>(width) * height * 3, 0);
     return true;
@@ -88,17 +87,8 @@ bool GifWriter::add(const uint8_t* rgb, uint32_t tick)
     if (!isOpen()) {
         return false;
     }
-    // The newest held picture's delay is known now: too short to show, it goes and its time
-    // falls to the one before; otherwise the one before is settled and written.
-    if (held.size() == 2) {
-        if (shownFor(held[1].tick, tick) < kMinDelay) {
-            held.pop_back();
-        } else {
-            if (!writeShown(held[0].rgb.data(), shownFor(held[0].tick, held[1].tick))) {
-                return fail();
-            }
-            held.erase(held.begin());
-        }
+    if (!settle(tick)) {
+        return fail();
     }
     const size_t size = static_cast<size_t>(width) * height * 3;
     if (!held.empty() && std::memcmp(held.back().rgb.data(), rgb, size) == 0) {
@@ -113,14 +103,10 @@ bool GifWriter::finish(uint32_t endTick)
     if (!isOpen()) {
         return false;
     }
-    if (held.size() == 2 && shownFor(held[1].tick, endTick) < kMinDelay) {
-        held.pop_back();
-    }
-    for (size_t i = 0; i < held.size(); ++i) {
-        const uint32_t until = i + 1 < held.size() ? held[i + 1].tick : endTick;
-        if (!writeShown(held[i].rgb.data(), shownFor(held[i].tick, until))) {
-            return fail();
-        }
+    // At most one picture is left once the last delay is settled.
+    if (!settle(endTick) ||
+        (!held.empty() && !writeShown(held[0].rgb.data(), shownFor(held[0].tick, endTick)))) {
+        return fail();
     }
     if (!close()) {
         std::remove(path.c_str());
@@ -128,6 +114,22 @@ bool GifWriter::finish(uint32_t endTick)
         return false;
     }
     return true;
+}
+
+// The newest held picture is shown until nextTick. Too short to show, it goes and its time falls
+// to the one before; otherwise the one before is settled and written.
+bool GifWriter::settle(uint32_t nextTick)
+{
+    if (held.size() < 2) {
+        return true;
+    }
+    if (shownFor(held[1].tick, nextTick) < kMinDelay) {
+        held.pop_back();
+        return true;
+    }
+    const bool ok = writeShown(held[0].rgb.data(), shownFor(held[0].tick, held[1].tick));
+    held.erase(held.begin());
+    return ok;
 }
 
 void GifWriter::abandon()
