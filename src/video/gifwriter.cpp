@@ -43,10 +43,8 @@ GifWriter::~GifWriter()
 
 int GifWriter::writeBytes(GifFileType* gif, const uint8_t* bytes, int count)
 {
-    auto* writer = static_cast<GifWriter*>(gif->UserData);
-    const size_t done = std::fwrite(bytes, 1, static_cast<size_t>(count), writer->file);
-    writer->writeFailed |= done != static_cast<size_t>(count);
-    return static_cast<int>(done);
+    FILE* file = static_cast<GifWriter*>(gif->UserData)->file;
+    return static_cast<int>(std::fwrite(bytes, 1, static_cast<size_t>(count), file));
 }
 
 bool GifWriter::open(const std::string& target, int pictureWidth, int pictureHeight)
@@ -65,8 +63,7 @@ bool GifWriter::open(const std::string& target, int pictureWidth, int pictureHei
     int error = 0;
     gif = EGifOpen(this, writeBytes, &error);
     if (!gif || !writeHeader()) {
-        fail();
-        return false;
+        return fail();
     }
     canvas.assign(static_cast<size_t>(width) * height * 3, 0);
     return true;
@@ -82,7 +79,7 @@ bool GifWriter::writeHeader()
            EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK &&
            EGifPutExtensionBlock(gif, 11, kApplication) == GIF_OK &&
            EGifPutExtensionBlock(gif, 3, kLoopForever) == GIF_OK &&
-           EGifPutExtensionTrailer(gif) == GIF_OK && !writeFailed;
+           EGifPutExtensionTrailer(gif) == GIF_OK;
 }
 
 bool GifWriter::add(const uint8_t* rgb, uint32_t tick)
@@ -90,17 +87,8 @@ bool GifWriter::add(const uint8_t* rgb, uint32_t tick)
     if (!isOpen()) {
         return false;
     }
-    // The newest held picture's delay is known now: too short to show, it goes and its time
-    // falls to the one before; otherwise the one before is settled and written.
-    if (held.size() == 2) {
-        if (shownFor(held[1].tick, tick) < kMinDelay) {
-            held.pop_back();
-        } else {
-            if (!writeShown(held[0].rgb.data(), shownFor(held[0].tick, held[1].tick))) {
-                return fail();
-            }
-            held.erase(held.begin());
-        }
+    if (!settle(tick)) {
+        return fail();
     }
     const size_t size = static_cast<size_t>(width) * height * 3;
     if (!held.empty() && std::memcmp(held.back().rgb.data(), rgb, size) == 0) {
@@ -115,14 +103,10 @@ bool GifWriter::finish(uint32_t endTick)
     if (!isOpen()) {
         return false;
     }
-    if (held.size() == 2 && shownFor(held[1].tick, endTick) < kMinDelay) {
-        held.pop_back();
-    }
-    for (size_t i = 0; i < held.size(); ++i) {
-        const uint32_t until = i + 1 < held.size() ? held[i + 1].tick : endTick;
-        if (!writeShown(held[i].rgb.data(), shownFor(held[i].tick, until))) {
-            return fail();
-        }
+    // At most one picture is left once the last delay is settled.
+    if (!settle(endTick) ||
+        (!held.empty() && !writeShown(held[0].rgb.data(), shownFor(held[0].tick, endTick)))) {
+        return fail();
     }
     if (!close()) {
         std::remove(path.c_str());
@@ -130,6 +114,22 @@ bool GifWriter::finish(uint32_t endTick)
         return false;
     }
     return true;
+}
+
+// The newest held picture is shown until nextTick. Too short to show, it goes and its time falls
+// to the one before; otherwise the one before is settled and written.
+bool GifWriter::settle(uint32_t nextTick)
+{
+    if (held.size() < 2) {
+        return true;
+    }
+    if (shownFor(held[1].tick, nextTick) < kMinDelay) {
+        held.pop_back();
+        return true;
+    }
+    const bool ok = writeShown(held[0].rgb.data(), shownFor(held[0].tick, held[1].tick));
+    held.erase(held.begin());
+    return ok;
 }
 
 void GifWriter::abandon()
@@ -147,15 +147,15 @@ bool GifWriter::fail()
     return false;
 }
 
-// Ends the file; true when every byte reached it.
+// Ends the file; true when every byte reached it. giflib leaves the trailer's write unchecked,
+// so the stream's own error flag has the last word.
 bool GifWriter::close()
 {
     int error = 0;
-    bool ended = gif && EGifCloseFile(gif, &error) == GIF_OK && !writeFailed;
+    bool ended = gif && EGifCloseFile(gif, &error) == GIF_OK;
     gif = nullptr;
-    ended = std::fclose(file) == 0 && ended;
+    ended = !std::ferror(file) && std::fclose(file) == 0 && ended;
     file = nullptr;
-    writeFailed = false;
     canvasShown = false;
     held.clear();
     return ended;
@@ -178,7 +178,7 @@ bool GifWriter::writeShown(const uint8_t* rgb, uint64_t delay)
 // A pixel may be left transparent only where the viewer already shows its exact colour.
 bool GifWriter::kept(const uint8_t* rgb, size_t pixel) const
 {
-    return !rgb || (canvasShown && std::memcmp(&canvas[pixel * 3], rgb + pixel * 3, 3) == 0);
+    return canvasShown && std::memcmp(&canvas[pixel * 3], rgb + pixel * 3, 3) == 0;
 }
 
 bool GifWriter::writePicture(const uint8_t* rgb, int delay)
@@ -281,14 +281,22 @@ bool GifWriter::writeImage(const GifColorType* colours, int count, int delay, in
     const int areaWidth = right - left + 1;
     const int areaHeight = bottom - top + 1;
     indices.assign(static_cast<size_t>(areaWidth) * areaHeight, static_cast<uint8_t>(transparent));
-    for (size_t i = 0; i < changed.size(); ++i) {
-        const uint32_t pixel = changed[i];
-        const int x = static_cast<int>(pixel % width), y = static_cast<int>(pixel / width);
-        indices[static_cast<size_t>(y - top) * areaWidth + (x - left)] = colourIndex[i];
-        const GifColorType& colour = colours[colourIndex[i]];
-        canvas[pixel * 3] = colour.Red;
-        canvas[pixel * 3 + 1] = colour.Green;
-        canvas[pixel * 3 + 2] = colour.Blue;
+    // The changed pixels were collected in this same row order, so one cursor finds them.
+    size_t next = 0;
+    uint8_t* out = indices.data();
+    for (int y = top; y <= bottom; ++y) {
+        const size_t row = static_cast<size_t>(y) * width;
+        for (int x = left; x <= right; ++x, ++out) {
+            const size_t pixel = row + x;
+            if (next == changed.size() || changed[next] != pixel) {
+                continue;
+            }
+            const GifColorType& colour = colours[colourIndex[next]];
+            *out = colourIndex[next++];
+            canvas[pixel * 3] = colour.Red;
+            canvas[pixel * 3 + 1] = colour.Green;
+            canvas[pixel * 3 + 2] = colour.Blue;
+        }
     }
     canvasShown = true;
 
@@ -311,5 +319,5 @@ bool GifWriter::writeImage(const GifColorType* colours, int count, int delay, in
         ok = EGifPutLine(gif, &indices[static_cast<size_t>(y) * areaWidth], areaWidth) == GIF_OK;
     }
     written += ok;
-    return ok && !writeFailed;
+    return ok;
 }

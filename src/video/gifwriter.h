@@ -40,6 +40,7 @@ private:
 
     static int writeBytes(GifFileType* gif, const uint8_t* bytes, int count);
     bool writeHeader();
+    bool settle(uint32_t nextTick);
     bool writeShown(const uint8_t* rgb, uint64_t delay);
     bool writePicture(const uint8_t* rgb, int delay);
     bool kept(const uint8_t* rgb, size_t pixel) const;
@@ -54,7 +55,6 @@ private:
     std::string path;
     FILE* file = nullptr;
     GifFileType* gif = nullptr;
-    bool writeFailed = false;
     int width = 0;
     int height = 0;
     int written = 0;
