@@ -49,9 +49,7 @@ class Errors(unittest.TestCase):
             ("-replay r -frames r/d", "-frames: cannot create r/d (Not a directory)"),
             ("-gif g", "-gif needs -replay"),
             ("-replay r -gif -from 1", "-gif needs a value"),
-            ("-replay r -from 1", "-from needs -gif"),
             ("-replay r -gif g -from 1x", '-from: bad tick "1x"'),
-            ("-replay r -gif g -from 5 -to 4", '-to: bad tick "4"'),
         ]
         cases = [(data, "-replay r", "replay r: " + error) for data, error in damaged]
         for data, args, error in cases + [(good, args, error) for args, error in misuse]:
