@@ -21,9 +21,10 @@ uint64_t centiseconds(uint32_t tick)
     return (uint64_t{tick} * 100 + 30) / 60;
 }
 
+// Zero for ticks out of order rather than a wrapped delay that would take forever to split.
 uint64_t shownFor(uint32_t from, uint32_t to)
 {
-    return centiseconds(to) - centiseconds(from);
+    return to > from ? centiseconds(to) - centiseconds(from) : 0;
 }
 
 // The part of a delay written in one picture: at most the field's limit, and never leaving a
@@ -190,7 +191,12 @@ bool GifWriter::writePicture(const uint8_t* rgb, int delay)
     if (count < 0) {
         count = quantisedPalette(rgb, colours.data());
     }
-    return count >= 0 && writeImage(colours.data(), count, delay, left, top, right, bottom);
+    if (count < 0) {
+        return false;
+    }
+    // Unused entries are zeroed so that the same pictures always give the same bytes.
+    std::fill(colours.begin() + count, colours.end(), GifColorType{});
+    return writeImage(colours.data(), count, delay, left, top, right, bottom);
 }
 
 // The pixels that must be drawn, and the rectangle around them (1 x 1 at the corner when none
@@ -272,8 +278,8 @@ int GifWriter::quantisedPalette(const uint8_t* rgb, GifColorType* colours)
     return size;
 }
 
-// Writes the rectangle with count colours (the next index transparent) and puts what the
-// viewer will show into the canvas.
+// Writes the rectangle with count colours (the next index transparent; colours holds 256) and
+// puts what the viewer will show into the canvas.
 bool GifWriter::writeImage(const GifColorType* colours, int count, int delay, int left, int top,
                            int right, int bottom)
 {
@@ -304,11 +310,10 @@ bool GifWriter::writeImage(const GifColorType* colours, int count, int delay, in
     while (mapSize < count + 1) {
         mapSize *= 2;
     }
-    ColorMapObject* map = GifMakeMapObject(mapSize, nullptr);
+    ColorMapObject* map = GifMakeMapObject(mapSize, colours);
     if (!map) {
         return false;
     }
-    std::copy(colours, colours + count, map->Colors);
     const GraphicsControlBlock control{DISPOSE_DO_NOT, false, delay, transparent};
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);
