@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <gif_lib.h>
 
@@ -275,7 +277,41 @@ int GifWriter::quantisedPalette(const uint8_t* rgb, GifColorType* colours)
                           &planes[2 * count], colourIndex.data(), colours) != GIF_OK) {
         return -1;
     }
+    mapToNearest(rgb, colours, size);
     return size;
+}
+
+// The quantiser gives each pixel the colour of its box, which is far from the pixel when the box
+// is large and the pixel rare; then the nearest colour of the palette is often much closer. Each
+// such colour is searched once.
+void GifWriter::mapToNearest(const uint8_t* rgb, const GifColorType* colours, int size)
+{
+    nearest.clear();
+    for (size_t i = 0; i < changed.size(); ++i) {
+        const uint8_t* p = rgb + changed[i] * 3;
+        const GifColorType& boxColour = colours[colourIndex[i]];
+        // Within the quantiser's own cell size the box colour is as good as any.
+        if (std::abs(boxColour.Red - p[0]) <= 8 && std::abs(boxColour.Green - p[1]) <= 8 &&
+            std::abs(boxColour.Blue - p[2]) <= 8) {
+            continue;
+        }
+        const uint32_t key = uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+        auto [entry, fresh] = nearest.try_emplace(key, colourIndex[i]);
+        if (fresh) {
+            int bestDistance = INT_MAX;
+            for (int c = 0; c < size; ++c) {
+                const int r = colours[c].Red - p[0];
+                const int g = colours[c].Green - p[1];
+                const int b = colours[c].Blue - p[2];
+                const int distance = r * r + g * g + b * b;
+                if (distance < bestDistance) {
+                    bestDistance = distance;
+                    entry->second = static_cast<uint8_t>(c);
+                }
+            }
+        }
+        colourIndex[i] = entry->second;
+    }
 }
 
 // Writes the rectangle with count colours (the next index transparent; colours holds 256) and
