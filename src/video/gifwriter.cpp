@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <gif_lib.h>
 
@@ -21,9 +23,10 @@ uint64_t centiseconds(uint32_t tick)
     return (uint64_t{tick} * 100 + 30) / 60;
 }
 
+// Zero for ticks out of order rather than a wrapped delay that would take forever to split.
 uint64_t shownFor(uint32_t from, uint32_t to)
 {
-    return centiseconds(to) - centiseconds(from);
+    return to > from ? centiseconds(to) - centiseconds(from) : 0;
 }
 
 // The part of a delay written in one picture: at most the field's limit, and never leaving a
@@ -190,7 +193,12 @@ bool GifWriter::writePicture(const uint8_t* rgb, int delay)
     if (count < 0) {
         count = quantisedPalette(rgb, colours.data());
     }
-    return count >= 0 && writeImage(colours.data(), count, delay, left, top, right, bottom);
+    if (count < 0) {
+        return false;
+    }
+    // Unused entries are zeroed so that the same pictures always give the same bytes.
+    std::fill(colours.begin() + count, colours.end(), GifColorType{});
+    return writeImage(colours.data(), count, delay, left, top, right, bottom);
 }
 
 // The pixels that must be drawn, and the rectangle around them (1 x 1 at the corner when none
@@ -269,11 +277,45 @@ int GifWriter::quantisedPalette(const uint8_t* rgb, GifColorType* colours)
                           &planes[2 * count], colourIndex.data(), colours) != GIF_OK) {
         return -1;
     }
+    mapToNearest(rgb, colours, size);
     return size;
 }
 
-// Writes the rectangle with count colours (the next index transparent) and puts what the
-// viewer will show into the canvas.
+// The quantiser gives each pixel the colour of its box, which is far from the pixel when the box
+// is large and the pixel rare; then the nearest colour of the palette is often much closer. Each
+// such colour is searched once.
+void GifWriter::mapToNearest(const uint8_t* rgb, const GifColorType* colours, int size)
+{
+    nearest.clear();
+    for (size_t i = 0; i < changed.size(); ++i) {
+        const uint8_t* p = rgb + changed[i] * 3;
+        const GifColorType& boxColour = colours[colourIndex[i]];
+        // Within the quantiser's own cell size the box colour is as good as any.
+        if (std::abs(boxColour.Red - p[0]) <= 8 && std::abs(boxColour.Green - p[1]) <= 8 &&
+            std::abs(boxColour.Blue - p[2]) <= 8) {
+            continue;
+        }
+        const uint32_t key = uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
+        auto [entry, fresh] = nearest.try_emplace(key, colourIndex[i]);
+        if (fresh) {
+            int bestDistance = INT_MAX;
+            for (int c = 0; c < size; ++c) {
+                const int r = colours[c].Red - p[0];
+                const int g = colours[c].Green - p[1];
+                const int b = colours[c].Blue - p[2];
+                const int distance = r * r + g * g + b * b;
+                if (distance < bestDistance) {
+                    bestDistance = distance;
+                    entry->second = static_cast<uint8_t>(c);
+                }
+            }
+        }
+        colourIndex[i] = entry->second;
+    }
+}
+
+// Writes the rectangle with count colours (the next index transparent; colours holds 256) and
+// puts what the viewer will show into the canvas.
 bool GifWriter::writeImage(const GifColorType* colours, int count, int delay, int left, int top,
                            int right, int bottom)
 {
@@ -304,11 +346,10 @@ bool GifWriter::writeImage(const GifColorType* colours, int count, int delay, in
     while (mapSize < count + 1) {
         mapSize *= 2;
     }
-    ColorMapObject* map = GifMakeMapObject(mapSize, nullptr);
+    ColorMapObject* map = GifMakeMapObject(mapSize, colours);
     if (!map) {
         return false;
     }
-    std::copy(colours, colours + count, map->Colors);
     const GraphicsControlBlock control{DISPOSE_DO_NOT, false, delay, transparent};
     GifByteType extension[4];
     EGifGCBToExtension(&control, extension);

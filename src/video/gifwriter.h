@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 struct GifFileType;
@@ -47,6 +48,7 @@ private:
     void collectChanged(const uint8_t* rgb, int& left, int& top, int& right, int& bottom);
     int exactPalette(const uint8_t* rgb, GifColorType* colours);
     int quantisedPalette(const uint8_t* rgb, GifColorType* colours);
+    void mapToNearest(const uint8_t* rgb, const GifColorType* colours, int size);
     bool writeImage(const GifColorType* colours, int count, int delay, int left, int top, int right,
                     int bottom);
     bool close();
@@ -69,4 +71,6 @@ private:
     std::vector<uint8_t> colourIndex;
     std::vector<uint8_t> planes;
     std::vector<uint8_t> indices;
+    // Quantised pictures: the nearest palette entry of each colour far from its box's colour.
+    std::unordered_map<uint32_t, uint8_t> nearest;
 };
