@@ -8,7 +8,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: setup build run test test-sanitize screenshots golden bench bench-demo fuzz soak \
+.PHONY: setup build run test test-sanitize screenshots gifs golden bench bench-demo fuzz soak \
 	soak-sanitize monkey monkey-rss clean
 
 setup:
@@ -36,6 +36,11 @@ test-sanitize: setup
 screenshots: build
 	/usr/bin/python3 scripts/screenshots.py --program $(BUILD_DIR)/morwenfall \
 		--pak $(BUILD_DIR)/base/pak000.zip --out docs/screenshots
+
+# One animation per stage into docs/anim, rendered headless from the golden walk's replay.
+gifs: build
+	/usr/bin/python3 scripts/gifs.py --program $(BUILD_DIR)/morwenfall \
+		--pak $(BUILD_DIR)/base/pak000.zip --out docs/anim
 
 # The golden walk's frame list, made afresh from tests/golden/walk.replay; RECORD=1 first
 # records the walk again under Xvfb with real key presses.

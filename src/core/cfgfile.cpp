@@ -50,6 +50,7 @@ void Config::parse()
         CFG_BOOL("enablemusic", toCfgBool(builtIn.enablemusic), CFGF_NONE),
         CFG_BOOL("enablesfx", toCfgBool(builtIn.enablesfx), CFGF_NONE),
         CFG_INT("numsfxchannels", builtIn.numsfxchannels, CFGF_NONE),
+        CFG_INT("gifmaxseconds", builtIn.gifmaxseconds, CFGF_NONE),
         CFG_END(),
     };
     Parser parser(options);
@@ -67,6 +68,8 @@ void Config::parse()
         enablesfx = cfg_getbool(parser.get(), "enablesfx") != cfg_false;
         const long channels = cfg_getint(parser.get(), "numsfxchannels");
         numsfxchannels = static_cast<int>(std::clamp(channels, 1L, 64L));
+        const long seconds = cfg_getint(parser.get(), "gifmaxseconds");
+        gifmaxseconds = static_cast<int>(std::clamp(seconds, 1L, 600L));
         break;
     }
     case CFG_PARSE_ERROR:

@@ -1,4 +1,4 @@
-// The defaults file kelda.cfg: six video and audio settings, read once at start-up.
+// The defaults file kelda.cfg: seven video, audio and capture settings, read once at start-up.
 #pragma once
 
 #include <string>
@@ -21,6 +21,7 @@ public:
     bool enablesfx = true;
     bool enablemusic = true;
     int numsfxchannels = 16; // always within 1..64 after parse()
+    int gifmaxseconds = 60;  // the longest recording F9 makes; always within 1..600 after parse()
 };
 
 extern Config* gConfig;

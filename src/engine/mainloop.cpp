@@ -2,12 +2,14 @@
 // feeds the same event path as the keyboard, so a replayed run takes the same steps.
 #include "engine/mainloop.h"
 
+#include "core/cfgfile.h"
 #include "core/commandline.h"
 #include "core/log.h"
 #include "core/runseed.h"
 #include "core/timer.h"
 #include "core/version.h"
 #include "engine/benchmark.h"
+#include "engine/capture.h"
 #include "engine/demohooks.h"
 #include "engine/frameoutput.h"
 #include "engine/runoptions.h"
@@ -28,6 +30,13 @@ struct MainLoop::Session {
     ReplayWriter recorder;
     FrameOutput frames;
     std::unique_ptr<Benchmark> benchmark;
+    Capture capture{recordingLimit()};
+
+    static uint32_t recordingLimit()
+    {
+        const int seconds = gConfig ? gConfig->gifmaxseconds : Config(std::string()).gifmaxseconds;
+        return static_cast<uint32_t>(seconds * kTicksPerSecond);
+    }
 
     void record(ReplayRecordType type, uint32_t tick, const SDL_Event* event = nullptr);
 };
@@ -71,6 +80,13 @@ SDL_Event replayedEvent(const ReplayRecord& record)
         break;
     }
     return event;
+}
+
+// F9 and F12 belong to the loop: never recorded, never the demo's, live in a replay.
+bool isCaptureKey(const SDL_Event& event)
+{
+    return (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
+           (event.key.keysym.sym == SDLK_F9 || event.key.keysym.sym == SDLK_F12);
 }
 
 } // namespace
@@ -121,6 +137,7 @@ MainLoop::MainLoop(RunOptions options) : session(std::make_unique<Session>())
 
 MainLoop::~MainLoop()
 {
+    session->capture.finishAll(tickCount);
     session->record(ReplayRecordType::End, tickCount);
     if (session->benchmark) {
         session->benchmark->report(stdout);
@@ -168,12 +185,18 @@ void MainLoop::runTick()
 
 void MainLoop::render()
 {
+    Capture& capture = session->capture;
     if (!(appState() & SDL_APPACTIVE)) {
+        capture.frameSkipped(tickCount - 1);
         return;
     }
     drawDemo();
     session->frames.write(tickCount - 1, *gScreen);
+    capture.frameDrawn(tickCount - 1, *gScreen);
+    // The dot is for the window alone: gone again before anything can read the screen.
+    capture.drawDot(*gScreen);
     gScreen->flip();
+    capture.restoreDot(*gScreen);
     ++frameCount;
     if (session->benchmark) {
         session->benchmark->endPass(demoStageName());
@@ -188,13 +211,22 @@ void MainLoop::render()
 
 void MainLoop::pumpEvents()
 {
-    if (session->replaying) {
+    Session& s = *session;
+    if (s.replaying) {
         injectReplayedEvents();
+    }
+    // -gif presses F9 where its range begins and again where it ends.
+    if (s.options.gifPath && (tickCount == s.options.gifFrom || tickCount == s.options.gifTo)) {
+        s.capture.toggle(tickCount, s.options.gifPath);
+        if (s.options.gifFrom == s.options.gifTo) {
+            s.capture.toggle(tickCount, s.options.gifPath);
+        }
     }
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
-        // A replay takes nothing from the keyboard or the window, but can still be closed.
-        if (!session->replaying || event.type == SDL_QUIT) {
+        // A replay takes nothing from the keyboard or the window but the capture keys, and
+        // can still be closed.
+        if (!s.replaying || event.type == SDL_QUIT || isCaptureKey(event)) {
             handleEvent(event);
         }
     }
@@ -224,6 +256,12 @@ void MainLoop::injectReplayedEvents()
 void MainLoop::handleEvent(const SDL_Event& event)
 {
     const uint32_t tick = tickCount;
+    if (isCaptureKey(event)) {
+        if (event.type == SDL_KEYDOWN) {
+            handleCaptureKey(event.key.keysym.sym);
+        }
+        return;
+    }
     switch (event.type) {
     case SDL_QUIT:
         session->record(ReplayRecordType::Quit, tick);
@@ -264,5 +302,15 @@ void MainLoop::updateAppState(bool initial)
     // Restored from the iconified state: the demo's converted images are loaded afresh.
     if (visible && !wasVisible) {
         loadDemoAssets(true);
+    }
+}
+
+void MainLoop::handleCaptureKey(int sym)
+{
+    Capture& capture = session->capture;
+    if (sym == SDLK_F12) {
+        capture.screenshot(*gScreen);
+    } else {
+        capture.toggle(tickCount);
     }
 }

@@ -14,7 +14,8 @@ class MainLoop
 public:
     MainLoop();
     explicit MainLoop(RunOptions options);
-    // Ends a recording with its end record at the current tick and reports a benchmark.
+    // Finishes the GIF recordings, ends a replay recording with its end record at the
+    // current tick and reports a benchmark.
     ~MainLoop();
     MainLoop(const MainLoop&) = delete;
     MainLoop& operator=(const MainLoop&) = delete;
@@ -36,6 +37,7 @@ private:
     void pumpEvents();
     void injectReplayedEvents();
     void handleEvent(const SDL_Event& event);
+    void handleCaptureKey(int sym);
     void updateAppState(bool initial);
     uint8_t appState() const;
 

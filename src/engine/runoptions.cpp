@@ -51,6 +51,34 @@ int makeDirectories(const std::string& path)
     }
 }
 
+// A decimal u32 from p on, leaving p after its digits; false without digits or past 2^32 - 1.
+bool parseTick(const char*& p, uint32_t& tick)
+{
+    uint64_t value = 0;
+    const char* digits = p;
+    for (; *p >= '0' && *p <= '9'; ++p) {
+        value = value * 10 + static_cast<uint64_t>(*p - '0');
+        if (value > UINT32_MAX) {
+            return false;
+        }
+    }
+    tick = static_cast<uint32_t>(value);
+    return p != digits;
+}
+
+// -from and -to: a single tick, when given.
+void readTickOption(const CommandLine& commandLine, const char* option, uint32_t& tick)
+{
+    if (!commandLine.findOption(option)) {
+        return;
+    }
+    const char* text = needValue(commandLine, option);
+    const char* p = text;
+    if (!parseTick(p, tick) || *p != '\0') {
+        throw Exception::userError(std::string(option) + ": bad tick \"" + text + "\"");
+    }
+}
+
 } // namespace
 
 bool parseTickList(const char* text, std::vector<uint32_t>& ticks)
@@ -58,18 +86,11 @@ bool parseTickList(const char* text, std::vector<uint32_t>& ticks)
     std::vector<uint32_t> parsed;
     const char* p = text;
     do {
-        uint64_t value = 0;
-        const char* digits = p;
-        for (; *p >= '0' && *p <= '9'; ++p) {
-            value = value * 10 + static_cast<uint64_t>(*p - '0');
-            if (value > UINT32_MAX) {
-                return false;
-            }
-        }
-        if (p == digits || (*p != ',' && *p != '\0')) {
+        uint32_t tick = 0;
+        if (!parseTick(p, tick) || (*p != ',' && *p != '\0')) {
             return false;
         }
-        parsed.push_back(static_cast<uint32_t>(value));
+        parsed.push_back(tick);
     } while (*p++ == ',');
     std::sort(parsed.begin(), parsed.end());
     parsed.erase(std::unique(parsed.begin(), parsed.end()), parsed.end());
@@ -90,10 +111,25 @@ RunOptions readRunOptions(const CommandLine& commandLine)
     if (commandLine.findOption("-record")) {
         options.recordPath = needValue(commandLine, "-record");
     }
-    for (const char* option : {"-frames", "-shot", "-benchmark"}) {
+    for (const char* option : {"-frames", "-shot", "-benchmark", "-gif"}) {
         needOption(commandLine, option, "-replay");
     }
     needOption(commandLine, "-shot", "-frames");
+    needOption(commandLine, "-from", "-gif");
+    needOption(commandLine, "-to", "-gif");
+    if (commandLine.findOption("-gif")) {
+        options.gifPath = needValue(commandLine, "-gif");
+        // An option in its place is a forgotten file name, not a file to write.
+        if (options.gifPath[0] == '-' || options.gifPath[0] == '\0') {
+            throw Exception::userError("-gif needs a value");
+        }
+    }
+    readTickOption(commandLine, "-from", options.gifFrom);
+    readTickOption(commandLine, "-to", options.gifTo);
+    if (options.gifTo < options.gifFrom) {
+        throw Exception::userError("-to: bad tick \"" +
+                                   std::string(needValue(commandLine, "-to")) + "\"");
+    }
     if (commandLine.findOption("-frames")) {
         options.framesDir = needValue(commandLine, "-frames");
     }

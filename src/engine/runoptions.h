@@ -1,5 +1,5 @@
 // The options that say where a run's input comes from and what it writes besides the window:
-// -record, -replay, -frames, -shot and -benchmark.
+// -record, -replay, -frames, -shot, -benchmark and -gif with -from and -to.
 #pragma once
 
 #include "core/replayfile.h"
@@ -17,6 +17,9 @@ struct RunOptions {
     const char* framesDir = nullptr;
     std::vector<uint32_t> shotTicks; // sorted, no repeats
     bool benchmark = false;
+    const char* gifPath = nullptr; // the replay's frames gifFrom to gifTo as one recording
+    uint32_t gifFrom = 0;
+    uint32_t gifTo = UINT32_MAX; // the last frame
 };
 
 // Checks the options and reads the replay in full; throws Exception::userError on misuse or

@@ -1,5 +1,5 @@
-// Config::parse on files written here: case-insensitive keys and words, the channel count kept
-// within 1..64, and a faulty or unreadable file replaced wholly by the built-in values.
+// Config::parse on files written here: case-insensitive keys and words, the channel count and
+// the recording limit kept within their ranges, and a faulty or unreadable file replaced wholly by the built-in values.
 #include "core/cfgfile.h"
 #include "support/capturedlog.h"
 
@@ -12,20 +12,21 @@
 namespace
 {
 
-// fullscreen, accelblits, doublebuffer, enablesfx, enablemusic, numsfxchannels
-using Values = std::tuple<bool, bool, bool, bool, bool, int>;
-const Values kBuiltIn = {false, false, false, true, true, 16};
+// fullscreen, accelblits, doublebuffer, enablesfx, enablemusic, numsfxchannels, gifmaxseconds
+using Values = std::tuple<bool, bool, bool, bool, bool, int, int>;
+const Values kBuiltIn = {false, false, false, true, true, 16, 60};
 
 Values parsed(const std::string& path)
 {
     Config config(path);
-    // Whatever was there before must not survive: parse() sets all six on every path.
+    // Whatever was there before must not survive: parse() sets all seven on every path.
     config.fullscreen = config.accelblits = config.doublebuffer = true;
     config.enablesfx = config.enablemusic = false;
-    config.numsfxchannels = 3;
+    config.numsfxchannels = config.gifmaxseconds = 3;
     config.parse();
     return {config.fullscreen, config.accelblits,  config.doublebuffer,
-            config.enablesfx,  config.enablemusic, config.numsfxchannels};
+            config.enablesfx,  config.enablemusic, config.numsfxchannels,
+            config.gifmaxseconds};
 }
 
 TEST(Config, ReadsTheFileOrFallsBackWhollyToBuiltInValues)
@@ -36,16 +37,18 @@ TEST(Config, ReadsTheFileOrFallsBackWhollyToBuiltInValues)
         bool faulty;
     } cases[] = {
         {"", kBuiltIn, false},
-        {"FullScreen = TRUE\n", {true, false, false, true, true, 16}, false},
-        {"doublebuffer = on\n", {false, false, true, true, true, 16}, false},
+        {"FullScreen = TRUE\n", {true, false, false, true, true, 16, 60}, false},
+        {"doublebuffer = on\n", {false, false, true, true, true, 16, 60}, false},
         {"accelblits = yes\ndoublebuffer = On\nenablesfx = off\nenablemusic = NO\n",
-         {false, true, true, false, false, 16},
+         {false, true, true, false, false, 16, 60},
          false},
-        {"numsfxchannels = 0", {false, false, false, true, true, 1}, false},
-        {"numsfxchannels = -5", {false, false, false, true, true, 1}, false},
-        {"numsfxchannels = 100", {false, false, false, true, true, 64}, false},
-        {"numsfxchannels = 0x20", {false, false, false, true, true, 32}, false},
-        {"numsfxchannels = 010 # octal\n", {false, false, false, true, true, 8}, false},
+        {"numsfxchannels = 0", {false, false, false, true, true, 1, 60}, false},
+        {"numsfxchannels = -5", {false, false, false, true, true, 1, 60}, false},
+        {"numsfxchannels = 100", {false, false, false, true, true, 64, 60}, false},
+        {"numsfxchannels = 0x20", {false, false, false, true, true, 32, 60}, false},
+        {"numsfxchannels = 010 # octal\n", {false, false, false, true, true, 8, 60}, false},
+        {"GifMaxSeconds = 0", {false, false, false, true, true, 16, 1}, false},
+        {"gifmaxseconds = 601", {false, false, false, true, true, 16, 600}, false},
         {"enablesfx = false\nvolume = 3\n", kBuiltIn, true}, // a key outside the table
         {"numsfxchannels = 8\nfullscreen = maybe\n", kBuiltIn, true},
         {"numsfxchannels = lots\n", kBuiltIn, true},

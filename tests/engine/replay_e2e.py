@@ -47,6 +47,9 @@ class Errors(unittest.TestCase):
             ("-replay r -frames d -shot", "-shot needs a value"),
             ("-replay r -frames d -shot 1,,2", '-shot: bad tick list "1,,2"'),
             ("-replay r -frames r/d", "-frames: cannot create r/d (Not a directory)"),
+            ("-gif g", "-gif needs -replay"),
+            ("-replay r -gif -from 1", "-gif needs a value"),
+            ("-replay r -gif g -from 1x", '-from: bad tick "1x"'),
         ]
         cases = [(data, "-replay r", "replay r: " + error) for data, error in damaged]
         for data, args, error in cases + [(good, args, error) for args, error in misuse]:
