@@ -15,6 +15,26 @@ namespace
 constexpr int kMaxExactColours = 255; // the 256th index stays free for transparency
 constexpr uint64_t kMinDelay = 2;     // browsers show anything shorter as 100 ms
 constexpr uint64_t kMaxDelay = 65535; // the delay field's limit
+// The quantiser works on 5-bit cells, so its box colours alone are up to this far off in a
+// channel; a pixel farther than kOutlierError from every palette colour is an outlier, and a
+// quantised picture with any keeps kOutlierSlots entries for the worst of them.
+constexpr int kCellError = 8;
+constexpr int kOutlierError = 12;
+constexpr int kOutlierSlots = 16;
+
+int channelError(const uint8_t* p, const GifColorType& colour)
+{
+    return std::max({std::abs(colour.Red - p[0]), std::abs(colour.Green - p[1]),
+                     std::abs(colour.Blue - p[2])});
+}
+
+int squaredDistance(const uint8_t* p, const GifColorType& colour)
+{
+    const int r = colour.Red - p[0];
+    const int g = colour.Green - p[1];
+    const int b = colour.Blue - p[2];
+    return r * r + g * g + b * b;
+}
 
 // Centiseconds from the start to tick at 60 ticks a second, to the nearest: 5t/3 never ties,
 // and rounding the instants rather than each delay keeps the total exact.
@@ -272,27 +292,42 @@ int GifWriter::quantisedPalette(const uint8_t* rgb, GifColorType* colours)
         planes[count + i] = p[1];
         planes[2 * count + i] = p[2];
     }
-    int size = kMaxExactColours;
+    int size = quantise(kMaxExactColours, colours);
+    if (size > 0 && mapToNearest(rgb, colours, size) > kOutlierError) {
+        // Rare colours left far from every box: quantise again with room for the worst of them.
+        size = quantise(kMaxExactColours - kOutlierSlots, colours);
+        if (size > 0) {
+            mapToNearest(rgb, colours, size);
+            size = addOutliers(rgb, colours, size);
+        }
+    }
+    return size;
+}
+
+// giflib's median cut over the changed pixels' planes: the palette's size, or -1.
+int GifWriter::quantise(int size, GifColorType* colours)
+{
+    const size_t count = changed.size();
     if (GifQuantizeBuffer(static_cast<unsigned>(count), 1, &size, &planes[0], &planes[count],
                           &planes[2 * count], colourIndex.data(), colours) != GIF_OK) {
         return -1;
     }
-    mapToNearest(rgb, colours, size);
     return size;
 }
 
 // The quantiser gives each pixel the colour of its box, which is far from the pixel when the box
 // is large and the pixel rare; then the nearest colour of the palette is often much closer. Each
-// such colour is searched once.
-void GifWriter::mapToNearest(const uint8_t* rgb, const GifColorType* colours, int size)
+// such colour is searched once. Returns the largest error left in any channel.
+int GifWriter::mapToNearest(const uint8_t* rgb, const GifColorType* colours, int size)
 {
     nearest.clear();
+    int worst = 0;
     for (size_t i = 0; i < changed.size(); ++i) {
         const uint8_t* p = rgb + changed[i] * 3;
-        const GifColorType& boxColour = colours[colourIndex[i]];
         // Within the quantiser's own cell size the box colour is as good as any.
-        if (std::abs(boxColour.Red - p[0]) <= 8 && std::abs(boxColour.Green - p[1]) <= 8 &&
-            std::abs(boxColour.Blue - p[2]) <= 8) {
+        const int boxError = channelError(p, colours[colourIndex[i]]);
+        if (boxError <= kCellError) {
+            worst = std::max(worst, boxError);
             continue;
         }
         const uint32_t key = uint32_t{p[0]} << 16 | uint32_t{p[1]} << 8 | p[2];
@@ -300,10 +335,7 @@ void GifWriter::mapToNearest(const uint8_t* rgb, const GifColorType* colours, in
         if (fresh) {
             int bestDistance = INT_MAX;
             for (int c = 0; c < size; ++c) {
-                const int r = colours[c].Red - p[0];
-                const int g = colours[c].Green - p[1];
-                const int b = colours[c].Blue - p[2];
-                const int distance = r * r + g * g + b * b;
+                const int distance = squaredDistance(p, colours[c]);
                 if (distance < bestDistance) {
                     bestDistance = distance;
                     entry->second = static_cast<uint8_t>(c);
@@ -311,7 +343,44 @@ void GifWriter::mapToNearest(const uint8_t* rgb, const GifColorType* colours, in
             }
         }
         colourIndex[i] = entry->second;
+        worst = std::max(worst, channelError(p, colours[entry->second]));
     }
+    return worst;
+}
+
+// Up to kOutlierSlots times, the changed pixel farthest from its colour joins the palette, and
+// every pixel it is nearer to takes it.
+int GifWriter::addOutliers(const uint8_t* rgb, GifColorType* colours, int size)
+{
+    distances.resize(changed.size());
+    for (size_t i = 0; i < changed.size(); ++i) {
+        distances[i] = squaredDistance(rgb + changed[i] * 3, colours[colourIndex[i]]);
+    }
+    for (int added = 0; added < kOutlierSlots && size < kMaxExactColours; ++added) {
+        size_t worst = 0;
+        int worstError = -1;
+        for (size_t i = 0; i < changed.size(); ++i) {
+            const int error = channelError(rgb + changed[i] * 3, colours[colourIndex[i]]);
+            if (error > worstError) {
+                worstError = error;
+                worst = i;
+            }
+        }
+        if (worstError <= kOutlierError) {
+            break;
+        }
+        const uint8_t* outlier = rgb + changed[worst] * 3;
+        colours[size] = {outlier[0], outlier[1], outlier[2]};
+        for (size_t i = 0; i < changed.size(); ++i) {
+            const int distance = squaredDistance(rgb + changed[i] * 3, colours[size]);
+            if (distance < distances[i]) {
+                distances[i] = distance;
+                colourIndex[i] = static_cast<uint8_t>(size);
+            }
+        }
+        ++size;
+    }
+    return size;
 }
 
 // Writes the rectangle with count colours (the next index transparent; colours holds 256) and

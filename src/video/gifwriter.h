@@ -48,7 +48,9 @@ private:
     void collectChanged(const uint8_t* rgb, int& left, int& top, int& right, int& bottom);
     int exactPalette(const uint8_t* rgb, GifColorType* colours);
     int quantisedPalette(const uint8_t* rgb, GifColorType* colours);
-    void mapToNearest(const uint8_t* rgb, const GifColorType* colours, int size);
+    int quantise(int size, GifColorType* colours);
+    int mapToNearest(const uint8_t* rgb, const GifColorType* colours, int size);
+    int addOutliers(const uint8_t* rgb, GifColorType* colours, int size);
     bool writeImage(const GifColorType* colours, int count, int delay, int left, int top, int right,
                     int bottom);
     bool close();
@@ -73,4 +75,5 @@ private:
     std::vector<uint8_t> indices;
     // Quantised pictures: the nearest palette entry of each colour far from its box's colour.
     std::unordered_map<uint32_t, uint8_t> nearest;
+    std::vector<int> distances; // each changed pixel's squared distance to its colour
 };

@@ -101,6 +101,42 @@ TEST(GifWriter, DelaysMergesSplitsAndPalettes)
     EXPECT_NE(bytes.find(std::string("NETSCAPE2.0\3\1\0\0", 16)), std::string::npos);
 }
 
+// Thousands of colours in a smooth field with rare bright ones scattered over it: the quantiser
+// alone leaves some pixels 16 to 32 off; every pixel must show within 12 of its colour.
+TEST(GifWriter, QuantisedPixelsStayClose)
+{
+    constexpr int width = 128, height = 64;
+    Picture rgb;
+    for (int i = 0; i < width * height; ++i) {
+        const int x = i % width, y = i / width, k = i / 977;
+        rgb.insert(rgb.end(), {uint8_t(x), uint8_t(y * 2), uint8_t((x + y) / 2)});
+        if (i % 977 == 0) {
+            std::copy_n(std::array<uint8_t, 3>{uint8_t(150 + k * 37 % 100),
+                                               uint8_t(255 - k * 53 % 120), uint8_t(k * 91)}
+                            .data(),
+                        3, rgb.end() - 3);
+        }
+    }
+    const TempDir dir;
+    GifWriter writer;
+    ASSERT_TRUE(writer.open(dir.file("out.gif"), width, height));
+    ASSERT_TRUE(writer.add(rgb.data(), 0) && writer.finish(2));
+    int error = 0;
+    GifFileType* gif = DGifOpenFileName(dir.file("out.gif").c_str(), &error);
+    ASSERT_TRUE(gif && DGifSlurp(gif) == GIF_OK);
+    const SavedImage& image = gif->SavedImages[0];
+    int worst = 0;
+    for (int p = 0; p < width * height; ++p) {
+        const GifColorType& shown = image.ImageDesc.ColorMap->Colors[image.RasterBits[p]];
+        for (const auto& [a, b] : {std::pair{shown.Red, rgb[p * 3]}, {shown.Green, rgb[p * 3 + 1]},
+                                  {shown.Blue, rgb[p * 3 + 2]}}) {
+            worst = std::max(worst, std::abs(a - b));
+        }
+    }
+    DGifCloseFile(gif, &error);
+    EXPECT_LE(worst, 12);
+}
+
 TEST(GifWriter, FailuresLeaveNoFile)
 {
     const TempDir dir;
