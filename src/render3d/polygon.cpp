@@ -91,12 +91,18 @@ struct RowBatch {
     int rows = 0;
     ScanlineSpan spans[kMaxRows];
 
+    const RowsPath* rowsPath = nullptr;
+
     void start(ScanlineDrawer scalar, const RowsPath* path)
     {
+        rows = 0;
+        if (scalar == drawer && path == rowsPath) {
+            return;
+        }
         drawer = scalar;
+        rowsPath = path;
         rowsDrawer = nullptr;
         lanes = 1;
-        rows = 0;
         for (int i = 0; path && scalar && i < 20; ++i) {
             if (kScanlineDrawers[i] == scalar) {
                 rowsDrawer = path->drawers[i];
@@ -104,14 +110,23 @@ struct RowBatch {
             }
         }
     }
-    void add(const ScanlineSpan& span)
+    // Where the next row is built: the section's own span when rows are drawn one by one,
+    // else the next waiting row, filled from it. The section's span is not written row by row
+    // then, so the copy reads no value still on its way to memory.
+    ScanlineSpan& next(ScanlineSpan& section)
     {
         if (!rowsDrawer) {
-            drawer(&span);
-            return;
+            return section;
         }
-        spans[rows++] = span;
-        if (rows == lanes) {
+        spans[rows] = section;
+        return spans[rows];
+    }
+    // Draws the row next returned, or keeps it for the vector path.
+    void add(ScanlineSpan& row)
+    {
+        if (!rowsDrawer) {
+            drawer(&row);
+        } else if (++rows == lanes) {
             flush();
         }
     }
@@ -136,14 +151,15 @@ int edgePoolCapacity = 0;
 // integer step (negation, count = xr - xl) free of overflow for absurd or NaN coordinates.
 const int32_t kCoordinateLimit = 1 << 29;
 
+// The limits are whole numbers, so clamping before rounding up is the same as after; NaN fails
+// the first test and takes the lower limit. Both clamps are a max and a min, free of branches.
 int32_t ceilToInt(float value)
 {
-    const float rounded = std::ceil(value);
-    if (std::isnan(rounded)) {
-        return -kCoordinateLimit;
-    }
     const float limit = static_cast<float>(kCoordinateLimit);
-    return static_cast<int32_t>(std::clamp(rounded, -limit, limit));
+    float clamped = value > -limit ? value : -limit;
+    clamped = clamped < limit ? clamped : limit;
+    const int32_t truncated = static_cast<int32_t>(clamped);
+    return truncated + (static_cast<float>(truncated) < clamped ? 1 : 0);
 }
 
 bool isPowerOfTwo(int value)
@@ -540,26 +556,32 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
         if (width == 0.0f) {
             width = -1.0f;
         }
-        interpolateRow(*left, *right, interpFlags, pre, width, span.attrs);
+        // invZStep exactly 0 means constant depth: affine stepping is then exact. Worked out
+        // here as interpolateRow does, to pick the batch the row is built in.
+        const bool affine =
+            affineDrawer && (!(interpFlags & INTERP_Z) ||
+                             (right->attrs.invZ - left->attrs.invZ) * (1.0f / width) == 0.0f);
+        RowBatch& batch = affine ? affineRows : mainRows;
+        ScanlineSpan& row = batch.next(span);
+        interpolateRow(*left, *right, interpFlags, pre, width, row.attrs);
         if (xl < 0) {
-            span.attrs.advance(-xl, interpFlags);
+            row.attrs.advance(-xl, interpFlags);
             count += xl;
             xl = 0;
         }
-        // invZStep exactly 0 means constant depth: affine stepping is then exact.
-        const bool affine = affineDrawer && span.attrs.invZStep == 0.0f;
-        setFixedCopies(span, interpFlags, affine);
+        setFixedCopies(row, interpFlags, affine);
         if (xl + count > targetWidth) {
             count = targetWidth - xl;
         }
-        span.count = count;
+        row.count = count;
         if (count > 0) {
             if (!locked && !lockTargets(target, span)) {
                 return;
             }
             locked = true;
-            pointAtRow(target, y, xl, span);
-            (affine ? affineRows : mainRows).add(span);
+            row.texels = span.texels;
+            pointAtRow(target, y, xl, row);
+            batch.add(row);
         }
         left->x += left->xStep;
         right->x += right->xStep;
