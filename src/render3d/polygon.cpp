@@ -277,6 +277,30 @@ void Interpolants::advance(int n, uint32_t flags)
     }
 }
 
+void clearDepth(DepthBuffer& buffer)
+{
+    const int32_t left = std::max(buffer.drawnLeft, 0);
+    const int32_t right = std::min(buffer.drawnRight, buffer.width);
+    const int32_t top = std::max(buffer.drawnTop, 0);
+    const int32_t bottom = std::min(buffer.drawnBottom, buffer.height);
+    if (buffer.data && left < right && top < bottom) {
+        float* const first = buffer.data + static_cast<ptrdiff_t>(top) * buffer.width;
+        if (left == 0 && right == buffer.width) {
+            // Whole rows are one run.
+            std::fill_n(first, static_cast<ptrdiff_t>(bottom - top) * buffer.width, 0.0f);
+        } else {
+            for (int32_t y = 0; y < bottom - top; ++y) {
+                std::fill_n(first + static_cast<ptrdiff_t>(y) * buffer.width + left, right - left,
+                            0.0f);
+            }
+        }
+    }
+    buffer.drawnLeft = INT32_MAX;
+    buffer.drawnTop = INT32_MAX;
+    buffer.drawnRight = INT32_MIN;
+    buffer.drawnBottom = INT32_MIN;
+}
+
 PolygonEdge* acquireEdges(int count)
 {
     if (count <= edgePoolCapacity) {
@@ -540,6 +564,7 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
     // Locked once for the section, at its first row with pixels, so that a section that draws
     // nothing never locks; a failed lock skips the rest of the section.
     bool locked = false;
+    int32_t drawnLeft = INT32_MAX, drawnRight = INT32_MIN, drawnTop = INT32_MAX, drawnBottom = 0;
     for (int y = yFrom; y <= yTo; ++y) {
         // Column half of the top-left fill rule: pixel x is drawn when ceil(left) <= x <
         // ceil(right), sampled at integer x. A pixel exactly on the left edge is drawn and one
@@ -582,6 +607,10 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
             row.texels = span.texels;
             pointAtRow(target, y, xl, row);
             batch.add(row);
+            drawnLeft = std::min(drawnLeft, xl);
+            drawnRight = std::max(drawnRight, xl + count);
+            drawnTop = std::min(drawnTop, y);
+            drawnBottom = y + 1;
         }
         left->x += left->xStep;
         right->x += right->xStep;
@@ -589,6 +618,11 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
     mainRows.flush();
     affineRows.flush();
     if (locked) {
+        DepthBuffer& drawn = *depthBuffer;
+        drawn.drawnLeft = std::min(drawn.drawnLeft, drawnLeft);
+        drawn.drawnRight = std::max(drawn.drawnRight, drawnRight);
+        drawn.drawnTop = std::min(drawn.drawnTop, drawnTop);
+        drawn.drawnBottom = std::max(drawn.drawnBottom, drawnBottom);
         if (texture) {
             texture->unlock();
         }
