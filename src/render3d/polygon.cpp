@@ -82,6 +82,10 @@ const RowsPath* rowsPathFor(RenderPath path)
     return nullptr;
 }
 
+// Pixels at the start of a waiting row whose cache lines are fetched ahead: the row drawers'
+// first run of a row.
+const int32_t kPrefetchedPixels = 64;
+
 // Rows of one section waiting for a vector path's row drawer; without one, each row is drawn
 // by the scalar drawer as it comes.
 struct RowBatch {
@@ -121,12 +125,19 @@ struct RowBatch {
         spans[rows] = section;
         return spans[rows];
     }
-    // Draws the row next returned, or keeps it for the vector path.
+    // Draws the row next returned, or keeps it for the vector path. A kept row waits for the
+    // rows after it: time enough to bring its first pixels and depths into the cache.
     void add(ScanlineSpan& row)
     {
         if (!rowsDrawer) {
             drawer(&row);
-        } else if (++rows == lanes) {
+            return;
+        }
+        for (int32_t i = 0; i < row.count && i < kPrefetchedPixels; i += 16) {
+            __builtin_prefetch(row.dest + i, 1);
+            __builtin_prefetch(row.depth + i, 1);
+        }
+        if (++rows == lanes) {
             flush();
         }
     }
