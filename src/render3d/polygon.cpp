@@ -14,6 +14,9 @@
 #include <cstddef>
 #include <new>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 const uint32_t kDefaultInterpFlags[4] = {
     INTERP_Z | INTERP_FLAT,
@@ -167,10 +170,20 @@ const int32_t kCoordinateLimit = 1 << 29;
 int32_t ceilToInt(float value)
 {
     const float limit = static_cast<float>(kCoordinateLimit);
+#if defined(__SSE2__)
+    // maxss hands back its second operand when the first is NaN.
+    const __m128 clamped = _mm_min_ss(_mm_max_ss(_mm_set_ss(value), _mm_set_ss(-limit)),
+                                      _mm_set_ss(limit));
+    const __m128i truncated = _mm_cvttps_epi32(clamped);
+    // All ones (-1) where truncation went down.
+    const __m128i down = _mm_castps_si128(_mm_cmplt_ss(_mm_cvtepi32_ps(truncated), clamped));
+    return _mm_cvtsi128_si32(_mm_sub_epi32(truncated, down));
+#else
     float clamped = value > -limit ? value : -limit;
     clamped = clamped < limit ? clamped : limit;
     const int32_t truncated = static_cast<int32_t>(clamped);
     return truncated + (static_cast<float>(truncated) < clamped ? 1 : 0);
+#endif
 }
 
 bool isPowerOfTwo(int value)
