@@ -172,8 +172,8 @@ int32_t ceilToInt(float value)
     const float limit = static_cast<float>(kCoordinateLimit);
 #if defined(__SSE2__)
     // maxss hands back its second operand when the first is NaN.
-    const __m128 clamped = _mm_min_ss(_mm_max_ss(_mm_set_ss(value), _mm_set_ss(-limit)),
-                                      _mm_set_ss(limit));
+    const __m128 clamped =
+        _mm_min_ss(_mm_max_ss(_mm_set_ss(value), _mm_set_ss(-limit)), _mm_set_ss(limit));
     const __m128i truncated = _mm_cvttps_epi32(clamped);
     // All ones (-1) where truncation went down.
     const __m128i down = _mm_castps_si128(_mm_cmplt_ss(_mm_cvtepi32_ps(truncated), clamped));
@@ -225,9 +225,10 @@ void setColorGradient(Interpolants& attrs, const Channels& from, const Channels&
     attrs.b = pre * attrs.bStep + from.b;
 }
 
-// Per-pixel gradients of one row from the two edges' values, then both edges one row on.
+// Per-pixel gradients of one row from the two edges' values, then both edges one row on;
+// perWidth is 1 / width.
 void interpolateRow(PolygonEdge& left, PolygonEdge& right, uint32_t flags, float pre, float width,
-                    Interpolants& attrs)
+                    float perWidth, Interpolants& attrs)
 {
     Interpolants& l = left.attrs;
     Interpolants& r = right.attrs;
@@ -243,7 +244,7 @@ void interpolateRow(PolygonEdge& left, PolygonEdge& right, uint32_t flags, float
     if (!(flags & INTERP_Z)) {
         return;
     }
-    const float k = 1.0f / width;
+    const float k = perWidth;
     attrs.invZStep = (r.invZ - l.invZ) * k;
     attrs.invZ = attrs.invZStep * pre + l.invZ;
     l.invZ += l.invZStep;
@@ -607,12 +608,13 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
         }
         // invZStep exactly 0 means constant depth: affine stepping is then exact. Worked out
         // here as interpolateRow does, to pick the batch the row is built in.
+        const float perWidth = 1.0f / width;
         const bool affine =
             affineDrawer && (!(interpFlags & INTERP_Z) ||
-                             (right->attrs.invZ - left->attrs.invZ) * (1.0f / width) == 0.0f);
+                             (right->attrs.invZ - left->attrs.invZ) * perWidth == 0.0f);
         RowBatch& batch = affine ? affineRows : mainRows;
         ScanlineSpan& row = batch.next(span);
-        interpolateRow(*left, *right, interpFlags, pre, width, row.attrs);
+        interpolateRow(*left, *right, interpFlags, pre, width, perWidth, row.attrs);
         if (xl < 0) {
             row.attrs.advance(-xl, interpFlags);
             count += xl;

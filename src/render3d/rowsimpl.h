@@ -277,14 +277,15 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
         // load before either stores (a load from a partly overwritten vector waits for the store
         // to retire), the overlap counts for the earlier one only, and the tail stores first so
         // that the earlier vector's stores land last there.
-        alignas(64) static const int32_t kTailLanes[2 * kMaxRows] = {0, 0, 0, 0, 0, 0, 0, 0,
-                                                                    -1, -1, -1, -1, -1, -1, -1, -1};
+        alignas(64) static const int32_t kTailLanes[2 * kMaxRows] = {
+            0, 0, 0, 0, 0, 0, 0, 0, -1, -1, -1, -1, -1, -1, -1, -1};
         const int32_t last = count - lanes;
         const I keep = V::load(kTailLanes + kMaxRows - lanes + tail);
         const Shaded before = shadeVector(i, r, g, b, u, v, all);
-        store(last, shadeVector(last, at(rFixed, rStep, last, rRamp), at(gFixed, gStep, last, gRamp),
-                                at(bFixed, bStep, last, bRamp), at(uFixed, uStep, last, uRamp),
-                                at(vFixed, vStep, last, vRamp), keep));
+        store(last,
+              shadeVector(last, at(rFixed, rStep, last, rRamp), at(gFixed, gStep, last, gRamp),
+                          at(bFixed, bStep, last, bRamp), at(uFixed, uStep, last, uRamp),
+                          at(vFixed, vStep, last, vRamp), keep));
         store(i, before);
     }
 }
