@@ -174,7 +174,7 @@ void PolygonStage::rebuildCubeMatrices()
 
 void PolygonStage::draw(Surface& target)
 {
-    std::fill(depthValues.begin(), depthValues.end(), 0.0f);
+    clearDepth(depthBuffer);
     for (int i = 0; i < 8; ++i) {
         smallWork[i] = Vertex3d();
         smallWork[i].color = smallModel[i].color;

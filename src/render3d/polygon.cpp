@@ -14,6 +14,9 @@
 #include <cstddef>
 #include <new>
 #include <utility>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 const uint32_t kDefaultInterpFlags[4] = {
     INTERP_Z | INTERP_FLAT,
@@ -82,6 +85,10 @@ const RowsPath* rowsPathFor(RenderPath path)
     return nullptr;
 }
 
+// Pixels at the start of a waiting row whose cache lines are fetched ahead: the row drawers'
+// first run of a row.
+const int32_t kPrefetchedPixels = 64;
+
 // Rows of one section waiting for a vector path's row drawer; without one, each row is drawn
 // by the scalar drawer as it comes.
 struct RowBatch {
@@ -91,12 +98,18 @@ struct RowBatch {
     int rows = 0;
     ScanlineSpan spans[kMaxRows];
 
+    const RowsPath* rowsPath = nullptr;
+
     void start(ScanlineDrawer scalar, const RowsPath* path)
     {
+        rows = 0;
+        if (scalar == drawer && path == rowsPath) {
+            return;
+        }
         drawer = scalar;
+        rowsPath = path;
         rowsDrawer = nullptr;
         lanes = 1;
-        rows = 0;
         for (int i = 0; path && scalar && i < 20; ++i) {
             if (kScanlineDrawers[i] == scalar) {
                 rowsDrawer = path->drawers[i];
@@ -104,14 +117,30 @@ struct RowBatch {
             }
         }
     }
-    void add(const ScanlineSpan& span)
+    // Where the next row is built: the section's own span when rows are drawn one by one,
+    // else the next waiting row, filled from it. The section's span is not written row by row
+    // then, so the copy reads no value still on its way to memory.
+    ScanlineSpan& next(ScanlineSpan& section)
     {
         if (!rowsDrawer) {
-            drawer(&span);
+            return section;
+        }
+        spans[rows] = section;
+        return spans[rows];
+    }
+    // Draws the row next returned, or keeps it for the vector path. A kept row waits for the
+    // rows after it: time enough to bring its first pixels and depths into the cache.
+    void add(ScanlineSpan& row)
+    {
+        if (!rowsDrawer) {
+            drawer(&row);
             return;
         }
-        spans[rows++] = span;
-        if (rows == lanes) {
+        for (int32_t i = 0; i < row.count && i < kPrefetchedPixels; i += 16) {
+            __builtin_prefetch(row.dest + i, 1);
+            __builtin_prefetch(row.depth + i, 1);
+        }
+        if (++rows == lanes) {
             flush();
         }
     }
@@ -136,14 +165,25 @@ int edgePoolCapacity = 0;
 // integer step (negation, count = xr - xl) free of overflow for absurd or NaN coordinates.
 const int32_t kCoordinateLimit = 1 << 29;
 
+// The limits are whole numbers, so clamping before rounding up is the same as after; NaN fails
+// the first test and takes the lower limit. Both clamps are a max and a min, free of branches.
 int32_t ceilToInt(float value)
 {
-    const float rounded = std::ceil(value);
-    if (std::isnan(rounded)) {
-        return -kCoordinateLimit;
-    }
     const float limit = static_cast<float>(kCoordinateLimit);
-    return static_cast<int32_t>(std::clamp(rounded, -limit, limit));
+#if defined(__SSE2__)
+    // maxss hands back its second operand when the first is NaN.
+    const __m128 clamped =
+        _mm_min_ss(_mm_max_ss(_mm_set_ss(value), _mm_set_ss(-limit)), _mm_set_ss(limit));
+    const __m128i truncated = _mm_cvttps_epi32(clamped);
+    // All ones (-1) where truncation went down.
+    const __m128i down = _mm_castps_si128(_mm_cmplt_ss(_mm_cvtepi32_ps(truncated), clamped));
+    return _mm_cvtsi128_si32(_mm_sub_epi32(truncated, down));
+#else
+    float clamped = value > -limit ? value : -limit;
+    clamped = clamped < limit ? clamped : limit;
+    const int32_t truncated = static_cast<int32_t>(clamped);
+    return truncated + (static_cast<float>(truncated) < clamped ? 1 : 0);
+#endif
 }
 
 bool isPowerOfTwo(int value)
@@ -185,9 +225,10 @@ void setColorGradient(Interpolants& attrs, const Channels& from, const Channels&
     attrs.b = pre * attrs.bStep + from.b;
 }
 
-// Per-pixel gradients of one row from the two edges' values, then both edges one row on.
+// Per-pixel gradients of one row from the two edges' values, then both edges one row on;
+// perWidth is 1 / width.
 void interpolateRow(PolygonEdge& left, PolygonEdge& right, uint32_t flags, float pre, float width,
-                    Interpolants& attrs)
+                    float perWidth, Interpolants& attrs)
 {
     Interpolants& l = left.attrs;
     Interpolants& r = right.attrs;
@@ -203,7 +244,7 @@ void interpolateRow(PolygonEdge& left, PolygonEdge& right, uint32_t flags, float
     if (!(flags & INTERP_Z)) {
         return;
     }
-    const float k = 1.0f / width;
+    const float k = perWidth;
     attrs.invZStep = (r.invZ - l.invZ) * k;
     attrs.invZ = attrs.invZStep * pre + l.invZ;
     l.invZ += l.invZStep;
@@ -259,6 +300,30 @@ void Interpolants::advance(int n, uint32_t flags)
             vOverZ += steps * vOverZStep;
         }
     }
+}
+
+void clearDepth(DepthBuffer& buffer)
+{
+    const int32_t left = std::max(buffer.drawnLeft, 0);
+    const int32_t right = std::min(buffer.drawnRight, buffer.width);
+    const int32_t top = std::max(buffer.drawnTop, 0);
+    const int32_t bottom = std::min(buffer.drawnBottom, buffer.height);
+    if (buffer.data && left < right && top < bottom) {
+        float* const first = buffer.data + static_cast<ptrdiff_t>(top) * buffer.width;
+        if (left == 0 && right == buffer.width) {
+            // Whole rows are one run.
+            std::fill_n(first, static_cast<ptrdiff_t>(bottom - top) * buffer.width, 0.0f);
+        } else {
+            for (int32_t y = 0; y < bottom - top; ++y) {
+                std::fill_n(first + static_cast<ptrdiff_t>(y) * buffer.width + left, right - left,
+                            0.0f);
+            }
+        }
+    }
+    buffer.drawnLeft = INT32_MAX;
+    buffer.drawnTop = INT32_MAX;
+    buffer.drawnRight = INT32_MIN;
+    buffer.drawnBottom = INT32_MIN;
 }
 
 PolygonEdge* acquireEdges(int count)
@@ -524,6 +589,7 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
     // Locked once for the section, at its first row with pixels, so that a section that draws
     // nothing never locks; a failed lock skips the rest of the section.
     bool locked = false;
+    int32_t drawnLeft = INT32_MAX, drawnRight = INT32_MIN, drawnTop = INT32_MAX, drawnBottom = 0;
     for (int y = yFrom; y <= yTo; ++y) {
         // Column half of the top-left fill rule: pixel x is drawn when ceil(left) <= x <
         // ceil(right), sampled at integer x. A pixel exactly on the left edge is drawn and one
@@ -540,26 +606,37 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
         if (width == 0.0f) {
             width = -1.0f;
         }
-        interpolateRow(*left, *right, interpFlags, pre, width, span.attrs);
+        // invZStep exactly 0 means constant depth: affine stepping is then exact. Worked out
+        // here as interpolateRow does, to pick the batch the row is built in.
+        const float perWidth = 1.0f / width;
+        const bool affine =
+            affineDrawer && (!(interpFlags & INTERP_Z) ||
+                             (right->attrs.invZ - left->attrs.invZ) * perWidth == 0.0f);
+        RowBatch& batch = affine ? affineRows : mainRows;
+        ScanlineSpan& row = batch.next(span);
+        interpolateRow(*left, *right, interpFlags, pre, width, perWidth, row.attrs);
         if (xl < 0) {
-            span.attrs.advance(-xl, interpFlags);
+            row.attrs.advance(-xl, interpFlags);
             count += xl;
             xl = 0;
         }
-        // invZStep exactly 0 means constant depth: affine stepping is then exact.
-        const bool affine = affineDrawer && span.attrs.invZStep == 0.0f;
-        setFixedCopies(span, interpFlags, affine);
+        setFixedCopies(row, interpFlags, affine);
         if (xl + count > targetWidth) {
             count = targetWidth - xl;
         }
-        span.count = count;
+        row.count = count;
         if (count > 0) {
             if (!locked && !lockTargets(target, span)) {
                 return;
             }
             locked = true;
-            pointAtRow(target, y, xl, span);
-            (affine ? affineRows : mainRows).add(span);
+            row.texels = span.texels;
+            pointAtRow(target, y, xl, row);
+            batch.add(row);
+            drawnLeft = std::min(drawnLeft, xl);
+            drawnRight = std::max(drawnRight, xl + count);
+            drawnTop = std::min(drawnTop, y);
+            drawnBottom = y + 1;
         }
         left->x += left->xStep;
         right->x += right->xStep;
@@ -567,6 +644,11 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
     mainRows.flush();
     affineRows.flush();
     if (locked) {
+        DepthBuffer& drawn = *depthBuffer;
+        drawn.drawnLeft = std::min(drawn.drawnLeft, drawnLeft);
+        drawn.drawnRight = std::max(drawn.drawnRight, drawnRight);
+        drawn.drawnTop = std::min(drawn.drawnTop, drawnTop);
+        drawn.drawnBottom = std::max(drawn.drawnBottom, drawnBottom);
         if (texture) {
             texture->unlock();
         }

@@ -17,7 +17,15 @@ struct DepthBuffer {
     float* data = nullptr;
     int32_t width = 0;
     int32_t height = 0;
+    // The rectangle polygons have written since the last clearDepth, right and bottom
+    // excluded; the whole buffer until the first.
+    int32_t drawnLeft = 0, drawnTop = 0, drawnRight = INT32_MAX, drawnBottom = INT32_MAX;
 };
+
+// Sets the buffer to 0.0 where polygons have drawn since the last call (everywhere the first
+// time): on a small scene most of the buffer is never touched. Values written into data by
+// other means need a fill of their own.
+void clearDepth(DepthBuffer& buffer);
 
 // Polygon types: how a pixel is coloured.
 enum : uint32_t { PFLAT = 0, PGOURAUD = 1, PTEX = 2, PTEXGOURAUD = 3 };

@@ -54,9 +54,20 @@ struct Avx2 {
     static I greater(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_GT_OQ)); }
     static I select(I mask, I a, I b) { return _mm256_blendv_epi8(b, a, mask); }
     static F selectF(I mask, F a, F b) { return _mm256_blendv_ps(b, a, _mm256_castsi256_ps(mask)); }
+    // Eight plain loads: on the processors measured, faster than vpgatherdd.
     static I gather(const uint32_t* texels, I index)
     {
-        return _mm256_i32gather_epi32(reinterpret_cast<const int*>(texels), index, 4);
+        alignas(32) uint32_t at[8];
+        _mm256_store_si256(reinterpret_cast<I*>(at), index);
+        __m128i low = _mm_cvtsi32_si128(static_cast<int>(texels[at[0]]));
+        __m128i high = _mm_cvtsi32_si128(static_cast<int>(texels[at[4]]));
+        low = _mm_insert_epi32(low, static_cast<int>(texels[at[1]]), 1);
+        high = _mm_insert_epi32(high, static_cast<int>(texels[at[5]]), 1);
+        low = _mm_insert_epi32(low, static_cast<int>(texels[at[2]]), 2);
+        high = _mm_insert_epi32(high, static_cast<int>(texels[at[6]]), 2);
+        low = _mm_insert_epi32(low, static_cast<int>(texels[at[3]]), 3);
+        high = _mm_insert_epi32(high, static_cast<int>(texels[at[7]]), 3);
+        return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
     }
     static F add(F a, F b) { return _mm256_add_ps(a, b); }
     // fx(n / d), rounded and saturated as toFixed does (see the SSE2 path).

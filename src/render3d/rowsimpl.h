@@ -210,7 +210,14 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
     const auto at = [](uint32_t base, uint32_t step, int32_t i, I ramp) {
         return V::add(V::splat(base + static_cast<uint32_t>(i) * step), ramp);
     };
-    const auto drawVector = [&](int32_t i, I r, I g, I b, I u, I v) {
+    // A vector's new pixels and depths, computed before anything is stored; none when no
+    // lane in keep passes the depth test.
+    struct Shaded {
+        bool any;
+        I pixel;
+        typename V::F z;
+    };
+    const auto shadeVector = [&](int32_t i, I r, I g, I b, I u, I v, I keep) -> Shaded {
         typename V::F z;
         if constexpr (constantDepth) {
             z = V::splatF(laterInvZ);
@@ -221,10 +228,10 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
             z = V::loadF(invZs + i);
         }
         const auto d = V::loadF(depth + i);
-        I drawn = V::greater(z, d);
+        I drawn = V::and_(V::greater(z, d), keep);
         // Hidden behind what is there: nothing to fetch, and storing the old values is no change.
         if (!V::any(drawn)) {
-            return;
+            return {false, drawn, z};
         }
         I texel = V::splat(0);
         if constexpr (Step == Stepping::Perspective) {
@@ -237,8 +244,13 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
         }
         const I old = V::load(dest + i);
         const I pixel = shadePixels<V, Type, Blend>(c, texel, r, g, b, old);
-        V::store(dest + i, V::select(drawn, pixel, old));
-        V::storeF(depth + i, V::selectF(drawn, z, d));
+        return {true, V::select(drawn, pixel, old), V::selectF(drawn, z, d)};
+    };
+    const auto store = [&](int32_t i, const Shaded& shaded) {
+        if (shaded.any) {
+            V::store(dest + i, shaded.pixel);
+            V::storeF(depth + i, shaded.z);
+        }
     };
     I r = at(rFixed, rStep, 0, rRamp), g = at(gFixed, gStep, 0, gRamp);
     I b = at(bFixed, bStep, 0, bRamp), u = at(uFixed, uStep, 0, uRamp);
@@ -247,22 +259,34 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
     const I rLanes = V::splat(n * rStep), gLanes = V::splat(n * gStep);
     const I bLanes = V::splat(n * bStep), uLanes = V::splat(n * uStep),
             vLanes = V::splat(n * vStep);
+    const I all = V::splat(~0u);
+    const int32_t tail = count % lanes;
+    // Whole vectors up to the last one, which goes with the tail when there is one.
+    const int32_t whole = count - tail - (tail ? lanes : 0);
     int32_t i = 0;
-    for (; i + lanes <= count; i += lanes) {
-        drawVector(i, r, g, b, u, v);
+    for (; i < whole; i += lanes) {
+        store(i, shadeVector(i, r, g, b, u, v, all));
         r = V::add(r, rLanes);
         g = V::add(g, gLanes);
         b = V::add(b, bLanes);
         u = V::add(u, uLanes);
         v = V::add(v, vLanes);
     }
-    // The last vector may overlap the one before. A pixel drawn there now holds its own depth,
-    // which the strict test does not pass again, and an undrawn one fails again: no change.
-    if (i < count) {
+    if (tail) {
+        // The tail is a vector ending at the last pixel, overlapping the vector before it. Both
+        // load before either stores (a load from a partly overwritten vector waits for the store
+        // to retire), the overlap counts for the earlier one only, and the tail stores first so
+        // that the earlier vector's stores land last there.
+        alignas(64) static const int32_t kTailLanes[2 * kMaxRows] = {
+            0, 0, 0, 0, 0, 0, 0, 0, -1, -1, -1, -1, -1, -1, -1, -1};
         const int32_t last = count - lanes;
-        drawVector(last, at(rFixed, rStep, last, rRamp), at(gFixed, gStep, last, gRamp),
-                   at(bFixed, bStep, last, bRamp), at(uFixed, uStep, last, uRamp),
-                   at(vFixed, vStep, last, vRamp));
+        const I keep = V::load(kTailLanes + kMaxRows - lanes + tail);
+        const Shaded before = shadeVector(i, r, g, b, u, v, all);
+        store(last,
+              shadeVector(last, at(rFixed, rStep, last, rRamp), at(gFixed, gStep, last, gRamp),
+                          at(bFixed, bStep, last, bRamp), at(uFixed, uStep, last, uRamp),
+                          at(vFixed, vStep, last, vRamp), keep));
+        store(i, before);
     }
 }
 

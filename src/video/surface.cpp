@@ -187,14 +187,19 @@ void Surface::clear()
     }
     const SDL_Rect& clip = s->clip_rect;
     const bool bytesAlike = clearColor == (clearColor & 0xFFu) * 0x01010101u; // black, above all
-    for (int y = clip.y; y < clip.y + clip.h; ++y) {
+    // Whole rows without padding are one run: one long fill is much faster than a short one
+    // per row.
+    const bool oneRun = clip.x == 0 && clip.w == s->w && s->pitch == s->w * 4;
+    const int runs = oneRun ? 1 : clip.h;
+    const size_t pixels = static_cast<size_t>(clip.w) * static_cast<size_t>(oneRun ? clip.h : 1);
+    for (int y = clip.y; y < clip.y + runs; ++y) {
         uint32_t* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(s->pixels) +
                                                     static_cast<ptrdiff_t>(y) * s->pitch) +
                         clip.x;
         if (bytesAlike) {
-            std::memset(row, static_cast<int>(clearColor & 0xFFu), clip.w * sizeof(uint32_t));
+            std::memset(row, static_cast<int>(clearColor & 0xFFu), pixels * sizeof(uint32_t));
         } else {
-            std::fill(row, row + clip.w, clearColor);
+            std::fill(row, row + pixels, clearColor);
         }
     }
 }

@@ -72,8 +72,12 @@ TEST(PolygonRaster, BadInputsWriteNothingOutsideTheTarget)
     for (size_t i = 0; i < shapes.size(); ++i) {
         for (const uint32_t type : {PFLAT, PGOURAUD, PTEX, PTEXGOURAUD}) {
             RenderTarget target(16, 12, 4);
+            std::fill(target.depth.begin(), target.depth.end(), 1.0f);
+            clearDepth(target.buffer); // the first clear: everything
             drawPolygon(target, shapes[i], type, texture.get());
             EXPECT_TRUE(target.paddingUntouched()) << "shape " << i << " type " << type;
+            clearDepth(target.buffer); // then where polygons drew
+            EXPECT_EQ(target.depth, std::vector<float>(target.depth.size(), 0.0f));
         }
     }
     // A depth buffer narrower than the target, or a 16-bit target: nothing is drawn.
