@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
-#include <unistd.h>
 
 namespace
 {
@@ -55,8 +54,8 @@ TEST(Config, ReadsTheFileOrFallsBackWhollyToBuiltInValues)
         {"fullscreen = true\n{{{ = \n", kBuiltIn, true},
         {"\x7f\x45\x4c\x46\x02\x01\x01\x00\xff\xfe", kBuiltIn, true},
     };
-    // Named by process, since other builds may run this test at the same time.
-    const std::string path = testing::TempDir() + "tarvo-" + std::to_string(getpid()) + ".cfg";
+    const TempDir dir;
+    const std::string path = dir.file("kelda.cfg");
     for (const auto& c : cases) {
         std::ofstream(path, std::ios::binary) << c.text;
         CapturedLog log;
@@ -64,7 +63,6 @@ TEST(Config, ReadsTheFileOrFallsBackWhollyToBuiltInValues)
         EXPECT_EQ(log.text(), c.faulty ? "Warning: error parsing cfg file " + path + "\n" : "")
             << c.text;
     }
-    std::remove(path.c_str());
 }
 
 TEST(Config, MissingOrUnreadableFileWarnsAndUsesBuiltInValues)

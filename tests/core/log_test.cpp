@@ -2,28 +2,18 @@
 // report with and without a location. The console when no file opens is seen by start-up's test.
 #include "core/exception.h"
 #include "core/log.h"
+#include "support/gamedir.h"
 
-#include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
-#include <unistd.h>
 
 namespace
 {
 
-std::string readFile(const std::string& path)
-{
-    std::ifstream in(path);
-    std::stringstream all;
-    all << in.rdbuf();
-    return all.str();
-}
-
 TEST(Log, WritesFlushedLinesCutAt1023Characters)
 {
-    // Named by process, since other builds may run this test at the same time.
-    const std::string path = testing::TempDir() + "tarvo-log-" + std::to_string(getpid());
+    const TempDir dir;
+    const std::string path = dir.file("log");
     Log log;
     log.open(path.c_str());
     ASSERT_TRUE(log.isOpen());
@@ -41,7 +31,6 @@ TEST(Log, WritesFlushedLinesCutAt1023Characters)
     EXPECT_FALSE(log.isOpen());
     EXPECT_EQ(readFile(path), std::string(1023, 'x') + "\nvalue 42\nstill here\n");
     EXPECT_EQ(readFile(other), "");
-    std::remove(path.c_str());
 }
 
 TEST(Exception, ReportsWithAndWithoutLocation)

@@ -19,11 +19,9 @@ uint32_t fakeTicks()
 
 // A timer made from the given option words, with the fake millisecond source.
 struct Timer {
-    explicit Timer(std::vector<std::string> options) : words(withProgram(std::move(options))) {}
-    static std::vector<std::string> withProgram(std::vector<std::string> options)
+    explicit Timer(std::vector<std::string> options)
+        : words((options.insert(options.begin(), "prog"), std::move(options)))
     {
-        options.insert(options.begin(), "prog");
-        return options;
     }
     uint32_t at(uint32_t ms)
     {

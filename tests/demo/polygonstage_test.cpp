@@ -8,7 +8,6 @@
 #include "support/gamedir.h"
 
 #include <SDL.h>
-#include <cmath>
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <memory>
@@ -104,21 +103,6 @@ protected:
     CapturedLog log;
     PolygonStage stage{*gScreen};
 };
-
-TEST_F(PolygonStageTest, CubeCentresProjectEitherSideOfTheScreenCentre)
-{
-    // Each centre: 32 / sqrt 2 aside of the view axis at depth 192 / sqrt 2, a sixth of 160.
-    for (const auto& [cube, x] : {std::pair{stage.getSmallCubeMatrix(), 160.0f + 160.0f / 6},
-                                  std::pair{stage.getLargeCubeMatrix(), 160.0f - 160.0f / 6}}) {
-        const Vertex3d origin;
-        Vertex3d centre;
-        transformVertices(cube, &origin, &centre, 1);
-        projectVertices(stage.getViewport(), &centre, &centre, 1);
-        EXPECT_NEAR(centre.x, x, 1e-3f);
-        EXPECT_NEAR(centre.y, 120.0f, 1e-3f);
-        EXPECT_NEAR(centre.z, 96.0f * std::sqrt(2.0f), 1e-3f);
-    }
-}
 
 // Each row turns the small cube in 32 ticks to show another face at +x (none: the face at
 // rest); the large cube turns 2 steps a tick about c, bringing its +y face (first corner 1)

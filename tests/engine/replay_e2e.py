@@ -102,8 +102,7 @@ class Playback(unittest.TestCase):
             session.key("p", "p")
             session.settled_screenshot()
             # A loose logo takes precedence over the archive's: only the restore's reload sees it.
-            os.mkdir(os.path.join(session.game_dir(), "demo1"))
-            green.save(os.path.join(session.game_dir(), "demo1", "OLM Logo.png"))
+            green.save(session.work.write("base/demo1/OLM Logo.png", b""))
             session.hide_and_show()
             shot = session.settled_screenshot()
             session.key("x")

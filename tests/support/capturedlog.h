@@ -5,8 +5,6 @@
 #include "core/log.h"
 #include "support/gamedir.h"
 
-#include <fstream>
-#include <sstream>
 #include <string>
 
 class CapturedLog
@@ -26,12 +24,7 @@ public:
     CapturedLog& operator=(const CapturedLog&) = delete;
 
     // Everything logged so far.
-    std::string text() const
-    {
-        std::stringstream all;
-        all << std::ifstream(path).rdbuf();
-        return all.str();
-    }
+    std::string text() const { return readFile(path); }
 
 private:
     const TempDir dir;

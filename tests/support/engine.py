@@ -1,4 +1,5 @@
-"""Runs build/morwenfall headless (SDL's dummy drivers) in a temporary working directory.
+"""Runs build/morwenfall headless (SDL's dummy drivers) in a temporary working directory, and
+the built tools.
 
 The demo runs until it is told to stop, so a run waits for a log line and then sends SIGTERM,
 which SDL turns into the window's quit event.
@@ -10,10 +11,31 @@ import signal
 import subprocess
 import tempfile
 import time
+import unittest
 from types import SimpleNamespace
 
 ENGINE = os.environ.get("MORWENFALL", "")
 PAK = os.environ.get("TARVO_PAK", "")
+BUILD = os.environ.get("TARVO_BUILD_DIR", "")
+
+
+def tool(name, *args):
+    """Runs the built program name to its end, capturing what it prints."""
+    return subprocess.run([os.path.join(BUILD, name), *args], capture_output=True, timeout=60)
+
+
+class ScratchTest(unittest.TestCase):
+    """A test with a temporary directory; path() names a file in it, written when data is given."""
+
+    def setUp(self):
+        self.dir = tempfile.TemporaryDirectory()
+        self.addCleanup(self.dir.cleanup)
+
+    def path(self, name, data=None):
+        path = os.path.join(self.dir.name, name)
+        if data is not None:
+            pathlib.Path(path).write_bytes(data.encode() if isinstance(data, str) else data)
+        return path
 
 
 class Result(SimpleNamespace):
@@ -25,14 +47,14 @@ class Result(SimpleNamespace):
 
 
 class Workdir:
-    """A temporary working directory whose base/ holds a copy of the built pak, with kelda.cfg
-    holding config when it is given."""
+    """A temporary working directory whose base/ holds a copy of the built pak (or of `pak`),
+    with kelda.cfg holding config when it is given."""
 
-    def __init__(self, config=None):
+    def __init__(self, config=None, pak=None):
         self.path = tempfile.mkdtemp(prefix="tarvo-e2e-")
         os.mkdir(os.path.join(self.path, "base"))
         # A copy, not a link: PhysicsFS does not follow symbolic links by default.
-        shutil.copyfile(PAK, os.path.join(self.path, "base", "pak000.zip"))
+        shutil.copyfile(pak or PAK, os.path.join(self.path, "base", "pak000.zip"))
         if config is not None:
             with open(os.path.join(self.path, "kelda.cfg"), "w") as f:
                 f.write(config)

@@ -1,5 +1,5 @@
 // Temporary directories removed with everything in them: TempDir for files a test reads and
-// writes itself, GameDir for game data on the search path.
+// writes itself, GameDir for game data on the search path; readFile reads any file back.
 #pragma once
 
 #include "fs/vfs.h"
@@ -7,8 +7,17 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <string>
+
+// The whole file, or "" when it cannot be read.
+inline std::string readFile(const std::string& path)
+{
+    std::stringstream all;
+    all << std::ifstream(path, std::ios::binary).rdbuf();
+    return all.str();
+}
 
 class TempDir
 {

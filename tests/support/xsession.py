@@ -10,16 +10,17 @@ import shutil
 import signal
 import struct
 import subprocess
-import tempfile
 import time
 import zipfile
+
+from engine import Workdir
 
 
 class SessionError(AssertionError):
     """The program or the X server did not do what the session waited for."""
 
 
-def pak_path():
+def pak_path():  # read late: scripts set it after importing this module
     return os.environ["TARVO_PAK"]
 
 
@@ -101,7 +102,7 @@ def stages_shown(font, shot):
 
 
 class XSession:
-    """A context manager: Xvfb plus one morwenfall process in a temporary directory whose game
+    """A context manager: Xvfb plus one morwenfall process in an engine.Workdir, whose game
     directory holds a copy of the project's pak000.zip (or of `pak`), and any `files` given as
     {path in the game directory: bytes}."""
 
@@ -109,9 +110,11 @@ class XSession:
 
     def __init__(self, args=(), env=None, screen="640x480x24", pak=None, files=None):
         self.args, self.extra_env, self.screen = list(args), dict(env or {}), screen
-        self.pak, self.files = pak, dict(files or {})
         self.xvfb = self.game = None
-        self.workdir = tempfile.mkdtemp(prefix="morwenfall-")
+        self.work = Workdir(pak=pak or pak_path())
+        self.workdir = self.work.path
+        for name, data in (files or {}).items():
+            self.work.write(os.path.join("base", name), data)
 
     def __enter__(self):
         try:
@@ -154,14 +157,6 @@ class XSession:
         return os.path.join(self.workdir, "base")
 
     def _start_game(self):
-        os.makedirs(self.game_dir())
-        # A copy, not a symlink: PhysicsFS does not follow symbolic links by default.
-        shutil.copy(self.pak or pak_path(), os.path.join(self.game_dir(), "pak000.zip"))
-        for name, data in self.files.items():
-            path = os.path.join(self.game_dir(), name)
-            os.makedirs(os.path.dirname(path), exist_ok=True)
-            with open(path, "wb") as f:
-                f.write(data)
         env = dict(os.environ, DISPLAY=self.display, SDL_AUDIODRIVER="dummy")
         # Sanitized builds: the GL driver X brings in leaks beyond any suppression's reach.
         if os.environ.get("TARVO_XSESSION_ASAN_OPTIONS"):

@@ -6,7 +6,6 @@
 #include "tiles/level.h"
 
 #include <gtest/gtest.h>
-#include <sstream>
 
 namespace
 {
@@ -158,9 +157,7 @@ TEST(LayerDumpTest, WritesRowsOfRightAlignedCells)
             layer.setCell(cells[i], i % cols, i / cols);
         }
         writeLayerDump(layer, path.c_str());
-        std::stringstream text;
-        text << std::ifstream(path).rdbuf();
-        EXPECT_EQ(text.str(), expected) << cols << " x " << rows;
+        EXPECT_EQ(readFile(path), expected) << cols << " x " << rows;
     }
 }
 

@@ -6,20 +6,12 @@
 #include <cstring>
 #include <fstream>
 #include <gtest/gtest.h>
-#include <sstream>
 #include <string>
 #include <sys/wait.h>
 #include <unistd.h>
 
 namespace
 {
-
-std::string readFile(const std::string& path)
-{
-    std::stringstream all;
-    all << std::ifstream(path, std::ios::binary).rdbuf();
-    return all.str();
-}
 
 template <typename T>
 T wordAt(const std::string& bytes, size_t index)

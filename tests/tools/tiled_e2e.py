@@ -1,5 +1,6 @@
-"""Levels and Tiled maps with Tiled itself: levels survive leveldump --tmx, Tiled's JSON and TMX
-re-exports and levelc; Tiled's encodings compile; every importer error has its message."""
+"""levelc and leveldump, with Tiled itself: levels survive leveldump --tmx, Tiled's JSON and TMX
+re-exports and levelc; Tiled's encodings compile; every importer error has its message, and a
+malformed level or level text names its file and offset or line."""
 
 import base64
 import gzip
@@ -7,18 +8,13 @@ import json
 import os
 import re
 import subprocess
-import tempfile
 import unittest
 import zlib
 
 from PIL import Image
+from engine import BUILD, ScratchTest, tool as run
 
-BUILD = os.environ.get("TARVO_BUILD_DIR", "")
 DEMO = os.path.join(BUILD, "data", "pak", "demo1", "levels", "blk301a")
-
-
-def run(tool, *args):
-    return subprocess.run([os.path.join(BUILD, tool), *args], capture_output=True, timeout=60)
 
 
 def tiled(*args):
@@ -117,18 +113,7 @@ def loaded(dump):
     return out
 
 
-class Tiled(unittest.TestCase):
-    def setUp(self):
-        self.dir = tempfile.TemporaryDirectory()
-        self.addCleanup(self.dir.cleanup)
-
-    def path(self, name, data=None):
-        path = os.path.join(self.dir.name, name)
-        if data is not None:
-            with open(path, "w" if isinstance(data, str) else "wb") as f:
-                f.write(data)
-        return path
-
+class Tiled(ScratchTest):
     def compile(self, source, *options):
         out = source + ".level"
         result = run("levelc", *options, source, out)
@@ -286,6 +271,24 @@ class Tiled(unittest.TestCase):
                 self.assertEqual((result.returncode, result.stderr.decode()),
                                  (1, "%s: %s\n" % (place, message)))
                 self.assertFalse(os.path.exists(self.path("out")))
+
+    def test_malformed_level_reports_file_and_offset(self):
+        # Header 12 bytes, tile count at 12, first tile record at 14: one byte of it is there.
+        demo = open(DEMO, "rb").read()
+        for data, expected in ((demo[:15], "offset 14: "), (b"", "offset 0: ")):
+            with self.subTest(size=len(data)):
+                path = self.path("bad", data)
+                result = run("leveldump", path)
+                self.assertEqual((result.returncode, result.stdout), (1, b""))
+                self.assertTrue(result.stderr.decode().startswith(path + ": " + expected),
+                                result.stderr)
+
+    def test_bad_level_text_reports_file_and_line(self):
+        source = self.path("bad.txt", b"# a level\nheader 00 00\n")
+        result = run("levelc", source, self.path("out"))
+        self.assertEqual(result.returncode, 1)
+        self.assertTrue(result.stderr.decode().startswith(source + ":2: "), result.stderr)
+        self.assertFalse(os.path.exists(self.path("out")))
 
 
 if __name__ == "__main__":
