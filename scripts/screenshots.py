@@ -45,12 +45,12 @@ def save_png(bmp_path, png_path):
 
 
 def save_screenshot(session, target):
-    save_png(session.path(xsession.SCREENSHOT), target)
+    save_png(session.path("kelda.bmp"), target)
     print(target)
 
 
 def walk_stages(font, out):
-    with XSession(timeout=30) as session:
+    with XSession() as session:
         for number, (stage, settle) in enumerate(WALK, start=1):
             if number > 1:
                 session.key("Right")
@@ -69,7 +69,7 @@ def walk_stages(font, out):
 
 
 def polygon_variants(font, out):
-    with XSession(timeout=30) as session:
+    with XSession() as session:
         for stage in ("title", "rotate-scale", "polygons"):
             if stage != "title":
                 session.key("Right")
@@ -97,6 +97,7 @@ def main():
     os.environ["TARVO_PAK"] = os.path.abspath(options.pak)
     os.makedirs(options.out, exist_ok=True)
 
+    XSession.timeout = 30.0  # a walk under a loaded machine
     font = xsession.GlyphSheet()
     walk_stages(font, options.out)
     polygon_variants(font, options.out)
