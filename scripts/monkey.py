@@ -30,6 +30,7 @@ sys.path.insert(0, os.path.join(ROOT, "scripts"))
 import headless  # noqa: E402
 import replayfile as rf  # noqa: E402
 import xsession  # noqa: E402
+from engine import resident_kib  # noqa: E402
 
 LOGO = "demo1/OLM Logo.png"
 WARNING = "Warning: Couldn't open image file '%s'." % LOGO
@@ -56,11 +57,6 @@ def pak_without_logo(pak, path):
         return source.read(LOGO)
 
 
-def resident_kib(pid):
-    with open("/proc/%d/status" % pid) as f:
-        return int(re.search(r"^VmRSS:\s+(\d+) kB", f.read(), re.M)[1])
-
-
 class Monkey:
     def __init__(self, session, rng, font):
         self.session, self.rng, self.font = session, rng, font
@@ -71,7 +67,9 @@ class Monkey:
     def sample(self):
         now = time.monotonic()
         if now - self.last_sample >= 1.0:
-            self.rss.append((now - self.start, resident_kib(self.session.game.pid)))
+            kib = resident_kib(self.session.game.pid)
+            if kib is not None:
+                self.rss.append((now - self.start, kib))
             self.last_sample = now
 
     def play(self, until, keys):

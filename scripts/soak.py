@@ -28,6 +28,7 @@ ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
 
 import replayfile as rf  # noqa: E402
+from engine import resident_kib  # noqa: E402
 
 TICKS_PER_SECOND = 60
 BLOCK = 4096  # polygon ticks per combination of e, r and t
@@ -105,14 +106,6 @@ def last_tick(path):
     except OSError:
         return -1
     return int(lines[-1].split()[0]) if lines else -1
-
-
-def resident_kib(pid):
-    try:
-        with open("/proc/%d/status" % pid) as f:
-            return int(re.search(r"VmRSS:\s+(\d+) kB", f.read())[1])
-    except (OSError, TypeError):
-        return None
 
 
 def run(program, pak, soak, sample_seconds=0.25):

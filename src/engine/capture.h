@@ -35,7 +35,6 @@ public:
     // loop's counter, the first tick that has not run.
     void finishAll(uint32_t ticksRun);
 
-    bool recording() const { return !recordings.empty(); }
     // Around the flip: the dot goes onto the screen, then the pixels under it come back.
     void drawDot(Surface& screen);
     void restoreDot(Surface& screen);

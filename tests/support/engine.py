@@ -6,6 +6,7 @@ which SDL turns into the window's quit event.
 """
 import os
 import pathlib
+import re
 import shutil
 import signal
 import subprocess
@@ -109,3 +110,12 @@ def run(workdir, args=(), env=None, until="Initializing video mode...", settle=0
 def _read(path):
     with open(path, "rb") as f:
         return f.read().decode("latin-1")
+
+
+def resident_kib(pid):
+    """The process's resident memory in KiB, or None once it has gone."""
+    try:
+        with open("/proc/%d/status" % pid) as f:
+            return int(re.search(r"^VmRSS:\s+(\d+) kB", f.read(), re.M)[1])
+    except (OSError, TypeError):
+        return None
