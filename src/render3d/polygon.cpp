@@ -85,77 +85,16 @@ const RowsPath* rowsPathFor(RenderPath path)
     return nullptr;
 }
 
-// Pixels at the start of a waiting row whose cache lines are fetched ahead: the row drawers'
-// first run of a row.
-const int32_t kPrefetchedPixels = 64;
-
-// Rows of one section waiting for a vector path's row drawer; without one, each row is drawn
-// by the scalar drawer as it comes.
-struct RowBatch {
-    ScanlineDrawer drawer = nullptr;
-    RowsDrawer rowsDrawer = nullptr;
-    int lanes = 1;
-    int rows = 0;
-    ScanlineSpan spans[kMaxRows];
-
-    const RowsPath* rowsPath = nullptr;
-
-    void start(ScanlineDrawer scalar, const RowsPath* path)
-    {
-        rows = 0;
-        if (scalar == drawer && path == rowsPath) {
-            return;
-        }
-        drawer = scalar;
-        rowsPath = path;
-        rowsDrawer = nullptr;
-        lanes = 1;
-        for (int i = 0; path && scalar && i < 20; ++i) {
-            if (kScanlineDrawers[i] == scalar) {
-                rowsDrawer = path->drawers[i];
-                lanes = path->lanes;
-            }
+// The index of drawer in kScanlineDrawers, the order of every path's row drawers; -1 if none.
+int drawerIndex(ScanlineDrawer drawer)
+{
+    for (int i = 0; drawer && i < 20; ++i) {
+        if (kScanlineDrawers[i] == drawer) {
+            return i;
         }
     }
-    // Where the next row is built: the section's own span when rows are drawn one by one,
-    // else the next waiting row, filled from it. The section's span is not written row by row
-    // then, so the copy reads no value still on its way to memory.
-    ScanlineSpan& next(ScanlineSpan& section)
-    {
-        if (!rowsDrawer) {
-            return section;
-        }
-        spans[rows] = section;
-        return spans[rows];
-    }
-    // Draws the row next returned, or keeps it for the vector path. A kept row waits for the
-    // rows after it: time enough to bring its first pixels and depths into the cache.
-    void add(ScanlineSpan& row)
-    {
-        if (!rowsDrawer) {
-            drawer(&row);
-            return;
-        }
-        for (int32_t i = 0; i < row.count && i < kPrefetchedPixels; i += 16) {
-            __builtin_prefetch(row.dest + i, 1);
-            __builtin_prefetch(row.depth + i, 1);
-        }
-        if (++rows == lanes) {
-            flush();
-        }
-    }
-    void flush()
-    {
-        if (rows > 0) {
-            rowsDrawer(spans, rows);
-            rows = 0;
-        }
-    }
-};
-
-// Shared like the edge pool, so that no section pays for setting up eight spans of its own.
-RowBatch mainRows;
-RowBatch affineRows;
+    return -1;
+}
 
 // The shared edge pool; it lives until the process ends.
 PolygonEdge* edgePool = nullptr;
@@ -582,78 +521,158 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
         span.flatColor = flatColor;
     }
 
-    const int32_t targetWidth = target.getWidth();
-    const RowsPath* path = rowsPathFor(renderPath());
-    mainRows.start(drawer, path);
-    affineRows.start(affineDrawer, path);
     // Locked once for the section, at its first row with pixels, so that a section that draws
     // nothing never locks; a failed lock skips the rest of the section.
-    bool locked = false;
-    int32_t drawnLeft = INT32_MAX, drawnRight = INT32_MIN, drawnTop = INT32_MAX, drawnBottom = 0;
+    DrawnRows drawn;
+    const RowsPath* path = rowsPathFor(renderPath());
+    if (path && type < 4 && interpFlags == kDefaultInterpFlags[type]) {
+        drawRowLanes(*path, target, yFrom, yTo, *left, *right, span, drawn);
+    } else {
+        drawRows(target, yFrom, yTo, *left, *right, span, drawn);
+    }
+    if (drawn.locked) {
+        DepthBuffer& depth = *depthBuffer;
+        depth.drawnLeft = std::min(depth.drawnLeft, drawn.left);
+        depth.drawnRight = std::max(depth.drawnRight, drawn.right);
+        depth.drawnTop = std::min(depth.drawnTop, drawn.top);
+        depth.drawnBottom = std::max(depth.drawnBottom, drawn.bottom);
+        if (texture) {
+            texture->unlock();
+        }
+        target.unlock();
+    }
+}
+
+void Polygon3d::drawRows(Surface& target, int yFrom, int yTo, PolygonEdge& left,
+                         PolygonEdge& right, ScanlineSpan& span, DrawnRows& drawn)
+{
+    const int32_t targetWidth = target.getWidth();
     for (int y = yFrom; y <= yTo; ++y) {
         // Column half of the top-left fill rule: pixel x is drawn when ceil(left) <= x <
         // ceil(right), sampled at integer x. A pixel exactly on the left edge is drawn and one
         // exactly on the right edge is not, so two polygons sharing an edge never both draw it
         // and leave no gap between them.
-        int32_t xl = ceilToInt(left->x);
-        const int32_t xr = ceilToInt(right->x);
+        int32_t xl = ceilToInt(left.x);
+        const int32_t xr = ceilToInt(right.x);
         int32_t count = xr - xl;
-        const float pre = static_cast<float>(xl) - left->x;
-        float width = right->x - left->x;
+        const float pre = static_cast<float>(xl) - left.x;
+        float width = right.x - left.x;
         // Where the edges meet (at a vertex, or in a sliver) the row is empty, but it still runs so
         // that both edges' colour and depth step on to the next row; any nonzero divisor keeps
         // its unused gradients finite instead of infinite or NaN, which 16.16 cannot hold.
         if (width == 0.0f) {
             width = -1.0f;
         }
-        // invZStep exactly 0 means constant depth: affine stepping is then exact. Worked out
-        // here as interpolateRow does, to pick the batch the row is built in.
+        // invZStep exactly 0 means constant depth: affine stepping is then exact.
         const float perWidth = 1.0f / width;
-        const bool affine =
-            affineDrawer && (!(interpFlags & INTERP_Z) ||
-                             (right->attrs.invZ - left->attrs.invZ) * perWidth == 0.0f);
-        RowBatch& batch = affine ? affineRows : mainRows;
-        ScanlineSpan& row = batch.next(span);
-        interpolateRow(*left, *right, interpFlags, pre, width, perWidth, row.attrs);
+        const bool affine = affineDrawer && (!(interpFlags & INTERP_Z) ||
+                                             (right.attrs.invZ - left.attrs.invZ) * perWidth == 0.0f);
+        interpolateRow(left, right, interpFlags, pre, width, perWidth, span.attrs);
         if (xl < 0) {
-            row.attrs.advance(-xl, interpFlags);
+            span.attrs.advance(-xl, interpFlags);
             count += xl;
             xl = 0;
         }
-        setFixedCopies(row, interpFlags, affine);
+        setFixedCopies(span, interpFlags, affine);
         if (xl + count > targetWidth) {
             count = targetWidth - xl;
         }
-        row.count = count;
+        span.count = count;
         if (count > 0) {
-            if (!locked && !lockTargets(target, span)) {
+            if (!drawn.locked && !(drawn.locked = lockTargets(target, span))) {
                 return;
             }
-            locked = true;
-            row.texels = span.texels;
-            pointAtRow(target, y, xl, row);
-            batch.add(row);
-            drawnLeft = std::min(drawnLeft, xl);
-            drawnRight = std::max(drawnRight, xl + count);
-            drawnTop = std::min(drawnTop, y);
-            drawnBottom = y + 1;
+            pointAtRow(target, y, xl, span);
+            (affine ? affineDrawer : drawer)(&span);
+            drawn.add(xl, xl + count, y);
         }
-        left->x += left->xStep;
-        right->x += right->xStep;
+        left.x += left.xStep;
+        right.x += right.xStep;
     }
-    mainRows.flush();
-    affineRows.flush();
-    if (locked) {
-        DepthBuffer& drawn = *depthBuffer;
-        drawn.drawnLeft = std::min(drawn.drawnLeft, drawnLeft);
-        drawn.drawnRight = std::max(drawn.drawnRight, drawnRight);
-        drawn.drawnTop = std::min(drawn.drawnTop, drawnTop);
-        drawn.drawnBottom = std::max(drawn.drawnBottom, drawnBottom);
-        if (texture) {
-            texture->unlock();
+}
+
+void Polygon3d::drawRowLanes(const RowsPath& path, Surface& target, int yFrom, int yTo,
+                             PolygonEdge& left, PolygonEdge& right, ScanlineSpan& span,
+                             DrawnRows& drawn)
+{
+    const RowsDrawer mainRows = path.drawers[drawerIndex(drawer)];
+    const int affineIndex = drawerIndex(affineDrawer);
+    const RowsDrawer affineRows = affineIndex < 0 ? nullptr : path.drawers[affineIndex];
+    const RowsSetUp setUp = path.setUps[type];
+    const int32_t targetWidth = target.getWidth();
+    const SDL_Surface* surface = target.getSdlSurface();
+    // Values the type does not use are 0, so that stale ones cost nothing (no denormals).
+    const bool shaded = interpFlags & INTERP_RGB;
+    const bool textured = interpFlags & INTERP_UV;
+    const bool used[EdgeLanes::kValues] = {true,   true,   textured, textured,
+                                           shaded, shaded, shaded,   false};
+    EdgeLanes edges;
+    PolygonEdge* const both[2] = {&left, &right};
+    for (int e = 0; e < 2; ++e) {
+        const PolygonEdge& edge = *both[e];
+        const Interpolants& a = edge.attrs;
+        const float values[EdgeLanes::kValues] = {edge.x, a.invZ, a.uOverZ, a.vOverZ,
+                                                  a.r,    a.g,    a.b,      0.0f};
+        const float steps[EdgeLanes::kValues] = {edge.xStep, a.invZStep, a.uOverZStep,
+                                                 a.vOverZStep, a.rStep, a.gStep, a.bStep, 0.0f};
+        for (int k = 0; k < EdgeLanes::kValues; ++k) {
+            edges.value[e][k] = used[k] ? values[k] : 0.0f;
+            edges.step[e][k] = used[k] ? steps[k] : 0.0f;
         }
-        target.unlock();
     }
+    // The edges as the scalar walk leaves them, for the sections that go on with one of them.
+    const auto keepEdges = [&] {
+        for (int e = 0; e < 2; ++e) {
+            Interpolants& a = both[e]->attrs;
+            float* const values[EdgeLanes::kValues] = {&both[e]->x, &a.invZ, &a.uOverZ, &a.vOverZ,
+                                                       &a.r,        &a.g,    &a.b,      nullptr};
+            for (int k = 0; k < EdgeLanes::kValues; ++k) {
+                if (used[k]) {
+                    *values[k] = edges.value[e][k];
+                }
+            }
+        }
+    };
+    RowLanes rows;
+    for (int y = yFrom; y <= yTo; y += path.lanes) {
+        uint32_t affine = 0;
+        const uint32_t withPixels =
+            setUp(edges, std::min(yTo - y + 1, path.lanes), targetWidth, rows, affine);
+        if (!withPixels) {
+            continue;
+        }
+        if (!drawn.locked && !(drawn.locked = lockTargets(target, span))) {
+            keepEdges();
+            return;
+        }
+        for (int k = 0; k < path.lanes; ++k) {
+            if (withPixels & (1u << k)) {
+                const int32_t xl = rows.xl[k];
+                rows.depth[k] = depthBuffer->data +
+                                static_cast<ptrdiff_t>(y + k) * depthBuffer->width + xl;
+                rows.dest[k] = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
+                                                           static_cast<ptrdiff_t>(y + k) *
+                                                               surface->pitch) +
+                               xl;
+                drawn.add(xl, xl + rows.count[k], y + k);
+            }
+        }
+        affine = affineRows ? affine & withPixels : 0;
+        if (affine == withPixels) {
+            affineRows(rows, span);
+        } else if (affine == 0) {
+            mainRows(rows, span);
+        } else {
+            // Rows of constant depth among others: each drawer draws its own rows.
+            RowLanes constantDepth = rows;
+            for (int k = 0; k < path.lanes; ++k) {
+                (affine & (1u << k) ? rows : constantDepth).count[k] = 0;
+            }
+            mainRows(rows, span);
+            affineRows(constantDepth, span);
+        }
+    }
+    keepEdges();
 }
 
 bool Polygon3d::lockTargets(Surface& target, ScanlineSpan& span)

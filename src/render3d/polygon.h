@@ -50,6 +50,7 @@ struct Interpolants {
 };
 
 class Polygon3d;
+struct RowsPath;
 
 // One edge while a polygon is drawn; the non-empty edges form a ring in vertex order.
 struct PolygonEdge {
@@ -128,6 +129,24 @@ public:
     ScanlineDrawer affineDrawer; // textured types: for spans of constant depth
 
 private:
+    // Where a section drew, for the depth buffer's drawn rectangle, and whether it locked.
+    struct DrawnRows {
+        bool locked = false;
+        int32_t left = INT32_MAX, right = INT32_MIN, top = INT32_MAX, bottom = INT32_MIN;
+        void add(int32_t xl, int32_t xr, int32_t y)
+        {
+            left = xl < left ? xl : left;
+            right = xr > right ? xr : right;
+            top = y < top ? y : top;
+            bottom = y + 1 > bottom ? y + 1 : bottom;
+        }
+    };
+    // The section's rows one at a time through the scalar drawers: the reference pipeline.
+    void drawRows(Surface& target, int yFrom, int yTo, PolygonEdge& left, PolygonEdge& right,
+                  ScanlineSpan& span, DrawnRows& drawn);
+    // The same rows set up and drawn a vector path's lanes at a time.
+    void drawRowLanes(const RowsPath& path, Surface& target, int yFrom, int yTo,
+                      PolygonEdge& left, PolygonEdge& right, ScanlineSpan& span, DrawnRows& drawn);
     // False when drawing would write or read outside the target, depth buffer or texture.
     bool canDrawInto(const Surface& target) const;
     // Locks the target, then the texture if any, and points span at the texels; false, with

@@ -1,18 +1,61 @@
-// The vector paths' row drawers: up to eight rows of one polygon section at once, one row per
-// lane. The float running values (1/z, u/z, v/z) must add up pixel after pixel exactly as the
-// scalar drawers add them, so lanes carry rows, never neighbouring pixels of one row.
+// The vector paths: a polygon section walked and drawn up to eight rows at once, one row per
+// lane. The float running values (1/z, u/z, v/z, and the edges' own) must add up exactly as the
+// scalar pipeline adds them, so lanes carry rows, never neighbouring pixels of one row.
 #pragma once
 
 #include "render3d/polygon.h"
 
-// Draws rows spans, each as its scalar drawer would; count > 0 in every span, and all of them
-// from one section, so they share the span constants.
-using RowsDrawer = void (*)(const ScanlineSpan* spans, int rows);
 const int kMaxRows = 8;
 
-// A vector path: how many rows it draws at once, and its row drawers in the order of polygon.h.
+// Up to kMaxRows consecutive rows of one section: row k in element k of every array. A row is
+// drawn from column xl for count pixels; a row with count <= 0 draws nothing.
+struct RowLanes {
+    alignas(32) float invZ[kMaxRows];
+    alignas(32) float invZStep[kMaxRows];
+    alignas(32) float uOverZ[kMaxRows];
+    alignas(32) float uOverZStep[kMaxRows];
+    alignas(32) float vOverZ[kMaxRows];
+    alignas(32) float vOverZStep[kMaxRows];
+    alignas(32) int32_t xl[kMaxRows];
+    alignas(32) int32_t count[kMaxRows];
+    // 16.16 copies: colour for shaded types, u and v for constant-depth rows.
+    alignas(32) int32_t rFixed[kMaxRows];
+    alignas(32) int32_t gFixed[kMaxRows];
+    alignas(32) int32_t bFixed[kMaxRows];
+    alignas(32) int32_t rStepFixed[kMaxRows];
+    alignas(32) int32_t gStepFixed[kMaxRows];
+    alignas(32) int32_t bStepFixed[kMaxRows];
+    alignas(32) int32_t uFixed[kMaxRows];
+    alignas(32) int32_t vFixed[kMaxRows];
+    alignas(32) int32_t uStepFixed[kMaxRows];
+    alignas(32) int32_t vStepFixed[kMaxRows];
+    uint32_t* dest[kMaxRows];
+    float* depth[kMaxRows];
+};
+
+// A section's two edges (0 left, 1 right) while a vector path walks them: each edge's running
+// values side by side and their steps per row. Values a polygon type does not use are 0.
+struct EdgeLanes {
+    enum { kX, kInvZ, kU, kV, kR, kG, kB, kValues = 8 };
+    alignas(32) float value[2][kValues];
+    alignas(32) float step[2][kValues];
+};
+
+// Sets up the next rows (1 to the path's lanes) of a section as the scalar edge walk does for a
+// polygon of type with its default interpolation flags, and steps both edges past them.
+// Returns a bit per row with pixels to draw; affine gets a bit per row of constant depth.
+using RowsSetUp = uint32_t (*)(EdgeLanes& edges, int rows, int32_t targetWidth, RowLanes& out,
+                               uint32_t& affine);
+
+// Draws the rows of one section as their scalar drawer would. section holds the span
+// constants (polygon, masks, shifts, flat colour, texels).
+using RowsDrawer = void (*)(const RowLanes& rows, const ScanlineSpan& section);
+
+// A vector path: how many rows it walks at once, its set-up per polygon type, and its row
+// drawers in the order of polygon.h.
 struct RowsPath {
     int lanes;
+    const RowsSetUp* setUps;
     const RowsDrawer* drawers;
 };
 extern const RowsPath kSse2Rows;

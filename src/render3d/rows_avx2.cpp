@@ -70,6 +70,24 @@ struct Avx2 {
         return _mm256_inserti128_si256(_mm256_castsi128_si256(low), high, 1);
     }
     static F add(F a, F b) { return _mm256_add_ps(a, b); }
+    static F subF(F a, F b) { return _mm256_sub_ps(a, b); }
+    static F mulF(F a, F b) { return _mm256_mul_ps(a, b); }
+    static F divF(F a, F b) { return _mm256_div_ps(a, b); }
+    // maxps and minps hand back their second operand when either is NaN, as maxss and minss.
+    static F maxF(F a, F b) { return _mm256_max_ps(a, b); }
+    static F minF(F a, F b) { return _mm256_min_ps(a, b); }
+    static I equalF(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_EQ_OQ)); }
+    static I lessF(F a, F b) { return _mm256_castps_si256(_mm256_cmp_ps(a, b, _CMP_LT_OQ)); }
+    static I greaterI(I a, I b) { return _mm256_cmpgt_epi32(a, b); }
+    static F toF(I a) { return _mm256_cvtepi32_ps(a); }
+    static I truncate(F a) { return _mm256_cvttps_epi32(a); }
+    static I round(F a) { return _mm256_cvtps_epi32(a); }
+    static uint32_t maskBits(I mask)
+    {
+        return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(mask)));
+    }
+    static F loadAF(const float* p) { return _mm256_load_ps(p); }
+    static void storeAI(int32_t* p, I a) { _mm256_store_si256(reinterpret_cast<I*>(p), a); }
     // fx(n / d), rounded and saturated as toFixed does (see the SSE2 path).
     static I fixedOf(F n, F d)
     {
@@ -100,4 +118,4 @@ struct Avx2 {
 
 } // namespace
 
-const RowsPath kAvx2Rows = {Avx2::kLanes, kRowsDrawers<Avx2>};
+const RowsPath kAvx2Rows = {Avx2::kLanes, kRowsSetUps<Avx2>, kRowsDrawers<Avx2>};

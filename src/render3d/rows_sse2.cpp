@@ -75,6 +75,24 @@ struct Sse2 {
             static_cast<int32_t>(texels[at[2]]), static_cast<int32_t>(texels[at[3]]));
     }
     static F add(F a, F b) { return _mm_add_ps(a, b); }
+    static F subF(F a, F b) { return _mm_sub_ps(a, b); }
+    static F mulF(F a, F b) { return _mm_mul_ps(a, b); }
+    static F divF(F a, F b) { return _mm_div_ps(a, b); }
+    // maxps and minps hand back their second operand when either is NaN, as maxss and minss.
+    static F maxF(F a, F b) { return _mm_max_ps(a, b); }
+    static F minF(F a, F b) { return _mm_min_ps(a, b); }
+    static I equalF(F a, F b) { return _mm_castps_si128(_mm_cmpeq_ps(a, b)); }
+    static I lessF(F a, F b) { return _mm_castps_si128(_mm_cmplt_ps(a, b)); }
+    static I greaterI(I a, I b) { return _mm_cmpgt_epi32(a, b); }
+    static F toF(I a) { return _mm_cvtepi32_ps(a); }
+    static I truncate(F a) { return _mm_cvttps_epi32(a); }
+    static I round(F a) { return _mm_cvtps_epi32(a); }
+    static uint32_t maskBits(I mask)
+    {
+        return static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(mask)));
+    }
+    static F loadAF(const float* p) { return _mm_load_ps(p); }
+    static void storeAI(int32_t* p, I a) { _mm_store_si128(reinterpret_cast<I*>(p), a); }
     // fx(n / d): the quotient times 65536 in single precision, then cvtps2dq, which rounds to
     // nearest even and gives 0x80000000 for NaN and out of range, as toFixed does.
     static I fixedOf(F n, F d)
@@ -89,4 +107,4 @@ struct Sse2 {
 
 } // namespace
 
-const RowsPath kSse2Rows = {Sse2::kLanes, kRowsDrawers<Sse2>};
+const RowsPath kSse2Rows = {Sse2::kLanes, kRowsSetUps<Sse2>, kRowsDrawers<Sse2>};

@@ -25,27 +25,6 @@ struct Lanes {
     typename V::F invZ, invZStep, uOverZ, uOverZStep, vOverZ, vOverZStep;
 };
 
-// Every row's running float values in lanes: the first eight floats of each span's attributes
-// (uOverZ, vOverZ, their steps, invZ, invZStep, r, g) loaded and transposed.
-template <class V>
-Lanes<V> loadLanes(const ScanlineSpan* spans, int rows)
-{
-    static_assert(offsetof(Interpolants, uOverZ) == 0 && offsetof(Interpolants, vOverZ) == 4 &&
-                      offsetof(Interpolants, uOverZStep) == 8 &&
-                      offsetof(Interpolants, vOverZStep) == 12 &&
-                      offsetof(Interpolants, invZ) == 16 && offsetof(Interpolants, invZStep) == 20,
-                  "the attributes' float order");
-    typename V::F v[8];
-    for (int half = 0; half < 8; half += V::kLanes) {
-        for (int k = 0; k < V::kLanes; ++k) {
-            const auto* attrs = reinterpret_cast<const float*>(&spans[k < rows ? k : 0].attrs);
-            v[half + k] = V::loadF(attrs + half);
-        }
-        V::transpose(v + half);
-    }
-    return {v[4], v[5], v[0], v[2], v[1], v[3]};
-}
-
 // Lane k of v[t] goes to rows[k * kChunk + t].
 template <class V>
 void transposeStore(typename V::F* v, float* rows)
@@ -147,35 +126,50 @@ typename V::I shadePixels(const SpanConstants& c, typename V::I texel, typename 
     return source;
 }
 
+// One row of a RowLanes, as drawChunk reads it.
+struct Row {
+    float* depth;
+    uint32_t* dest;
+    int32_t count;
+    uint32_t rFixed, gFixed, bFixed, rStep, gStep, bStep, uFixed, vFixed, uStep, vStep;
+    float invZ, invZStep;
+};
+
+inline Row rowAt(const RowLanes& rows, int k)
+{
+    const auto u = [](int32_t a) { return static_cast<uint32_t>(a); };
+    return {rows.depth[k],         rows.dest[k],          rows.count[k],
+            u(rows.rFixed[k]),     u(rows.gFixed[k]),     u(rows.bFixed[k]),
+            u(rows.rStepFixed[k]), u(rows.gStepFixed[k]), u(rows.bStepFixed[k]),
+            u(rows.uFixed[k]),     u(rows.vFixed[k]),     u(rows.uStepFixed[k]),
+            u(rows.vStepFixed[k]), rows.invZ[k],          rows.invZStep[k]};
+}
+
 // Pixels from to to of one row, with 1/z, u and v from the chunk (index 0 is pixel from):
 // whole vectors of neighbouring pixels. A vector stores every pixel it covers, an undrawn one
 // with its old value.
 template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask>
-void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* invZs,
+void drawChunk(const Row& row, const uint32_t* texels, const SpanConstants& c, const float* invZs,
                const uint32_t* indices, int32_t from, int32_t to)
 {
     using I = typename V::I;
-    float* const depth = span.depth + from;
-    uint32_t* const dest = span.dest + from;
-    const uint32_t* const texels = span.texels;
+    float* const depth = row.depth + from;
+    uint32_t* const dest = row.dest + from;
     const uint32_t start = static_cast<uint32_t>(from);
-    const uint32_t rStep = static_cast<uint32_t>(span.rStepFixed);
-    const uint32_t gStep = static_cast<uint32_t>(span.gStepFixed);
-    const uint32_t bStep = static_cast<uint32_t>(span.bStepFixed);
-    const uint32_t uStep = static_cast<uint32_t>(span.uStepFixed);
-    const uint32_t vStep = static_cast<uint32_t>(span.vStepFixed);
-    const uint32_t rFixed = static_cast<uint32_t>(span.rFixed) + start * rStep;
-    const uint32_t gFixed = static_cast<uint32_t>(span.gFixed) + start * gStep;
-    const uint32_t bFixed = static_cast<uint32_t>(span.bFixed) + start * bStep;
-    const uint32_t uFixed = static_cast<uint32_t>(span.uFixed) + start * uStep;
-    const uint32_t vFixed = static_cast<uint32_t>(span.vFixed) + start * vStep;
+    const uint32_t rStep = row.rStep, gStep = row.gStep, bStep = row.bStep;
+    const uint32_t uStep = row.uStep, vStep = row.vStep;
+    const uint32_t rFixed = row.rFixed + start * rStep;
+    const uint32_t gFixed = row.gFixed + start * gStep;
+    const uint32_t bFixed = row.bFixed + start * bStep;
+    const uint32_t uFixed = row.uFixed + start * uStep;
+    const uint32_t vFixed = row.vFixed + start * vStep;
     const int32_t count = to - from;
     constexpr int32_t lanes = V::kLanes;
     // Affine rows have invZStep = +0 or -0, so 1/z is invZ at the first pixel and invZ +
     // invZStep (which differs only for -0 or a signalling NaN) at every later one: no lanes.
     constexpr bool constantDepth = Step == Stepping::Affine;
-    const float firstInvZ = span.attrs.invZ;
-    const float laterInvZ = span.attrs.invZ + span.attrs.invZStep;
+    const float firstInvZ = row.invZ;
+    const float laterInvZ = row.invZ + row.invZStep;
     const auto invZAt = [&](int32_t i) {
         if constexpr (constantDepth) {
             return from + i == 0 ? firstInvZ : laterInvZ;
@@ -291,34 +285,142 @@ void drawChunk(const ScanlineSpan& span, const SpanConstants& c, const float* in
 }
 
 template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask>
-void drawRows(const ScanlineSpan* spans, int rows)
+void drawRows(const RowLanes& rows, const ScanlineSpan& section)
 {
     static_assert(V::kLanes <= kMaxRows, "one row per lane");
-    Lanes<V> lanes = loadLanes<V>(spans, rows);
+    Lanes<V> lanes{V::loadAF(rows.invZ),   V::loadAF(rows.invZStep), V::loadAF(rows.uOverZ),
+                   V::loadAF(rows.uOverZStep), V::loadAF(rows.vOverZ),
+                   V::loadAF(rows.vOverZStep)};
     int32_t longest = 0;
-    for (int k = 0; k < rows; ++k) {
-        longest = spans[k].count > longest ? spans[k].count : longest;
+    for (int k = 0; k < V::kLanes; ++k) {
+        longest = rows.count[k] > longest ? rows.count[k] : longest;
     }
-    const SpanConstants c = spanConstants<Type, Blend>(spans[0]);
+    const SpanConstants c = spanConstants<Type, Blend>(section);
     Chunk chunk;
     for (int32_t from = 0; from < longest; from += kChunk) {
         const int32_t pixels = longest - from < kChunk ? longest - from : kChunk;
         if constexpr (Step != Stepping::Affine) {
             stepLanes<V, Step == Stepping::Perspective>(lanes, pixels, c, chunk);
         }
-        for (int k = 0; k < rows; ++k) {
-            const int32_t to = spans[k].count < from + pixels ? spans[k].count : from + pixels;
+        for (int k = 0; k < V::kLanes; ++k) {
+            const Row row = rowAt(rows, k);
+            const int32_t to = row.count < from + pixels ? row.count : from + pixels;
             if (to > from) {
                 // Eight rows at once are more streams than the hardware prefetcher follows.
-                for (int32_t line = 0; spans[k].count > to && line < kChunk; line += 16) {
-                    __builtin_prefetch(spans[k].dest + to + line, 1);
-                    __builtin_prefetch(spans[k].depth + to + line, 1);
+                for (int32_t line = 0; row.count > to && line < kChunk; line += 16) {
+                    __builtin_prefetch(row.dest + to + line, 1);
+                    __builtin_prefetch(row.depth + to + line, 1);
                 }
-                drawChunk<V, Type, Step, Blend, Mask>(spans[k], c, chunk.invZ[k], chunk.texel[k],
-                                                      from, to);
+                drawChunk<V, Type, Step, Blend, Mask>(row, section.texels, c, chunk.invZ[k],
+                                                      chunk.texel[k], from, to);
             }
         }
     }
+}
+
+// ceilToInt of polygon.cpp in lanes: clamped with the same max and min, so NaN takes the lower
+// limit there as here.
+template <class V>
+typename V::I ceilLanes(typename V::F value)
+{
+    const float limit = static_cast<float>(1 << 29);
+    const auto clamped = V::minF(V::maxF(value, V::splatF(-limit)), V::splatF(limit));
+    const auto truncated = V::truncate(clamped);
+    return V::sub(truncated, V::lessF(V::toF(truncated), clamped));
+}
+
+// The edge walk of polygon.cpp for rows rows, lane k doing what the scalar walk does for row k;
+// Type's default flags say which values run (colour when shaded, u and v when textured).
+template <class V, uint32_t Type>
+uint32_t setUpRows(EdgeLanes& edges, int rows, int32_t targetWidth, RowLanes& out,
+                   uint32_t& affine)
+{
+    using F = typename V::F;
+    using I = typename V::I;
+    constexpr bool shaded = Type == PGOURAUD || Type == PTEXGOURAUD;
+    constexpr bool textured = Type == PTEX || Type == PTEXGOURAUD;
+    constexpr int lanes = V::kLanes;
+    enum { X = EdgeLanes::kX, W = EdgeLanes::kInvZ, U = EdgeLanes::kU, VV = EdgeLanes::kV,
+           R = EdgeLanes::kR, G = EdgeLanes::kG, B = EdgeLanes::kB };
+    // Each edge's values stepped a row at a time by one add each, as the scalar walk steps
+    // them, then turned so that each value has its rows in lanes.
+    F at[2][EdgeLanes::kValues];
+    for (int e = 0; e < 2; ++e) {
+        for (int h = 0; h < EdgeLanes::kValues; h += lanes) {
+            F running = V::loadAF(edges.value[e] + h);
+            const F step = V::loadAF(edges.step[e] + h);
+            F* const row = at[e] + h;
+            for (int k = 0; k < lanes; ++k) {
+                row[k] = running;
+                running = V::add(running, step);
+            }
+            // After rows steps: row[rows] unless every lane is a row.
+            V::storeA(edges.value[e] + h, rows < lanes ? row[rows] : running);
+            V::transpose(row);
+        }
+    }
+    const F* const l = at[0];
+    const F* const r = at[1];
+    const F zero = V::splatF(0.0f);
+    const I xl = ceilLanes<V>(l[X]);
+    I count = V::sub(ceilLanes<V>(r[X]), xl);
+    const F pre = V::subF(V::toF(xl), l[X]);
+    F width = V::subF(r[X], l[X]);
+    width = V::selectF(V::equalF(width, zero), V::splatF(-1.0f), width);
+    const F perWidth = V::divF(V::splatF(1.0f), width);
+    const F invZStep = V::mulF(V::subF(r[W], l[W]), perWidth);
+    F invZ = V::add(V::mulF(invZStep, pre), l[W]);
+    // Left of the target: every value moves on -xl pixels, and the row starts at column 0.
+    const I clipped = V::greaterI(V::splat(0), xl);
+    const F skipped = V::toF(V::sub(V::splat(0), xl));
+    const auto skip = [&](F value, F step) {
+        return V::selectF(clipped, V::add(value, V::mulF(skipped, step)), value);
+    };
+    const F fixedScale = V::splatF(65536.0f);
+    const auto fixed = [&](int32_t* to, F value) {
+        V::storeAI(to, V::round(V::mulF(value, fixedScale)));
+    };
+    invZ = skip(invZ, invZStep);
+    affine = 0;
+    if constexpr (textured) {
+        const F uStep = V::mulF(V::subF(r[U], l[U]), perWidth);
+        const F vStep = V::mulF(V::subF(r[VV], l[VV]), perWidth);
+        const F u = skip(V::add(V::mulF(pre, uStep), l[U]), uStep);
+        const F v = skip(V::add(V::mulF(pre, vStep), l[VV]), vStep);
+        V::storeA(out.uOverZ, u);
+        V::storeA(out.uOverZStep, uStep);
+        V::storeA(out.vOverZ, v);
+        V::storeA(out.vOverZStep, vStep);
+        affine = V::maskBits(V::equalF(invZStep, zero));
+        if (affine) {
+            // Depth is constant along such a row, so u and v are linear in x.
+            const F z = V::divF(V::splatF(1.0f), invZ);
+            fixed(out.uFixed, V::mulF(z, u));
+            fixed(out.vFixed, V::mulF(z, v));
+            fixed(out.uStepFixed, V::mulF(z, uStep));
+            fixed(out.vStepFixed, V::mulF(z, vStep));
+        }
+    }
+    if constexpr (shaded) {
+        for (int channel = R; channel <= B; ++channel) {
+            const F step = V::divF(V::subF(r[channel], l[channel]), width);
+            const F value = skip(V::add(V::mulF(pre, step), l[channel]), step);
+            int32_t* const values[3] = {out.rFixed, out.gFixed, out.bFixed};
+            int32_t* const steps[3] = {out.rStepFixed, out.gStepFixed, out.bStepFixed};
+            fixed(values[channel - R], value);
+            fixed(steps[channel - R], step);
+        }
+    }
+    V::storeA(out.invZ, invZ);
+    V::storeA(out.invZStep, invZStep);
+    count = V::select(clipped, V::add(count, xl), count);
+    const I first = V::select(clipped, V::splat(0), xl);
+    const I width32 = V::splat(static_cast<uint32_t>(targetWidth));
+    count = V::select(V::greaterI(V::add(first, count), width32), V::sub(width32, first), count);
+    count = V::and_(count, V::greaterI(V::splat(static_cast<uint32_t>(rows)), V::ramp(0, 1)));
+    V::storeAI(out.xl, first);
+    V::storeAI(out.count, count);
+    return V::maskBits(V::greaterI(count, V::splat(0)));
 }
 
 // In the order of polygon.h.
@@ -345,5 +447,9 @@ const RowsDrawer kRowsDrawers[20] = {
     drawRows<V, PTEXGOURAUD, Stepping::Affine, true, false>,
     drawRows<V, PTEXGOURAUD, Stepping::Affine, true, true>,
 };
+
+template <class V>
+const RowsSetUp kRowsSetUps[4] = {setUpRows<V, PFLAT>, setUpRows<V, PGOURAUD>, setUpRows<V, PTEX>,
+                                  setUpRows<V, PTEXGOURAUD>};
 
 } // namespace
