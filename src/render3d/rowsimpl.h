@@ -72,10 +72,17 @@ void stepLanes(Lanes<V>& s, int32_t pixels, const SpanConstants& c, Chunk& out)
 }
 
 // The pixel pipeline of pixel.h on V::kLanes pixels, lane by lane the same integer arithmetic.
-template <class V>
+// Argb: red, green and blue at bits 16, 8 and 0, the usual 32-bit format, where the channels'
+// bytes need fewer shifts.
+template <class V, bool Argb>
 typename V::I shadeColors(typename V::I r, typename V::I g, typename V::I b, const SpanConstants& c)
 {
     const auto byte = V::splat(0xFFu);
+    if constexpr (Argb) {
+        return V::or_(V::or_(V::and_(r, V::splat(0xFF0000u)),
+                             V::and_(V::template srl<8>(g), V::splat(0xFF00u))),
+                      V::or_(V::and_(V::template srl<16>(b), byte), V::splat(0xFF000000u)));
+    }
     return V::or_(
         V::or_(V::sll(V::and_(V::template srl<16>(b), byte), c.bShift),
                V::sll(V::and_(V::template srl<16>(g), byte), c.gShift)),
@@ -94,7 +101,7 @@ typename V::I blendColors(typename V::I s, typename V::I d, typename V::I w, con
     return V::or_(rb, V::and_(gMask, V::add(dg, V::template srl<8>(gDelta))));
 }
 
-template <class V, uint32_t Type, bool Blend>
+template <class V, uint32_t Type, bool Blend, bool Argb>
 typename V::I shadePixels(const SpanConstants& c, typename V::I texel, typename V::I r,
                           typename V::I g, typename V::I b, typename V::I d)
 {
@@ -103,11 +110,11 @@ typename V::I shadePixels(const SpanConstants& c, typename V::I texel, typename 
     if constexpr (Type == PFLAT) {
         source = V::splat(c.flatColor);
     } else if constexpr (Type == PGOURAUD) {
-        source = shadeColors<V>(r, g, b, c);
+        source = shadeColors<V, Argb>(r, g, b, c);
     } else if constexpr (Type == PTEX) {
         source = texel;
     } else {
-        const auto shade = shadeColors<V>(r, g, b, c);
+        const auto shade = shadeColors<V, Argb>(r, g, b, c);
         const auto even = V::splat(0xFEFEFEFEu);
         source = V::add(V::add(V::template srl<1>(V::and_(texel, even)),
                                V::template srl<1>(V::and_(shade, even))),
@@ -148,7 +155,7 @@ inline Row rowAt(const RowLanes& rows, int k)
 // Pixels from to to of one row, with 1/z, u and v from the chunk (index 0 is pixel from):
 // whole vectors of neighbouring pixels. A vector stores every pixel it covers, an undrawn one
 // with its old value.
-template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask>
+template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask, bool Argb>
 void drawChunk(const Row& row, const uint32_t* texels, const SpanConstants& c, const float* invZs,
                const uint32_t* indices, int32_t from, int32_t to)
 {
@@ -237,7 +244,7 @@ void drawChunk(const Row& row, const uint32_t* texels, const SpanConstants& c, c
             drawn = V::select(V::equal(texel, V::splat(0)), V::splat(0), drawn);
         }
         const I old = V::load(dest + i);
-        const I pixel = shadePixels<V, Type, Blend>(c, texel, r, g, b, old);
+        const I pixel = shadePixels<V, Type, Blend, Argb>(c, texel, r, g, b, old);
         return {true, V::select(drawn, pixel, old), V::selectF(drawn, z, d)};
     };
     const auto store = [&](int32_t i, const Shaded& shaded) {
@@ -284,8 +291,8 @@ void drawChunk(const Row& row, const uint32_t* texels, const SpanConstants& c, c
     }
 }
 
-template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask>
-void drawRows(const RowLanes& rows, const ScanlineSpan& section)
+template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask, bool Argb>
+void drawRowsIn(const RowLanes& rows, const ScanlineSpan& section)
 {
     static_assert(V::kLanes <= kMaxRows, "one row per lane");
     Lanes<V> lanes{V::loadAF(rows.invZ),   V::loadAF(rows.invZStep), V::loadAF(rows.uOverZ),
@@ -311,10 +318,22 @@ void drawRows(const RowLanes& rows, const ScanlineSpan& section)
                     __builtin_prefetch(row.dest + to + line, 1);
                     __builtin_prefetch(row.depth + to + line, 1);
                 }
-                drawChunk<V, Type, Step, Blend, Mask>(row, section.texels, c, chunk.invZ[k],
-                                                      chunk.texel[k], from, to);
+                drawChunk<V, Type, Step, Blend, Mask, Argb>(row, section.texels, c,
+                                                            chunk.invZ[k], chunk.texel[k], from,
+                                                            to);
             }
         }
+    }
+}
+
+template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask>
+void drawRows(const RowLanes& rows, const ScanlineSpan& section)
+{
+    constexpr bool shaded = Type == PGOURAUD || Type == PTEXGOURAUD;
+    if (shaded && section.rShift == 16 && section.gShift == 8 && section.bShift == 0) {
+        drawRowsIn<V, Type, Step, Blend, Mask, shaded>(rows, section);
+    } else {
+        drawRowsIn<V, Type, Step, Blend, Mask, false>(rows, section);
     }
 }
 

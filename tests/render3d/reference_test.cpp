@@ -27,6 +27,7 @@ struct Scene {
     uint32_t background;
     std::vector<std::shared_ptr<Surface>> textures;
     std::vector<RefPolygon> polygons;
+    bool bgr = false; // the engine's target only: red and blue swapped
 };
 
 struct Image {
@@ -216,7 +217,7 @@ struct Reference {
 // also which polygons changed any depth value.
 Image renderWithEngine(const Scene& scene, std::vector<bool>* drew = nullptr)
 {
-    RenderTarget target(scene.width, scene.height, 4);
+    RenderTarget target(scene.width, scene.height, 4, scene.bgr);
     const int area = scene.width * scene.height;
     for (int i = 0; i < area; ++i) {
         target.pixel(i % scene.width, i / scene.width) = scene.background;
@@ -374,8 +375,9 @@ TEST(PolygonReference, GoldenScenesArePinned)
 }
 
 // Scenes of every size up to 320 x 240 with all twenty drawers, clipped on every side, some at
-// constant depth, some with 16.16 texture coordinates out of range; every pixel and depth value
-// of every vector path the processor has must be the scalar path's.
+// constant depth, some with 16.16 texture coordinates out of range, a quarter of them in BGR
+// order; every pixel and depth value of every vector path the processor has must be the scalar
+// path's.
 TEST(RenderPaths, EveryPathDrawsWhatTheScalarPipelineDraws)
 {
     std::vector<RenderPath> paths;
@@ -396,6 +398,7 @@ TEST(RenderPaths, EveryPathDrawsWhatTheScalarPipelineDraws)
         SCOPED_TRACE(seed);
         const int width = 1 + sizes.below(320), height = 1 + sizes.below(240);
         Scene scene = randomScene(seed, width, height, 24);
+        scene.bgr = seed % 4 == 0;
         for (size_t i = 3; i < scene.polygons.size(); i += 7) {
             for (Vertex3d& corner : scene.polygons[i].vertices) {
                 corner.u *= 4000.0f; // u × 65536 past 2^31: the integer indefinite

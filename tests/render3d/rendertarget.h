@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <utility>
 #include <vector>
 
 inline uint32_t& pixelOf(const Surface& surface, int x, int y)
@@ -15,12 +16,16 @@ inline uint32_t& pixelOf(const Surface& surface, int x, int y)
 }
 
 // The depth buffer may be wider and taller by pad, so that writes beyond the target show up as
-// non-zero depth in the padding.
+// non-zero depth in the padding. bgr swaps red and blue, a 32-bit format other than ARGB.
 struct RenderTarget {
-    RenderTarget(int width, int height, int pad = 0)
+    RenderTarget(int width, int height, int pad = 0, bool bgr = false)
         : width(width), height(height), depth((width + pad) * (height + pad), 0.0f)
     {
-        surface.create(argbFormat(width, height, 0));
+        SurfaceFormat format = argbFormat(width, height, 0);
+        if (bgr) {
+            std::swap(format.rMask, format.bMask);
+        }
+        surface.create(format);
         buffer = DepthBuffer{depth.data(), width + pad, height + pad};
     }
     uint32_t& pixel(int x, int y) { return pixelOf(surface, x, y); }
