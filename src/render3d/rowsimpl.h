@@ -303,6 +303,13 @@ void drawRowsIn(const RowLanes& rows, const ScanlineSpan& section)
         longest = rows.count[k] > longest ? rows.count[k] : longest;
     }
     const SpanConstants c = spanConstants<Type, Blend>(section);
+    // Every row's first pixels are fetched while the lanes step through them.
+    for (int k = 0; k < V::kLanes; ++k) {
+        for (int32_t line = 0; line < rows.count[k] && line < kChunk; line += 16) {
+            __builtin_prefetch(rows.dest[k] + line, 1);
+            __builtin_prefetch(rows.depth[k] + line, 1);
+        }
+    }
     Chunk chunk;
     for (int32_t from = 0; from < longest; from += kChunk) {
         const int32_t pixels = longest - from < kChunk ? longest - from : kChunk;
