@@ -18,17 +18,17 @@ struct RowLanes {
     alignas(32) float vOverZStep[kMaxRows];
     alignas(32) int32_t xl[kMaxRows];
     alignas(32) int32_t count[kMaxRows];
-    // 16.16 copies: colour for shaded types, u and v for constant-depth rows.
-    alignas(32) int32_t rFixed[kMaxRows];
-    alignas(32) int32_t gFixed[kMaxRows];
-    alignas(32) int32_t bFixed[kMaxRows];
-    alignas(32) int32_t rStepFixed[kMaxRows];
-    alignas(32) int32_t gStepFixed[kMaxRows];
-    alignas(32) int32_t bStepFixed[kMaxRows];
-    alignas(32) int32_t uFixed[kMaxRows];
-    alignas(32) int32_t vFixed[kMaxRows];
-    alignas(32) int32_t uStepFixed[kMaxRows];
-    alignas(32) int32_t vStepFixed[kMaxRows];
+    // 16.16 copies, wrapping: colour for shaded types, u and v for constant-depth rows.
+    alignas(32) uint32_t rFixed[kMaxRows];
+    alignas(32) uint32_t gFixed[kMaxRows];
+    alignas(32) uint32_t bFixed[kMaxRows];
+    alignas(32) uint32_t rStepFixed[kMaxRows];
+    alignas(32) uint32_t gStepFixed[kMaxRows];
+    alignas(32) uint32_t bStepFixed[kMaxRows];
+    alignas(32) uint32_t uFixed[kMaxRows];
+    alignas(32) uint32_t vFixed[kMaxRows];
+    alignas(32) uint32_t uStepFixed[kMaxRows];
+    alignas(32) uint32_t vStepFixed[kMaxRows];
     uint32_t* dest[kMaxRows];
     float* depth[kMaxRows];
 };

@@ -87,7 +87,7 @@ struct Avx2 {
         return static_cast<uint32_t>(_mm256_movemask_ps(_mm256_castsi256_ps(mask)));
     }
     static F loadAF(const float* p) { return _mm256_load_ps(p); }
-    static void storeAI(int32_t* p, I a) { _mm256_store_si256(reinterpret_cast<I*>(p), a); }
+    static void storeAI(void* p, I a) { _mm256_store_si256(reinterpret_cast<I*>(p), a); }
     // fx(n / d), rounded and saturated as toFixed does (see the SSE2 path).
     static I fixedOf(F n, F d)
     {

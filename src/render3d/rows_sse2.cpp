@@ -92,7 +92,7 @@ struct Sse2 {
         return static_cast<uint32_t>(_mm_movemask_ps(_mm_castsi128_ps(mask)));
     }
     static F loadAF(const float* p) { return _mm_load_ps(p); }
-    static void storeAI(int32_t* p, I a) { _mm_store_si128(reinterpret_cast<I*>(p), a); }
+    static void storeAI(void* p, I a) { _mm_store_si128(reinterpret_cast<I*>(p), a); }
     // fx(n / d): the quotient times 65536 in single precision, then cvtps2dq, which rounds to
     // nearest even and gives 0x80000000 for NaN and out of range, as toFixed does.
     static I fixedOf(F n, F d)

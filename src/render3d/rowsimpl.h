@@ -1,5 +1,6 @@
-// The row drawers' template, compiled once per instruction set with that set's vector type V.
-// First the running float values of every row are stepped ahead in lanes, a chunk of pixels at
+// The vector paths' template, compiled once per instruction set with that set's vector type V.
+// A section's edges are walked a batch of rows at a time, each row's set-up in its own lane.
+// Then the running float values of every row are stepped ahead in lanes, a chunk of pixels at
 // a time, and turned back to one array per row; then each row's pixels go through the pipeline
 // a vector of neighbouring pixels at a time, which the integer stepping allows.
 #pragma once
@@ -133,50 +134,32 @@ typename V::I shadePixels(const SpanConstants& c, typename V::I texel, typename 
     return source;
 }
 
-// One row of a RowLanes, as drawChunk reads it.
-struct Row {
-    float* depth;
-    uint32_t* dest;
-    int32_t count;
-    uint32_t rFixed, gFixed, bFixed, rStep, gStep, bStep, uFixed, vFixed, uStep, vStep;
-    float invZ, invZStep;
-};
-
-inline Row rowAt(const RowLanes& rows, int k)
-{
-    const auto u = [](int32_t a) { return static_cast<uint32_t>(a); };
-    return {rows.depth[k],         rows.dest[k],          rows.count[k],
-            u(rows.rFixed[k]),     u(rows.gFixed[k]),     u(rows.bFixed[k]),
-            u(rows.rStepFixed[k]), u(rows.gStepFixed[k]), u(rows.bStepFixed[k]),
-            u(rows.uFixed[k]),     u(rows.vFixed[k]),     u(rows.uStepFixed[k]),
-            u(rows.vStepFixed[k]), rows.invZ[k],          rows.invZStep[k]};
-}
-
-// Pixels from to to of one row, with 1/z, u and v from the chunk (index 0 is pixel from):
-// whole vectors of neighbouring pixels. A vector stores every pixel it covers, an undrawn one
-// with its old value.
+// Pixels from to to of row k, with 1/z, u and v from the chunk (index 0 is pixel from): whole
+// vectors of neighbouring pixels. A vector stores every pixel it covers, an undrawn one with
+// its old value.
 template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask, bool Argb>
-void drawChunk(const Row& row, const uint32_t* texels, const SpanConstants& c, const float* invZs,
-               const uint32_t* indices, int32_t from, int32_t to)
+void drawChunk(const RowLanes& rows, int k, const uint32_t* texels, const SpanConstants& c,
+               const float* invZs, const uint32_t* indices, int32_t from, int32_t to)
 {
     using I = typename V::I;
-    float* const depth = row.depth + from;
-    uint32_t* const dest = row.dest + from;
+    float* const depth = rows.depth[k] + from;
+    uint32_t* const dest = rows.dest[k] + from;
     const uint32_t start = static_cast<uint32_t>(from);
-    const uint32_t rStep = row.rStep, gStep = row.gStep, bStep = row.bStep;
-    const uint32_t uStep = row.uStep, vStep = row.vStep;
-    const uint32_t rFixed = row.rFixed + start * rStep;
-    const uint32_t gFixed = row.gFixed + start * gStep;
-    const uint32_t bFixed = row.bFixed + start * bStep;
-    const uint32_t uFixed = row.uFixed + start * uStep;
-    const uint32_t vFixed = row.vFixed + start * vStep;
+    const uint32_t rStep = rows.rStepFixed[k], gStep = rows.gStepFixed[k];
+    const uint32_t bStep = rows.bStepFixed[k], uStep = rows.uStepFixed[k];
+    const uint32_t vStep = rows.vStepFixed[k];
+    const uint32_t rFixed = rows.rFixed[k] + start * rStep;
+    const uint32_t gFixed = rows.gFixed[k] + start * gStep;
+    const uint32_t bFixed = rows.bFixed[k] + start * bStep;
+    const uint32_t uFixed = rows.uFixed[k] + start * uStep;
+    const uint32_t vFixed = rows.vFixed[k] + start * vStep;
     const int32_t count = to - from;
     constexpr int32_t lanes = V::kLanes;
     // Affine rows have invZStep = +0 or -0, so 1/z is invZ at the first pixel and invZ +
     // invZStep (which differs only for -0 or a signalling NaN) at every later one: no lanes.
     constexpr bool constantDepth = Step == Stepping::Affine;
-    const float firstInvZ = row.invZ;
-    const float laterInvZ = row.invZ + row.invZStep;
+    const float firstInvZ = rows.invZ[k];
+    const float laterInvZ = rows.invZ[k] + rows.invZStep[k];
     const auto invZAt = [&](int32_t i) {
         if constexpr (constantDepth) {
             return from + i == 0 ? firstInvZ : laterInvZ;
@@ -317,15 +300,15 @@ void drawRowsIn(const RowLanes& rows, const ScanlineSpan& section)
             stepLanes<V, Step == Stepping::Perspective>(lanes, pixels, c, chunk);
         }
         for (int k = 0; k < V::kLanes; ++k) {
-            const Row row = rowAt(rows, k);
-            const int32_t to = row.count < from + pixels ? row.count : from + pixels;
+            const int32_t count = rows.count[k];
+            const int32_t to = count < from + pixels ? count : from + pixels;
             if (to > from) {
                 // Eight rows at once are more streams than the hardware prefetcher follows.
-                for (int32_t line = 0; row.count > to && line < kChunk; line += 16) {
-                    __builtin_prefetch(row.dest + to + line, 1);
-                    __builtin_prefetch(row.depth + to + line, 1);
+                for (int32_t line = 0; count > to && line < kChunk; line += 16) {
+                    __builtin_prefetch(rows.dest[k] + to + line, 1);
+                    __builtin_prefetch(rows.depth[k] + to + line, 1);
                 }
-                drawChunk<V, Type, Step, Blend, Mask, Argb>(row, section.texels, c,
+                drawChunk<V, Type, Step, Blend, Mask, Argb>(rows, k, section.texels, c,
                                                             chunk.invZ[k], chunk.texel[k], from,
                                                             to);
             }
@@ -403,7 +386,7 @@ uint32_t setUpRows(EdgeLanes& edges, int rows, int32_t targetWidth, RowLanes& ou
         return V::selectF(clipped, V::add(value, V::mulF(skipped, step)), value);
     };
     const F fixedScale = V::splatF(65536.0f);
-    const auto fixed = [&](int32_t* to, F value) {
+    const auto fixed = [&](uint32_t* to, F value) {
         V::storeAI(to, V::round(V::mulF(value, fixedScale)));
     };
     invZ = skip(invZ, invZStep);
@@ -431,8 +414,8 @@ uint32_t setUpRows(EdgeLanes& edges, int rows, int32_t targetWidth, RowLanes& ou
         for (int channel = R; channel <= B; ++channel) {
             const F step = V::divF(V::subF(r[channel], l[channel]), width);
             const F value = skip(V::add(V::mulF(pre, step), l[channel]), step);
-            int32_t* const values[3] = {out.rFixed, out.gFixed, out.bFixed};
-            int32_t* const steps[3] = {out.rStepFixed, out.gStepFixed, out.bStepFixed};
+            uint32_t* const values[3] = {out.rFixed, out.gFixed, out.bFixed};
+            uint32_t* const steps[3] = {out.rStepFixed, out.gStepFixed, out.bStepFixed};
             fixed(values[channel - R], value);
             fixed(steps[channel - R], step);
         }
