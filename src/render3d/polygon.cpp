@@ -595,7 +595,12 @@ void Polygon3d::drawRowLanes(const RowsPath& path, Surface& target, int yFrom, i
                              PolygonEdge& left, PolygonEdge& right, ScanlineSpan& span,
                              DrawnRows& drawn)
 {
-    const RowsDrawer mainRows = path.drawers[drawerIndex(drawer)];
+    const int mainIndex = drawerIndex(drawer);
+    if (mainIndex < 0) {
+        drawRows(target, yFrom, yTo, left, right, span, drawn);
+        return;
+    }
+    const RowsDrawer mainRows = path.drawers[mainIndex];
     const int affineIndex = drawerIndex(affineDrawer);
     const RowsDrawer affineRows = affineIndex < 0 ? nullptr : path.drawers[affineIndex];
     const RowsSetUp setUp = path.setUps[type];
