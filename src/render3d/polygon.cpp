@@ -543,8 +543,8 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
     }
 }
 
-void Polygon3d::drawRows(Surface& target, int yFrom, int yTo, PolygonEdge& left,
-                         PolygonEdge& right, ScanlineSpan& span, DrawnRows& drawn)
+void Polygon3d::drawRows(Surface& target, int yFrom, int yTo, PolygonEdge& left, PolygonEdge& right,
+                         ScanlineSpan& span, DrawnRows& drawn)
 {
     const int32_t targetWidth = target.getWidth();
     for (int y = yFrom; y <= yTo; ++y) {
@@ -565,8 +565,9 @@ void Polygon3d::drawRows(Surface& target, int yFrom, int yTo, PolygonEdge& left,
         }
         // invZStep exactly 0 means constant depth: affine stepping is then exact.
         const float perWidth = 1.0f / width;
-        const bool affine = affineDrawer && (!(interpFlags & INTERP_Z) ||
-                                             (right.attrs.invZ - left.attrs.invZ) * perWidth == 0.0f);
+        const bool affine =
+            affineDrawer &&
+            (!(interpFlags & INTERP_Z) || (right.attrs.invZ - left.attrs.invZ) * perWidth == 0.0f);
         interpolateRow(left, right, interpFlags, pre, width, perWidth, span.attrs);
         if (xl < 0) {
             span.attrs.advance(-xl, interpFlags);
@@ -618,8 +619,8 @@ void Polygon3d::drawRowLanes(const RowsPath& path, Surface& target, int yFrom, i
         const Interpolants& a = edge.attrs;
         const float values[EdgeLanes::kValues] = {edge.x, a.invZ, a.uOverZ, a.vOverZ,
                                                   a.r,    a.g,    a.b,      0.0f};
-        const float steps[EdgeLanes::kValues] = {edge.xStep, a.invZStep, a.uOverZStep,
-                                                 a.vOverZStep, a.rStep, a.gStep, a.bStep, 0.0f};
+        const float steps[EdgeLanes::kValues] = {edge.xStep, a.invZStep, a.uOverZStep, a.vOverZStep,
+                                                 a.rStep,    a.gStep,    a.bStep,      0.0f};
         for (int k = 0; k < EdgeLanes::kValues; ++k) {
             edges.value[e][k] = used[k] ? values[k] : 0.0f;
             edges.step[e][k] = used[k] ? steps[k] : 0.0f;
@@ -653,12 +654,12 @@ void Polygon3d::drawRowLanes(const RowsPath& path, Surface& target, int yFrom, i
         for (int k = 0; k < path.lanes; ++k) {
             if (withPixels & (1u << k)) {
                 const int32_t xl = rows.xl[k];
-                rows.depth[k] = depthBuffer->data +
-                                static_cast<ptrdiff_t>(y + k) * depthBuffer->width + xl;
-                rows.dest[k] = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
-                                                           static_cast<ptrdiff_t>(y + k) *
-                                                               surface->pitch) +
-                               xl;
+                rows.depth[k] =
+                    depthBuffer->data + static_cast<ptrdiff_t>(y + k) * depthBuffer->width + xl;
+                rows.dest[k] =
+                    reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
+                                                static_cast<ptrdiff_t>(y + k) * surface->pitch) +
+                    xl;
                 drawn.add(xl, xl + rows.count[k], y + k);
             }
         }

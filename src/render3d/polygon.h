@@ -145,8 +145,8 @@ private:
     void drawRows(Surface& target, int yFrom, int yTo, PolygonEdge& left, PolygonEdge& right,
                   ScanlineSpan& span, DrawnRows& drawn);
     // The same rows set up and drawn a vector path's lanes at a time.
-    void drawRowLanes(const RowsPath& path, Surface& target, int yFrom, int yTo,
-                      PolygonEdge& left, PolygonEdge& right, ScanlineSpan& span, DrawnRows& drawn);
+    void drawRowLanes(const RowsPath& path, Surface& target, int yFrom, int yTo, PolygonEdge& left,
+                      PolygonEdge& right, ScanlineSpan& span, DrawnRows& drawn);
     // False when drawing would write or read outside the target, depth buffer or texture.
     bool canDrawInto(const Surface& target) const;
     // Locks the target, then the texture if any, and points span at the texels; false, with

@@ -278,9 +278,9 @@ template <class V, uint32_t Type, Stepping Step, bool Blend, bool Mask, bool Arg
 void drawRowsIn(const RowLanes& rows, const ScanlineSpan& section)
 {
     static_assert(V::kLanes <= kMaxRows, "one row per lane");
-    Lanes<V> lanes{V::loadAF(rows.invZ),   V::loadAF(rows.invZStep), V::loadAF(rows.uOverZ),
-                   V::loadAF(rows.uOverZStep), V::loadAF(rows.vOverZ),
-                   V::loadAF(rows.vOverZStep)};
+    Lanes<V> lanes{V::loadAF(rows.invZ),   V::loadAF(rows.invZStep),
+                   V::loadAF(rows.uOverZ), V::loadAF(rows.uOverZStep),
+                   V::loadAF(rows.vOverZ), V::loadAF(rows.vOverZStep)};
     int32_t longest = 0;
     for (int k = 0; k < V::kLanes; ++k) {
         longest = rows.count[k] > longest ? rows.count[k] : longest;
@@ -308,9 +308,8 @@ void drawRowsIn(const RowLanes& rows, const ScanlineSpan& section)
                     __builtin_prefetch(rows.dest[k] + to + line, 1);
                     __builtin_prefetch(rows.depth[k] + to + line, 1);
                 }
-                drawChunk<V, Type, Step, Blend, Mask, Argb>(rows, k, section.texels, c,
-                                                            chunk.invZ[k], chunk.texel[k], from,
-                                                            to);
+                drawChunk<V, Type, Step, Blend, Mask, Argb>(
+                    rows, k, section.texels, c, chunk.invZ[k], chunk.texel[k], from, to);
             }
         }
     }
@@ -341,16 +340,22 @@ typename V::I ceilLanes(typename V::F value)
 // The edge walk of polygon.cpp for rows rows, lane k doing what the scalar walk does for row k;
 // Type's default flags say which values run (colour when shaded, u and v when textured).
 template <class V, uint32_t Type>
-uint32_t setUpRows(EdgeLanes& edges, int rows, int32_t targetWidth, RowLanes& out,
-                   uint32_t& affine)
+uint32_t setUpRows(EdgeLanes& edges, int rows, int32_t targetWidth, RowLanes& out, uint32_t& affine)
 {
     using F = typename V::F;
     using I = typename V::I;
     constexpr bool shaded = Type == PGOURAUD || Type == PTEXGOURAUD;
     constexpr bool textured = Type == PTEX || Type == PTEXGOURAUD;
     constexpr int lanes = V::kLanes;
-    enum { X = EdgeLanes::kX, W = EdgeLanes::kInvZ, U = EdgeLanes::kU, VV = EdgeLanes::kV,
-           R = EdgeLanes::kR, G = EdgeLanes::kG, B = EdgeLanes::kB };
+    enum {
+        X = EdgeLanes::kX,
+        W = EdgeLanes::kInvZ,
+        U = EdgeLanes::kU,
+        VV = EdgeLanes::kV,
+        R = EdgeLanes::kR,
+        G = EdgeLanes::kG,
+        B = EdgeLanes::kB
+    };
     // Each edge's values stepped a row at a time by one add each, as the scalar walk steps
     // them, then turned so that each value has its rows in lanes.
     F at[2][EdgeLanes::kValues];
