@@ -5,7 +5,8 @@
 #
 #   scripts/plantfaults.sh [--check] [--work DIR] [FAULT-ID ...]
 #
-# --check only verifies that each fault's old text occurs exactly once, without building.
+# --check only verifies, without building, that each fault's old text occurs exactly once and,
+# when no FAULT-ID is given, that every long file of src and tools has a fault of its own.
 # --work DIR keeps the scratch copy and its build in DIR, so a later run rebuilds only what
 # changed; without it a temporary directory is used and removed.
 set -euo pipefail
@@ -14,22 +15,25 @@ exec /usr/bin/env python3 - "$root" "$@" <<'PYTHON'
 import json, os, re, shutil, subprocess, sys, tempfile
 
 # Tests covering each subsystem, matched against a test's name and, for GoogleTest cases, the
-# name of their binary. Both the older names and the PREFIX_ names of the folder layout appear.
+# name of their binary; the fuzz targets replay their seeds and past findings in well under a
+# second. A pattern that matches no registered test stops the run as stale.
 COVERS = {
-    "core": r"^core_(?!loop|startup)",
-    "fs": r"^fs_",
-    "video": r"^video_",
-    "audio": r"^audio_",
-    "render3d": r"^render3d_",
-    "tiles": r"^tiles_",
-    "demo": r"^demo_",
-    "engine": r"^engine_|^core_(loop|startup)",
-    "tools": r"^tools_|^levelformat_test$|^polyraster_test$|^tiles_leveltools$",
-    "data": r"^data_|^video_pak_e2e$",
+    "core": [r"^core_", r"^fuzz_(config|replay)$"],
+    "fs": [r"^fs_", r"^fuzz_(archive|image)$"],
+    "video": [r"^video_", r"^fuzz_image$"],
+    "audio": [r"^audio_"],
+    "render3d": [r"^render3d_", r"^fuzz_scene$"],
+    "tiles": [r"^tiles_", r"^fuzz_level$"],
+    "demo": [r"^demo_"],
+    "engine": [r"^engine_"],
+    "tools": [r"^tools_", r"^fuzz_(level|scene|tiled)$"],
+    "data": [r"^data_"],
 }
-# Always run; tiles_leveltools is the one unsuffixed. The long runs (soak, monkey, stall) run
-# only for their own subsystem's faults: each takes tens of seconds.
-END_TO_END = r"^(?!demo_(soak|monkey|stall)_)\w*e2e|^tiles_leveltools$"
+# Always run. The long runs (soak, monkey, stall) run only for their own subsystem's faults:
+# each takes tens of seconds.
+END_TO_END = r"^(?!demo_(soak|monkey|stall)_)\w*e2e"
+# Every file of these folders this long (non-blank lines) holds at least one fault.
+PLANTED_FOLDERS, PLANTED_MIN_LINES = ["src", "tools"], 150
 PRODUCTS = ["morwenfall", "levelc", "leveldump", "polyraster", "pak"]  # build with any fault
 
 
@@ -50,6 +54,22 @@ def load_faults(path):
         if len(f["head"]) != 3 or f["head"][1] not in COVERS or not old or old == new:
             sys.exit("plantfaults: malformed fault: " + " ".join(f["head"]))
         result.append((*f["head"], old, new))
+    return result
+
+
+def unplanted(source, faults):
+    """[(path, lines)] of the long code files of PLANTED_FOLDERS that no fault is planted in."""
+    planted = {f[2] for f in faults}
+    names = subprocess.run(["git", "-C", source, "ls-files", "-z", "--", *PLANTED_FOLDERS],
+                           check=True, capture_output=True).stdout.decode().split("\0")
+    result = []
+    for name in sorted(filter(None, names)):
+        path = os.path.join(source, name)
+        if name in planted or not name.endswith((".cpp", ".h", ".py")) or not os.path.isfile(path):
+            continue
+        lines = sum(1 for line in open(path, encoding="utf-8") if line.strip())
+        if lines > PLANTED_MIN_LINES:
+            result.append((name, lines))
     return result
 
 
@@ -109,16 +129,20 @@ def main(source, args):
     unknown = set(args) - {f[0] for f in faults}
     if unknown or len({f[0] for f in faults}) != len(faults):
         sys.exit("plantfaults: unknown or repeated fault ids: " + " ".join(sorted(unknown)))
+    status = 0
+    if not args:
+        for path, lines in unplanted(source, faults):
+            print(f"{path} has {lines} lines and no planted fault", file=sys.stderr)
+            status = 1
     faults = [f for f in faults if not args or f[0] in args]
 
-    status = 0
     for ident, _, path, old, _ in faults:
         found = open(os.path.join(source, path), encoding="utf-8").read().count(old)
         if found != 1:
             print(f"{ident} stale: old text found {found} times in {path}", file=sys.stderr)
             status = 1
     if check or status:
-        print(f"{len(faults)} faults checked, {'some stale' if status else 'all apply'}")
+        print(f"{len(faults)} faults checked, {'some stale or missing' if status else 'all apply'}")
         return status
 
     keep = work is not None
@@ -132,9 +156,13 @@ def main(source, args):
             run_tests(build, base)):
         sys.exit(f"plantfaults: the tree without faults does not build or pass; see {base}")
     tests = list_tests(build)
+    stale = [p for patterns in COVERS.values() for p in patterns
+             if not any(re.search(p, n) or re.search(p, b) for n, b in tests.items())]
+    if stale:
+        sys.exit("plantfaults: no registered test matches " + " ".join(stale))
 
     for ident, subsystem, path, old, new in faults:
-        pattern = re.compile(COVERS[subsystem] + "|" + END_TO_END)
+        pattern = re.compile("|".join(COVERS[subsystem] + [END_TO_END]))
         chosen = [n for n, b in tests.items() if pattern.search(n) or (b and pattern.search(b))]
         regex = "^(" + "|".join(re.sub(r"([^A-Za-z0-9_])", r"\\\1", n) for n in chosen) + ")$"
         log, target = os.path.join(logs, ident + ".log"), os.path.join(work, path)

@@ -11,7 +11,7 @@ packages=(
     # The level tools read Tiled maps; their tests run Tiled itself.
     libpugixml-dev nlohmann-json3-dev tiled
     # Build and test tools.
-    g++ cmake make pkg-config libgtest-dev
+    g++ cmake make pkg-config libgtest-dev clang-format
     python3 python3-pil
     xvfb xdotool x11-apps x11-utils
     # A General MIDI sound font for the music.

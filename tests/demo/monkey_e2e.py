@@ -1,4 +1,4 @@
-"""The monkey's short form: random keys, focus changes and restores for half a minute."""
+"""The monkey's short form: random keys, focus changes and restores for 16 seconds."""
 
 import os
 import random
