@@ -8,14 +8,12 @@
 namespace
 {
 
-// Every path the processor has is at most as wide as the widest; the default is the widest.
+// The default: the widest path the processor has.
 RenderPath widestSupported()
 {
-    RenderPath widest = RenderPath::Scalar;
-    for (const RenderPath path : {RenderPath::Sse2, RenderPath::Avx2}) {
-        widest = renderPathSupported(path) ? path : widest;
-    }
-    return widest;
+    const bool sse2 = renderPathSupported(RenderPath::Sse2);
+    return renderPathSupported(RenderPath::Avx2) ? RenderPath::Avx2
+                                                 : (sse2 ? RenderPath::Sse2 : RenderPath::Scalar);
 }
 
 std::string warningFor(const std::string& name)
