@@ -28,8 +28,9 @@ for target in $targets; do
     scene)
         sources="$repo/tools/scenefile.cpp $repo/src/render3d/polygon.cpp
             $repo/src/render3d/scanline.cpp $repo/src/render3d/renderpath.cpp
-            $repo/src/render3d/rows_sse2.cpp $repo/src/video/surface.cpp
-            $repo/src/video/pngfile.cpp $repo/src/core/log.cpp $repo/src/core/exception.cpp"
+            $repo/src/render3d/rows.cpp $repo/src/render3d/rows_sse2.cpp
+            $repo/src/video/surface.cpp $repo/src/video/pngfile.cpp $repo/src/core/log.cpp
+            $repo/src/core/exception.cpp"
         avx2="$repo/src/render3d/rows_avx2.cpp"
         packages="sdl libpng" ;;
     archive)

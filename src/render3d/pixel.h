@@ -3,6 +3,7 @@
 #pragma once
 
 #include "render3d/polygon.h"
+#include "render3d/raster.h"
 
 #include <cstdint>
 
@@ -10,8 +11,6 @@
 // and a shared inline definition could hand their code to a processor that lacks them.
 namespace
 {
-
-enum class Stepping { None, Perspective, Affine };
 
 // Texel of a power-of-two texture at 16.16 coordinates. Shifts are arithmetic, so negative
 // coordinates wrap as well: u = -1.0 is the last column. Row (v >> 16) AND heightMask,

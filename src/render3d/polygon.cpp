@@ -1,9 +1,11 @@
 // Polygon3d: texture validation, drawer choice and a top-left edge-walking rasteriser that hands
-// each clipped row of a convex polygon to a scanline drawer.
+// each clipped row of a convex polygon to a scanline drawer (rows.cpp: the vector paths instead).
 #include "render3d/polygon.h"
 
 #include "core/exception.h"
+#include "render3d/drawers.h"
 #include "render3d/fixed.h"
+#include "render3d/raster.h"
 #include "render3d/renderpath.h"
 #include "render3d/rows.h"
 #include "video/surface.h"
@@ -33,76 +35,9 @@ const char* const kPolygonFile = "polygon";
 const int kNoTextureLine = 2150;
 const int kUnknownTypeLine = 2171;
 
-// Textured drawers by 2 × blending + masking: {main drawer, constant-depth drawer}.
-const ScanlineDrawer kTexDrawers[4][2] = {
-    {drawTexPersp, drawTexAffine},
-    {drawTexPerspMasked, drawTexAffineMasked},
-    {drawTexPerspBlend, drawTexAffineBlend},
-    {drawTexPerspBlendMasked, drawTexAffineBlendMasked},
-};
-const ScanlineDrawer kTexShadeDrawers[4][2] = {
-    {drawTexShadePersp, drawTexShadeAffine},
-    {drawTexShadePerspMasked, drawTexShadeAffineMasked},
-    {drawTexShadePerspBlend, drawTexShadeAffineBlend},
-    {drawTexShadePerspBlendMasked, drawTexShadeAffineBlendMasked},
-};
-
-// The twenty drawers in the order of polygon.h, the order of every path's row drawers.
-const ScanlineDrawer kScanlineDrawers[20] = {
-    drawFlat,
-    drawFlatBlend,
-    drawGouraud,
-    drawGouraudBlend,
-    drawTexPersp,
-    drawTexPerspMasked,
-    drawTexPerspBlend,
-    drawTexPerspBlendMasked,
-    drawTexAffine,
-    drawTexAffineMasked,
-    drawTexAffineBlend,
-    drawTexAffineBlendMasked,
-    drawTexShadePersp,
-    drawTexShadePerspMasked,
-    drawTexShadePerspBlend,
-    drawTexShadePerspBlendMasked,
-    drawTexShadeAffine,
-    drawTexShadeAffineMasked,
-    drawTexShadeAffineBlend,
-    drawTexShadeAffineBlendMasked,
-};
-
-const RowsPath* rowsPathFor(RenderPath path)
-{
-#if defined(__x86_64__)
-    if (path == RenderPath::Sse2) {
-        return &kSse2Rows;
-    }
-    if (path == RenderPath::Avx2) {
-        return &kAvx2Rows;
-    }
-#endif
-    (void)path;
-    return nullptr;
-}
-
-// The index of drawer in kScanlineDrawers, the order of every path's row drawers; -1 if none.
-int drawerIndex(ScanlineDrawer drawer)
-{
-    for (int i = 0; drawer && i < 20; ++i) {
-        if (kScanlineDrawers[i] == drawer) {
-            return i;
-        }
-    }
-    return -1;
-}
-
 // The shared edge pool; it lives until the process ends.
 PolygonEdge* edgePool = nullptr;
 int edgePoolCapacity = 0;
-
-// Rows and columns beyond this are far outside any surface; clamping there keeps every later
-// integer step (negation, count = xr - xl) free of overflow for absurd or NaN coordinates.
-const int32_t kCoordinateLimit = 1 << 29;
 
 // The limits are whole numbers, so clamping before rounding up is the same as after; NaN fails
 // the first test and takes the lower limit. Both clamps are a max and a min, free of branches.
@@ -319,31 +254,24 @@ void Polygon3d::setScanlineDrawer()
 {
     drawer = nullptr;
     affineDrawer = nullptr;
-    if ((type == PTEX || type == PTEXGOURAUD) && !texture) {
+    const bool textured = type == PTEX || type == PTEXGOURAUD;
+    if (textured && !texture) {
         throw Exception("Polygon3d::setScanlineDrawer: PTEX polygon has no texture!", kPolygonFile,
                         kNoTextureLine);
     }
     const bool blends = alpha != 0;
-    const int texIndex = (blends ? 2 : 0) + (maskZeroTexels ? 1 : 0);
-    switch (type) {
-    case PFLAT:
-        drawer = blends ? drawFlatBlend : drawFlat;
-        break;
-    case PGOURAUD:
-        drawer = blends ? drawGouraudBlend : drawGouraud;
-        break;
-    case PTEX:
-        drawer = kTexDrawers[texIndex][0];
-        affineDrawer = kTexDrawers[texIndex][1];
-        break;
-    case PTEXGOURAUD:
-        drawer = kTexShadeDrawers[texIndex][0];
-        affineDrawer = kTexShadeDrawers[texIndex][1];
-        break;
-    default:
+    drawerIndex = drawerIndexFor(type, textured ? Stepping::Perspective : Stepping::None, blends,
+                                 maskZeroTexels);
+    affineDrawerIndex =
+        textured ? drawerIndexFor(type, Stepping::Affine, blends, maskZeroTexels) : -1;
+    if (drawerIndex < 0) {
         throw Exception("Polygon3d::setScanlineDrawer: unknown polygon type", kPolygonFile,
                         kUnknownTypeLine);
     }
+    drawer = kDrawers[drawerIndex].scalar;
+    affineDrawer = textured ? kDrawers[affineDrawerIndex].scalar : nullptr;
+    // The vector paths set up rows for the default flags of each type alone.
+    rowsPath = interpFlags == kDefaultInterpFlags[type] ? rowsPathFor(renderPath()) : nullptr;
 }
 
 bool Polygon3d::canDrawInto(const Surface& target) const
@@ -524,9 +452,8 @@ void Polygon3d::drawSection(Surface& target, int yFrom, int yTo, uint32_t flatCo
     // Locked once for the section, at its first row with pixels, so that a section that draws
     // nothing never locks; a failed lock skips the rest of the section.
     DrawnRows drawn;
-    const RowsPath* path = rowsPathFor(renderPath());
-    if (path && type < 4 && interpFlags == kDefaultInterpFlags[type]) {
-        drawRowLanes(*path, target, yFrom, yTo, *left, *right, span, drawn);
+    if (rowsPath) {
+        drawRowLanes(target, yFrom, yTo, *left, *right, span, drawn);
     } else {
         drawRows(target, yFrom, yTo, *left, *right, span, drawn);
     }
@@ -585,100 +512,11 @@ void Polygon3d::drawRows(Surface& target, int yFrom, int yTo, PolygonEdge& left,
             }
             pointAtRow(target, y, xl, span);
             (affine ? affineDrawer : drawer)(&span);
-            drawn.add(xl, xl + count, y);
+            addDrawnRow(drawn, xl, xl + count, y);
         }
         left.x += left.xStep;
         right.x += right.xStep;
     }
-}
-
-void Polygon3d::drawRowLanes(const RowsPath& path, Surface& target, int yFrom, int yTo,
-                             PolygonEdge& left, PolygonEdge& right, ScanlineSpan& span,
-                             DrawnRows& drawn)
-{
-    const int mainIndex = drawerIndex(drawer);
-    if (mainIndex < 0) {
-        drawRows(target, yFrom, yTo, left, right, span, drawn);
-        return;
-    }
-    const RowsDrawer mainRows = path.drawers[mainIndex];
-    const int affineIndex = drawerIndex(affineDrawer);
-    const RowsDrawer affineRows = affineIndex < 0 ? nullptr : path.drawers[affineIndex];
-    const RowsSetUp setUp = path.setUps[type];
-    const int32_t targetWidth = target.getWidth();
-    const SDL_Surface* surface = target.getSdlSurface();
-    // Values the type does not use are 0, so that stale ones cost nothing (no denormals).
-    const bool shaded = interpFlags & INTERP_RGB;
-    const bool textured = interpFlags & INTERP_UV;
-    const bool used[EdgeLanes::kValues] = {true,   true,   textured, textured,
-                                           shaded, shaded, shaded,   false};
-    EdgeLanes edges;
-    PolygonEdge* const both[2] = {&left, &right};
-    for (int e = 0; e < 2; ++e) {
-        const PolygonEdge& edge = *both[e];
-        const Interpolants& a = edge.attrs;
-        const float values[EdgeLanes::kValues] = {edge.x, a.invZ, a.uOverZ, a.vOverZ,
-                                                  a.r,    a.g,    a.b,      0.0f};
-        const float steps[EdgeLanes::kValues] = {edge.xStep, a.invZStep, a.uOverZStep, a.vOverZStep,
-                                                 a.rStep,    a.gStep,    a.bStep,      0.0f};
-        for (int k = 0; k < EdgeLanes::kValues; ++k) {
-            edges.value[e][k] = used[k] ? values[k] : 0.0f;
-            edges.step[e][k] = used[k] ? steps[k] : 0.0f;
-        }
-    }
-    // The edges as the scalar walk leaves them, for the sections that go on with one of them.
-    const auto keepEdges = [&] {
-        for (int e = 0; e < 2; ++e) {
-            Interpolants& a = both[e]->attrs;
-            float* const values[EdgeLanes::kValues] = {&both[e]->x, &a.invZ, &a.uOverZ, &a.vOverZ,
-                                                       &a.r,        &a.g,    &a.b,      nullptr};
-            for (int k = 0; k < EdgeLanes::kValues; ++k) {
-                if (used[k]) {
-                    *values[k] = edges.value[e][k];
-                }
-            }
-        }
-    };
-    RowLanes rows;
-    for (int y = yFrom; y <= yTo; y += path.lanes) {
-        uint32_t affine = 0;
-        const uint32_t withPixels =
-            setUp(edges, std::min(yTo - y + 1, path.lanes), targetWidth, rows, affine);
-        if (!withPixels) {
-            continue;
-        }
-        if (!drawn.locked && !(drawn.locked = lockTargets(target, span))) {
-            keepEdges();
-            return;
-        }
-        for (int k = 0; k < path.lanes; ++k) {
-            if (withPixels & (1u << k)) {
-                const int32_t xl = rows.xl[k];
-                rows.depth[k] =
-                    depthBuffer->data + static_cast<ptrdiff_t>(y + k) * depthBuffer->width + xl;
-                rows.dest[k] =
-                    reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
-                                                static_cast<ptrdiff_t>(y + k) * surface->pitch) +
-                    xl;
-                drawn.add(xl, xl + rows.count[k], y + k);
-            }
-        }
-        affine = affineRows ? affine & withPixels : 0;
-        if (affine == withPixels) {
-            affineRows(rows, span);
-        } else if (affine == 0) {
-            mainRows(rows, span);
-        } else {
-            // Rows of constant depth among others: each drawer draws its own rows.
-            RowLanes constantDepth = rows;
-            for (int k = 0; k < path.lanes; ++k) {
-                (affine & (1u << k) ? rows : constantDepth).count[k] = 0;
-            }
-            mainRows(rows, span);
-            affineRows(constantDepth, span);
-        }
-    }
-    keepEdges();
 }
 
 bool Polygon3d::lockTargets(Surface& target, ScanlineSpan& span)

@@ -36,55 +36,15 @@ enum : uint32_t { INTERP_Z = 1, INTERP_UV = 2, INTERP_FLAT = 4, INTERP_RGB = 8 }
 // The flags that go with each polygon type, indexed by type: {5, 9, 3, 11}.
 extern const uint32_t kDefaultInterpFlags[4];
 
-// Attribute values and their steps, per row on an edge or per pixel on a span.
-struct Interpolants {
-    float uOverZ = 0, vOverZ = 0;
-    float uOverZStep = 0, vOverZStep = 0;
-    float invZ = 0;
-    float invZStep = 0;
-    float r = 0, g = 0, b = 0;
-    float rStep = 0, gStep = 0, bStep = 0;
-
-    // Moves the attributes selected by flags n steps on (colour first, then depth and u/v).
-    void advance(int n, uint32_t flags);
-};
-
-class Polygon3d;
+// The rasteriser's working records (raster.h) and the vector paths (rows.h).
+struct DrawnRows;
+struct PolygonEdge;
+struct ScanlineSpan;
 struct RowsPath;
-
-// One edge while a polygon is drawn; the non-empty edges form a ring in vertex order.
-struct PolygonEdge {
-    int32_t yTop = 0;
-    int32_t yBottom = 0; // inclusive
-    float x = 0;
-    float xStep = 0; // dx/dy
-    PolygonEdge* next = nullptr;
-    PolygonEdge* prev = nullptr;
-    Interpolants attrs;
-};
 
 // The edge pool shared by all polygons: grows to count records, never shrinks. Returns null
 // when it cannot grow, so drawing never proceeds on a pool that is too small.
 PolygonEdge* acquireEdges(int count);
-
-// Everything one scanline drawer needs for one run of pixels.
-struct ScanlineSpan {
-    Interpolants attrs; // at the first pixel, steps per pixel
-    const Polygon3d* poly = nullptr;
-    float* depth = nullptr;
-    int32_t count = 0;
-    uint32_t flatColor = 0;
-    uint32_t* dest = nullptr;
-    const uint32_t* texels = nullptr;
-    uint32_t rbMask = 0;
-    uint32_t gMask = 0;
-    uint32_t alphaMask = 0;
-    uint32_t rShift = 0, gShift = 0, bShift = 0;
-    uint32_t alphaShift = 0;
-    int32_t rFixed = 0, gFixed = 0, bFixed = 0;                     // 16.16
-    int32_t rStepFixed = 0, gStepFixed = 0, bStepFixed = 0;         // 16.16
-    int32_t uFixed = 0, vFixed = 0, uStepFixed = 0, vStepFixed = 0; // 16.16, affine spans only
-};
 
 using ScanlineDrawer = void (*)(const ScanlineSpan*);
 
@@ -97,8 +57,8 @@ public:
     // Throws Exception and leaves the polygon unchanged when it is not.
     void setTexture(Surface* texture);
 
-    // Picks drawer and affineDrawer for type, alpha and maskZeroTexels; throws for a textured
-    // type without texture and for an unknown type.
+    // Picks drawer and affineDrawer for type, alpha and maskZeroTexels, and the render path's
+    // rows to draw them with; throws for a textured type without texture and for an unknown type.
     void setScanlineDrawer();
 
     // Rasterises the polygon into a 32-bit target, testing and writing depthBuffer.
@@ -129,24 +89,18 @@ public:
     ScanlineDrawer affineDrawer; // textured types: for spans of constant depth
 
 private:
-    // Where a section drew, for the depth buffer's drawn rectangle, and whether it locked.
-    struct DrawnRows {
-        bool locked = false;
-        int32_t left = INT32_MAX, right = INT32_MIN, top = INT32_MAX, bottom = INT32_MIN;
-        void add(int32_t xl, int32_t xr, int32_t y)
-        {
-            left = xl < left ? xl : left;
-            right = xr > right ? xr : right;
-            top = y < top ? y : top;
-            bottom = y + 1 > bottom ? y + 1 : bottom;
-        }
-    };
+    // Chosen with the drawers, once per polygon: their rows in kDrawers (drawers.h), and the
+    // vector path that draws the rows, null for the scalar pipeline.
+    int drawerIndex = -1;
+    int affineDrawerIndex = -1;
+    const RowsPath* rowsPath = nullptr;
+
     // The section's rows one at a time through the scalar drawers: the reference pipeline.
     void drawRows(Surface& target, int yFrom, int yTo, PolygonEdge& left, PolygonEdge& right,
                   ScanlineSpan& span, DrawnRows& drawn);
-    // The same rows set up and drawn a vector path's lanes at a time.
-    void drawRowLanes(const RowsPath& path, Surface& target, int yFrom, int yTo, PolygonEdge& left,
-                      PolygonEdge& right, ScanlineSpan& span, DrawnRows& drawn);
+    // The same rows set up and drawn by rowsPath, its lanes' worth at a time.
+    void drawRowLanes(Surface& target, int yFrom, int yTo, PolygonEdge& left, PolygonEdge& right,
+                      ScanlineSpan& span, DrawnRows& drawn);
     // False when drawing would write or read outside the target, depth buffer or texture.
     bool canDrawInto(const Surface& target) const;
     // Locks the target, then the texture if any, and points span at the texels; false, with
@@ -156,7 +110,8 @@ private:
     void pointAtRow(const Surface& target, int y, int32_t xl, ScanlineSpan& span) const;
 };
 
-// The twenty scanline drawers, one per type, blending, masking and texture stepping.
+// The twenty scanline drawers, one per type, blending, masking and texture stepping, in the
+// order of kDrawers (drawers.h).
 void drawFlat(const ScanlineSpan* span);
 void drawFlatBlend(const ScanlineSpan* span);
 void drawGouraud(const ScanlineSpan* span);

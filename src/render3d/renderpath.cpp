@@ -1,6 +1,9 @@
 // The choice of pixel loops: detected once from the processor, forced by TARVO_RENDER_PATH.
 #include "render3d/renderpath.h"
 
+#include "core/log.h"
+
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -8,19 +11,23 @@
 namespace
 {
 
-const char* const kPathNames[] = {"scalar", "sse2", "avx2", "avx512"};
+const char* const kPathNames[] = {"scalar", "sse2", "avx2"};
 
 bool chosen = false;
 RenderPath current = RenderPath::Scalar;
 
-RenderPath widestPath()
+// Into the log, or onto stderr in tools that have none. A name too long for a log line is cut.
+void warnUnavailable(const char* name, RenderPath instead)
 {
-    for (RenderPath path : {RenderPath::Avx512, RenderPath::Avx2, RenderPath::Sse2}) {
-        if (renderPathSupported(path)) {
-            return path;
-        }
+    char line[1024];
+    std::snprintf(line, sizeof line,
+                  "Warning: TARVO_RENDER_PATH \"%s\" is not available here; drawing with %s", name,
+                  renderPathName(instead));
+    if (gLog) {
+        gLog->print("%s", line);
+    } else {
+        std::fprintf(stderr, "%s\n", line);
     }
-    return RenderPath::Scalar;
 }
 
 } // namespace
@@ -41,6 +48,16 @@ bool renderPathSupported(RenderPath path)
     }
 }
 
+RenderPath widestRenderPath()
+{
+    for (RenderPath path : {RenderPath::Avx2, RenderPath::Sse2}) {
+        if (renderPathSupported(path)) {
+            return path;
+        }
+    }
+    return RenderPath::Scalar;
+}
+
 const char* renderPathName(RenderPath path)
 {
     return kPathNames[static_cast<int>(path)];
@@ -49,19 +66,23 @@ const char* renderPathName(RenderPath path)
 RenderPath setRenderPath(RenderPath path)
 {
     chosen = true;
-    current = renderPathSupported(path) ? path : widestPath();
+    current = renderPathSupported(path) ? path : widestRenderPath();
     return current;
 }
 
 RenderPath renderPathNamed(const char* name)
 {
-    for (int i = 0; name && i < 4; ++i) {
-        const RenderPath path = static_cast<RenderPath>(i);
-        if (!std::strcmp(name, kPathNames[i]) && renderPathSupported(path)) {
+    if (!name || !*name) {
+        return widestRenderPath();
+    }
+    for (const RenderPath path : {RenderPath::Scalar, RenderPath::Sse2, RenderPath::Avx2}) {
+        if (!std::strcmp(name, renderPathName(path)) && renderPathSupported(path)) {
             return path;
         }
     }
-    return widestPath();
+    const RenderPath widest = widestRenderPath();
+    warnUnavailable(name, widest);
+    return widest;
 }
 
 RenderPath renderPath()

@@ -2,17 +2,19 @@
 // polygon at once. Every path gives the same pixels and depth values; they differ only in speed.
 #pragma once
 
-enum class RenderPath { Scalar, Sse2, Avx2, Avx512 };
+enum class RenderPath { Scalar, Sse2, Avx2 };
 
-// The path drawing uses. The first call picks it: TARVO_RENDER_PATH (scalar, sse2, avx2 or
-// avx512) when the processor has that path, otherwise the widest one it has.
+// The path drawing uses. The first call picks it: renderPathNamed(TARVO_RENDER_PATH).
 RenderPath renderPath();
 // Uses path from now on, or the widest path the processor has when it lacks path; returns the
 // path in use.
 RenderPath setRenderPath(RenderPath path);
 bool renderPathSupported(RenderPath path);
-// The path a TARVO_RENDER_PATH value asks for: the named one when the processor has it,
-// otherwise (an unknown name or null included) the widest one it has.
+// The fastest path the processor has.
+RenderPath widestRenderPath();
+// The path a TARVO_RENDER_PATH value asks for: the named one when the processor has it; the
+// widest one it has when the value is null or empty, and after a warning in the log (on stderr
+// without one) when the name is unknown or the processor lacks that path.
 RenderPath renderPathNamed(const char* name);
-// "scalar", "sse2", "avx2" or "avx512".
+// "scalar", "sse2" or "avx2".
 const char* renderPathName(RenderPath path);

@@ -4,6 +4,9 @@
 #pragma once
 
 #include "render3d/polygon.h"
+#include "render3d/renderpath.h"
+
+#include <cstdint>
 
 const int kMaxRows = 8;
 
@@ -52,7 +55,7 @@ using RowsSetUp = uint32_t (*)(EdgeLanes& edges, int rows, int32_t targetWidth, 
 using RowsDrawer = void (*)(const RowLanes& rows, const ScanlineSpan& section);
 
 // A vector path: how many rows it walks at once, its set-up per polygon type, and its row
-// drawers in the order of polygon.h.
+// drawers in the order of kDrawers (drawers.h).
 struct RowsPath {
     int lanes;
     const RowsSetUp* setUps;
@@ -60,3 +63,6 @@ struct RowsPath {
 };
 extern const RowsPath kSse2Rows;
 extern const RowsPath kAvx2Rows;
+
+// The vector path that draws for path; null for the scalar pipeline.
+const RowsPath* rowsPathFor(RenderPath path);

@@ -118,4 +118,4 @@ struct Avx2 {
 
 } // namespace
 
-const RowsPath kAvx2Rows = {Avx2::kLanes, kRowsSetUps<Avx2>, kRowsDrawers<Avx2>};
+const RowsPath kAvx2Rows = {Avx2::kLanes, kRowsSetUps<Avx2>, kRowsDrawers<Avx2>.data()};

@@ -107,4 +107,4 @@ struct Sse2 {
 
 } // namespace
 
-const RowsPath kSse2Rows = {Sse2::kLanes, kRowsSetUps<Sse2>, kRowsDrawers<Sse2>};
+const RowsPath kSse2Rows = {Sse2::kLanes, kRowsSetUps<Sse2>, kRowsDrawers<Sse2>.data()};

@@ -5,10 +5,14 @@
 // a vector of neighbouring pixels at a time, which the integer stepping allows.
 #pragma once
 
+#include "render3d/drawers.h"
 #include "render3d/pixel.h"
+#include "render3d/raster.h"
 #include "render3d/rows.h"
 
+#include <array>
 #include <cstddef>
+#include <utility>
 
 namespace
 {
@@ -331,34 +335,22 @@ void drawRows(const RowLanes& rows, const ScanlineSpan& section)
 template <class V>
 typename V::I ceilLanes(typename V::F value)
 {
-    const float limit = static_cast<float>(1 << 29);
+    const float limit = static_cast<float>(kCoordinateLimit);
     const auto clamped = V::minF(V::maxF(value, V::splatF(-limit)), V::splatF(limit));
     const auto truncated = V::truncate(clamped);
     return V::sub(truncated, V::lessF(V::toF(truncated), clamped));
 }
 
-// The edge walk of polygon.cpp for rows rows, lane k doing what the scalar walk does for row k;
-// Type's default flags say which values run (colour when shaded, u and v when textured).
-template <class V, uint32_t Type>
-uint32_t setUpRows(EdgeLanes& edges, int rows, int32_t targetWidth, RowLanes& out, uint32_t& affine)
+// Each edge's values stepped a row at a time by one add each, as the scalar walk steps them,
+// then turned so that each value has its rows in lanes; the edges move on past rows rows.
+// setUpRows's parts are forced inline: shared by several types, they would otherwise cost the
+// SSE2 build a call each per batch of rows.
+template <class V>
+[[gnu::always_inline]] inline void walkEdges(EdgeLanes& edges, int rows,
+                                             typename V::F (&at)[2][EdgeLanes::kValues])
 {
     using F = typename V::F;
-    using I = typename V::I;
-    constexpr bool shaded = Type == PGOURAUD || Type == PTEXGOURAUD;
-    constexpr bool textured = Type == PTEX || Type == PTEXGOURAUD;
     constexpr int lanes = V::kLanes;
-    enum {
-        X = EdgeLanes::kX,
-        W = EdgeLanes::kInvZ,
-        U = EdgeLanes::kU,
-        VV = EdgeLanes::kV,
-        R = EdgeLanes::kR,
-        G = EdgeLanes::kG,
-        B = EdgeLanes::kB
-    };
-    // Each edge's values stepped a row at a time by one add each, as the scalar walk steps
-    // them, then turned so that each value has its rows in lanes.
-    F at[2][EdgeLanes::kValues];
     for (int e = 0; e < 2; ++e) {
         for (int h = 0; h < EdgeLanes::kValues; h += lanes) {
             F running = V::loadAF(edges.value[e] + h);
@@ -373,94 +365,132 @@ uint32_t setUpRows(EdgeLanes& edges, int rows, int32_t targetWidth, RowLanes& ou
             V::transpose(row);
         }
     }
-    const F* const l = at[0];
-    const F* const r = at[1];
-    const F zero = V::splatF(0.0f);
-    const I xl = ceilLanes<V>(l[X]);
-    I count = V::sub(ceilLanes<V>(r[X]), xl);
-    const F pre = V::subF(V::toF(xl), l[X]);
-    F width = V::subF(r[X], l[X]);
-    width = V::selectF(V::equalF(width, zero), V::splatF(-1.0f), width);
-    const F perWidth = V::divF(V::splatF(1.0f), width);
-    const F invZStep = V::mulF(V::subF(r[W], l[W]), perWidth);
-    F invZ = V::add(V::mulF(invZStep, pre), l[W]);
-    // Left of the target: every value moves on -xl pixels, and the row starts at column 0.
-    const I clipped = V::greaterI(V::splat(0), xl);
-    const F skipped = V::toF(V::sub(V::splat(0), xl));
-    const auto skip = [&](F value, F step) {
+}
+
+// Rows that start left of the target: every value moves on -xl pixels.
+template <class V>
+struct LeftClip {
+    typename V::I clipped; // all ones where xl < 0
+    typename V::F skipped; // -xl
+    typename V::F operator()(typename V::F value, typename V::F step) const
+    {
         return V::selectF(clipped, V::add(value, V::mulF(skipped, step)), value);
-    };
-    const F fixedScale = V::splatF(65536.0f);
-    const auto fixed = [&](uint32_t* to, F value) {
-        V::storeAI(to, V::round(V::mulF(value, fixedScale)));
-    };
-    invZ = skip(invZ, invZStep);
-    affine = 0;
-    if constexpr (textured) {
-        const F uStep = V::mulF(V::subF(r[U], l[U]), perWidth);
-        const F vStep = V::mulF(V::subF(r[VV], l[VV]), perWidth);
-        const F u = skip(V::add(V::mulF(pre, uStep), l[U]), uStep);
-        const F v = skip(V::add(V::mulF(pre, vStep), l[VV]), vStep);
-        V::storeA(out.uOverZ, u);
-        V::storeA(out.uOverZStep, uStep);
-        V::storeA(out.vOverZ, v);
-        V::storeA(out.vOverZStep, vStep);
-        affine = V::maskBits(V::equalF(invZStep, zero));
-        if (affine) {
-            // Depth is constant along such a row, so u and v are linear in x.
-            const F z = V::divF(V::splatF(1.0f), invZ);
-            fixed(out.uFixed, V::mulF(z, u));
-            fixed(out.vFixed, V::mulF(z, v));
-            fixed(out.uStepFixed, V::mulF(z, uStep));
-            fixed(out.vStepFixed, V::mulF(z, vStep));
-        }
     }
-    if constexpr (shaded) {
-        for (int channel = R; channel <= B; ++channel) {
-            const F step = V::divF(V::subF(r[channel], l[channel]), width);
-            const F value = skip(V::add(V::mulF(pre, step), l[channel]), step);
-            uint32_t* const values[3] = {out.rFixed, out.gFixed, out.bFixed};
-            uint32_t* const steps[3] = {out.rStepFixed, out.gStepFixed, out.bStepFixed};
-            fixed(values[channel - R], value);
-            fixed(steps[channel - R], step);
-        }
+};
+
+// toFixed of every lane.
+template <class V>
+void storeFixed(uint32_t* to, typename V::F value)
+{
+    V::storeAI(to, V::round(V::mulF(value, V::splatF(65536.0f))));
+}
+
+// u/z and v/z of every row between the left edge's values l and the right's r, and the 16.16 u
+// and v of the rows of constant depth; returns a bit per such row.
+template <class V>
+[[gnu::always_inline]] inline uint32_t setUpTexture(const typename V::F* l, const typename V::F* r,
+                                                    typename V::F pre, typename V::F perWidth,
+                                                    typename V::F invZ, typename V::F invZStep,
+                                                    const LeftClip<V>& skip, RowLanes& out)
+{
+    using F = typename V::F;
+    const F uStep = V::mulF(V::subF(r[EdgeLanes::kU], l[EdgeLanes::kU]), perWidth);
+    const F vStep = V::mulF(V::subF(r[EdgeLanes::kV], l[EdgeLanes::kV]), perWidth);
+    const F u = skip(V::add(V::mulF(pre, uStep), l[EdgeLanes::kU]), uStep);
+    const F v = skip(V::add(V::mulF(pre, vStep), l[EdgeLanes::kV]), vStep);
+    V::storeA(out.uOverZ, u);
+    V::storeA(out.uOverZStep, uStep);
+    V::storeA(out.vOverZ, v);
+    V::storeA(out.vOverZStep, vStep);
+    const uint32_t affine = V::maskBits(V::equalF(invZStep, V::splatF(0.0f)));
+    if (affine) {
+        // Depth is constant along such a row, so u and v are linear in x.
+        const F z = V::divF(V::splatF(1.0f), invZ);
+        storeFixed<V>(out.uFixed, V::mulF(z, u));
+        storeFixed<V>(out.vFixed, V::mulF(z, v));
+        storeFixed<V>(out.uStepFixed, V::mulF(z, uStep));
+        storeFixed<V>(out.vStepFixed, V::mulF(z, vStep));
     }
-    V::storeA(out.invZ, invZ);
-    V::storeA(out.invZStep, invZStep);
-    count = V::select(clipped, V::add(count, xl), count);
-    const I first = V::select(clipped, V::splat(0), xl);
-    const I width32 = V::splat(static_cast<uint32_t>(targetWidth));
-    count = V::select(V::greaterI(V::add(first, count), width32), V::sub(width32, first), count);
+    return affine;
+}
+
+// The 16.16 colour of every row and its step, divided by the width as the scalar set-up does.
+template <class V>
+[[gnu::always_inline]] inline void setUpShade(const typename V::F* l, const typename V::F* r,
+                                              typename V::F pre, typename V::F width,
+                                              const LeftClip<V>& skip, RowLanes& out)
+{
+    uint32_t* const values[3] = {out.rFixed, out.gFixed, out.bFixed};
+    uint32_t* const steps[3] = {out.rStepFixed, out.gStepFixed, out.bStepFixed};
+    for (int channel = 0; channel < 3; ++channel) {
+        const int at = EdgeLanes::kR + channel;
+        const auto step = V::divF(V::subF(r[at], l[at]), width);
+        storeFixed<V>(values[channel], skip(V::add(V::mulF(pre, step), l[at]), step));
+        storeFixed<V>(steps[channel], step);
+    }
+}
+
+// Each row's first column and pixel count within the target; lanes past rows draw nothing.
+// Returns a bit per row with pixels.
+template <class V>
+[[gnu::always_inline]] inline uint32_t storeColumns(typename V::I xl, typename V::I count,
+                                                    const LeftClip<V>& skip, int rows,
+                                                    int32_t targetWidth, RowLanes& out)
+{
+    count = V::select(skip.clipped, V::add(count, xl), count);
+    const auto first = V::select(skip.clipped, V::splat(0), xl);
+    const auto width = V::splat(static_cast<uint32_t>(targetWidth));
+    count = V::select(V::greaterI(V::add(first, count), width), V::sub(width, first), count);
     count = V::and_(count, V::greaterI(V::splat(static_cast<uint32_t>(rows)), V::ramp(0, 1)));
     V::storeAI(out.xl, first);
     V::storeAI(out.count, count);
     return V::maskBits(V::greaterI(count, V::splat(0)));
 }
 
-// In the order of polygon.h.
+// The edge walk of polygon.cpp for rows rows, lane k doing what the scalar walk does for row k;
+// Type's default flags say which values run (colour when shaded, u and v when textured).
+template <class V, uint32_t Type>
+uint32_t setUpRows(EdgeLanes& edges, int rows, int32_t targetWidth, RowLanes& out, uint32_t& affine)
+{
+    using F = typename V::F;
+    using I = typename V::I;
+    constexpr int x = EdgeLanes::kX, w = EdgeLanes::kInvZ;
+    F at[2][EdgeLanes::kValues];
+    walkEdges<V>(edges, rows, at);
+    const F* const l = at[0];
+    const F* const r = at[1];
+    const I xl = ceilLanes<V>(l[x]);
+    const I count = V::sub(ceilLanes<V>(r[x]), xl);
+    const F pre = V::subF(V::toF(xl), l[x]);
+    F width = V::subF(r[x], l[x]);
+    width = V::selectF(V::equalF(width, V::splatF(0.0f)), V::splatF(-1.0f), width);
+    const F perWidth = V::divF(V::splatF(1.0f), width);
+    const F invZStep = V::mulF(V::subF(r[w], l[w]), perWidth);
+    const LeftClip<V> skip{V::greaterI(V::splat(0), xl), V::toF(V::sub(V::splat(0), xl))};
+    const F invZ = skip(V::add(V::mulF(invZStep, pre), l[w]), invZStep);
+    affine = 0;
+    if constexpr (Type == PTEX || Type == PTEXGOURAUD) {
+        affine = setUpTexture<V>(l, r, pre, perWidth, invZ, invZStep, skip, out);
+    }
+    if constexpr (Type == PGOURAUD || Type == PTEXGOURAUD) {
+        setUpShade<V>(l, r, pre, width, skip, out);
+    }
+    V::storeA(out.invZ, invZ);
+    V::storeA(out.invZStep, invZStep);
+    return storeColumns<V>(xl, count, skip, rows, targetWidth, out);
+}
+
+template <class V, size_t... Index>
+constexpr std::array<RowsDrawer, kDrawerCount> rowsDrawersOf(std::index_sequence<Index...>)
+{
+    return {{drawRows<V, kDrawers[Index].type, kDrawers[Index].step, kDrawers[Index].blend,
+                      kDrawers[Index].mask>...}};
+}
+
+// The row drawer of every drawer in kDrawers, in its order.
 template <class V>
-const RowsDrawer kRowsDrawers[20] = {
-    drawRows<V, PFLAT, Stepping::None, false, false>,
-    drawRows<V, PFLAT, Stepping::None, true, false>,
-    drawRows<V, PGOURAUD, Stepping::None, false, false>,
-    drawRows<V, PGOURAUD, Stepping::None, true, false>,
-    drawRows<V, PTEX, Stepping::Perspective, false, false>,
-    drawRows<V, PTEX, Stepping::Perspective, false, true>,
-    drawRows<V, PTEX, Stepping::Perspective, true, false>,
-    drawRows<V, PTEX, Stepping::Perspective, true, true>,
-    drawRows<V, PTEX, Stepping::Affine, false, false>,
-    drawRows<V, PTEX, Stepping::Affine, false, true>,
-    drawRows<V, PTEX, Stepping::Affine, true, false>,
-    drawRows<V, PTEX, Stepping::Affine, true, true>,
-    drawRows<V, PTEXGOURAUD, Stepping::Perspective, false, false>,
-    drawRows<V, PTEXGOURAUD, Stepping::Perspective, false, true>,
-    drawRows<V, PTEXGOURAUD, Stepping::Perspective, true, false>,
-    drawRows<V, PTEXGOURAUD, Stepping::Perspective, true, true>,
-    drawRows<V, PTEXGOURAUD, Stepping::Affine, false, false>,
-    drawRows<V, PTEXGOURAUD, Stepping::Affine, false, true>,
-    drawRows<V, PTEXGOURAUD, Stepping::Affine, true, false>,
-    drawRows<V, PTEXGOURAUD, Stepping::Affine, true, true>,
-};
+constexpr std::array<RowsDrawer, kDrawerCount>
+    kRowsDrawers = rowsDrawersOf<V>(std::make_index_sequence<kDrawerCount>());
 
 template <class V>
 const RowsSetUp kRowsSetUps[4] = {setUpRows<V, PFLAT>, setUpRows<V, PGOURAUD>, setUpRows<V, PTEX>,

@@ -1,8 +1,10 @@
 // The scanline drawers: one pixel pipeline (depth test, texel fetch, masking, colour, write or
 // blend, depth write, step) whose stages are chosen at compile time, instantiated twenty times.
+#include "render3d/drawers.h"
 #include "render3d/fixed.h"
 #include "render3d/pixel.h"
 #include "render3d/polygon.h"
+#include "render3d/raster.h"
 
 namespace
 {

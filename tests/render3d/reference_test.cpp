@@ -381,7 +381,7 @@ TEST(PolygonReference, GoldenScenesArePinned)
 TEST(RenderPaths, EveryPathDrawsWhatTheScalarPipelineDraws)
 {
     std::vector<RenderPath> paths;
-    for (const RenderPath path : {RenderPath::Sse2, RenderPath::Avx2, RenderPath::Avx512}) {
+    for (const RenderPath path : {RenderPath::Sse2, RenderPath::Avx2}) {
         if (renderPathSupported(path)) {
             paths.push_back(path);
         }
@@ -399,9 +399,12 @@ TEST(RenderPaths, EveryPathDrawsWhatTheScalarPipelineDraws)
         const int width = 1 + sizes.below(320), height = 1 + sizes.below(240);
         Scene scene = randomScene(seed, width, height, 24);
         scene.bgr = seed % 4 == 0;
-        for (size_t i = 3; i < scene.polygons.size(); i += 7) {
+        for (size_t i = 0; i < scene.polygons.size(); ++i) {
             for (Vertex3d& corner : scene.polygons[i].vertices) {
-                corner.u *= 4000.0f; // u × 65536 past 2^31: the integer indefinite
+                // u × 65536 past 2^31: the integer indefinite. 1/z linear in y: rows of constant
+                // depth, but for the edges' rounding, sharing a vector path's batch with others.
+                corner.u *= i % 7 == 3 ? 4000.0f : 1.0f;
+                corner.z = i % 10 == 4 ? 1.0f / (1.0f + corner.y / 512.0f) : corner.z;
             }
         }
         ASSERT_EQ(setRenderPath(RenderPath::Scalar), RenderPath::Scalar);
@@ -427,21 +430,9 @@ TEST(RenderPaths, EveryPathDrawsWhatTheScalarPipelineDraws)
             ASSERT_EQ(image.pixels, scalar.pixels) << renderPathName(path);
         }
     }
-    setRenderPath(RenderPath::Avx512); // back to the widest path there is
+    setRenderPath(widestRenderPath());
     EXPECT_EQ(std::count(drawerDrew.begin(), drawerDrew.end(), true), 20);
     EXPECT_EQ(std::count(sideClipped.begin(), sideClipped.end(), true), 4);
-}
-
-TEST(RenderPaths, NamesPickAPathOrTheWidest)
-{
-    const RenderPath widest = setRenderPath(RenderPath::Avx512);
-    EXPECT_EQ(renderPathNamed("scalar"), RenderPath::Scalar);
-    EXPECT_EQ(renderPathNamed("sse2"),
-              renderPathSupported(RenderPath::Sse2) ? RenderPath::Sse2 : widest);
-    EXPECT_EQ(renderPathNamed("avx2"),
-              renderPathSupported(RenderPath::Avx2) ? RenderPath::Avx2 : widest);
-    EXPECT_EQ(renderPathNamed("AVX2x"), widest);
-    EXPECT_EQ(renderPathNamed(nullptr), widest);
 }
 
 } // namespace

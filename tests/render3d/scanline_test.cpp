@@ -1,6 +1,8 @@
 // The scanline drawers called directly on hand-built spans, expected pixels worked out by hand.
+#include "render3d/drawers.h"
 #include "render3d/fixed.h"
 #include "render3d/polygon.h"
+#include "render3d/raster.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -53,20 +55,10 @@ struct SpanBench {
     std::vector<uint32_t> texels = std::vector<uint32_t>(64 * 8);
 };
 
-// In the order of polygon.h, which the trace index refers to.
-// clang-format off
-const ScanlineDrawer kAllDrawers[] = {
-    drawFlat, drawFlatBlend, drawGouraud, drawGouraudBlend, drawTexPersp, drawTexPerspMasked,
-    drawTexPerspBlend, drawTexPerspBlendMasked, drawTexAffine, drawTexAffineMasked,
-    drawTexAffineBlend, drawTexAffineBlendMasked, drawTexShadePersp, drawTexShadePerspMasked,
-    drawTexShadePerspBlend, drawTexShadePerspBlendMasked, drawTexShadeAffine,
-    drawTexShadeAffineMasked, drawTexShadeAffineBlend, drawTexShadeAffineBlendMasked};
-// clang-format on
-
 TEST(ScanlineDrawer, EveryDrawerTestsDepthStrictlyAndStepsEveryPixel)
 {
-    for (int drawer = 0; drawer < 20; ++drawer) {
-        SCOPED_TRACE(drawer);
+    for (int drawer = 0; drawer < kDrawerCount; ++drawer) {
+        SCOPED_TRACE(drawer); // the index in kDrawers
         SpanBench bench;
         bench.useSingleTexel(0xFF204060);
         bench.setShade(0x204060);
@@ -79,7 +71,7 @@ TEST(ScanlineDrawer, EveryDrawerTestsDepthStrictlyAndStepsEveryPixel)
         bench.dest.assign(8, 0x00010101);
         bench.span.depth = bench.depth.data();
         bench.span.dest = bench.dest.data();
-        kAllDrawers[drawer](&bench.span);
+        kDrawers[drawer].scalar(&bench.span);
 
         const float expectedDepth[8] = {0.5f, 0.75f, 2.0f, 1.25f, 1.5f, 0.0f, 0.0f, 0.0f};
         for (int i = 0; i < 8; ++i) {
