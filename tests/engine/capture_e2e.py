@@ -1,29 +1,41 @@
-"""F9 and F12 from outside: GIFs decoded by PIL against the frames of their replay."""
+"""F9, F12 and -gif from outside: GIFs decoded by PIL against the frames of their replay, the
+two kinds of recording side by side, recordings that fail or have no picture, and the names."""
 import os
-import pathlib
+import re
 import resource
-import signal
 import subprocess
 import unittest
+from collections import namedtuple
 
 import replayfile as rf
 from PIL import Image, ImageChops, ImageStat
 from engine import ENGINE, Workdir
+from replayfile import F9, F12
 from xsession import XSession
 
 END = "Exiting Tarvo Engine."
 WALK = os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "tests", "golden", "walk.replay")
-F9, F12 = 290, 293
+SANITIZED = os.environ.get("TARVO_SANITIZE")  # slow, and its allocator hides the memory measure
+SAVED = re.compile(r"Saved recording (\S+) \((\d+) pictures, (\d+) ticks\)")
+NO_PICTURES = "Warning: recording %s has no pictures; nothing saved"
+NOT_WRITTEN = "Error: -gif: %s was not written\n"
+STOPPED = "Warning: couldn't write %s; recording stopped"
+GIF = ["-gif", "g.gif"]
+
+Run = namedtuple("Run", "status lines stderr peak_kib")
 
 
 def cs(tick):  # round(100 tick / 60): 5 tick / 3 is never a tie
     return (100 * tick + 30) // 60
 
 
-def polygons(end, *records):
-    """A replay into the polygon stage (spinning from tick 3) that ends at tick end."""
-    replay = rf.Replay().keys((1, "Right"), (2, "Right"))
-    replay.records += records
+def polygons(end, *keys, states=()):
+    """A replay into the polygon stage (spinning from tick 3) that ends at tick end, with keys
+    as (tick, name or symbol) and window states as (tick, state)."""
+    replay = rf.Replay().keys((1, "Right"), (2, "Right"), *keys)
+    for tick, state in states:
+        replay.add(tick, rf.STATE, state)
+    replay.records.sort(key=lambda r: r.tick)
     return replay.add(end, rf.END).bytes()
 
 
@@ -34,112 +46,195 @@ def pictures(path):
                 for i in range(gif.n_frames)]
 
 
-def replay(work, args, limit=None):
-    """Runs to the replay's end: wait status, log lines and peak resident memory (KiB)."""
-    with open(work.path + "/log", "wb") as log:
-        process = subprocess.Popen([ENGINE, "-replay", *args], cwd=work.path, stdout=log,
-                                   preexec_fn=limit, env=dict(os.environ, SDL_VIDEODRIVER="dummy",
-                                                              SDL_AUDIODRIVER="dummy"))
-        process.returncode, usage = os.wait4(process.pid, 0)[1:]
-    return process.returncode, work.read("log").decode().splitlines(), usage.ru_maxrss
+def saved(lines):
+    """{name: (pictures, ticks)} of the recordings the log says were saved."""
+    return {m[1]: (int(m[2]), int(m[3])) for m in map(SAVED.fullmatch, lines) if m}
 
 
-class Recordings(unittest.TestCase):
+def replay(work, data, args=(), limit=None):
+    """Writes the replay data as r and runs it to its end."""
+    work.write("r", data)
+    with open(work.path + "/log", "wb") as log, open(work.path + "/err", "wb") as err:
+        child = subprocess.Popen([ENGINE, "-replay", "r", *args], cwd=work.path, stdout=log,
+                                 stderr=err, preexec_fn=limit,
+                                 env=dict(os.environ, SDL_VIDEODRIVER="dummy",
+                                          SDL_AUDIODRIVER="dummy"))
+        status, usage = os.wait4(child.pid, 0)[1:]
+        child.returncode = status  # reaped here, for its resource usage
+    return Run(os.waitstatus_to_exitcode(status), work.read("log").decode().splitlines(),
+               work.read("err").decode(), usage.ru_maxrss)
+
+
+class Pictures(unittest.TestCase):
     def test_pictures_match_the_frames_of_their_ticks(self):
         start, end = 500, 1224  # the walk from the title to its x; -to is its last frame
         with Workdir() as work:
-            lines = replay(work, [WALK, "-frames", "d", "-gif", "w.gif", "-from", str(start),
-                                  "-shot", ",".join(map(str, range(start, end, 2)))])[1]
+            with open(WALK, "rb") as f:
+                run = replay(work, f.read(), ["-frames", "d", *GIF, "-from", str(start),
+                                              "-shot", ",".join(map(str, range(start, end, 2)))])
             crcs = dict(map(str.split, work.read("d/frames.txt").decode().splitlines()))
-            shown = pictures(work.path + "/w.gif")
+            shown = pictures(work.path + "/g.gif")
             # A picture per two ticks; equal neighbours and a last one under 2 cs merge.
             ticks = [0] + [t for t in range(2, end - start, 2)
                            if crcs[str(start + t)] != crcs[str(start + t - 2)]]
             if cs(end - start) - cs(ticks[-1]) < 2:
                 ticks.pop()
-            self.assertEqual(lines[-2], "Saved recording w.gif (%d pictures, %d ticks)"
-                             % (len(ticks), end - start))
+            self.assertEqual(saved(run.lines), {"g.gif": (len(ticks), end - start)})
             self.assertEqual([ms for _, ms in shown], [10 * (cs(b) - cs(a)) for a, b in
                                                        zip(ticks, ticks[1:] + [end - start])])
             for tick, (picture, _) in zip(ticks, shown):
                 frame = Image.open("%s/d/%d.png" % (work.path, start + tick)).convert("RGB")
                 error = ImageChops.difference(picture, frame)
-                self.assertLessEqual((sum(ImageStat.Stat(error).mean) / 3,
-                                      max(high for _, high in error.getextrema())),
-                                     (0, 0) if frame.getcolors(255) else (3.5, 32), start + tick)
+                exact = frame.getcolors(255) is not None  # quantised pictures may differ a little
+                with self.subTest(tick=start + tick):
+                    self.assertLessEqual(sum(ImageStat.Stat(error).mean) / 3, 0 if exact else 3.5)
+                    self.assertLessEqual(max(high for _, high in error.getextrema()),
+                                         0 if exact else 32)
 
-    def test_gif_is_f9_in_a_replay_faults_warn_and_memory_stays_bounded(self):
-        # F9 at 100 and 180; F12 and s at 150, which see the same screen, without the dot.
-        f9 = [(tick, kind, key, 0, key if key < 256 else 0) for tick, key in [
-            (100, F9), (150, F12), (150, ord("s")), (180, F9)] for kind in (rf.KEY_DOWN, rf.KEY_UP)]
-        pause = (10, rf.KEY_DOWN, ord("p"), 0, ord("p"))
-        warning = "Warning: couldn't write %s; recording stopped"
-        sanitized = os.environ.get("TARVO_SANITIZE")  # slow, and its allocator hides the measure
-        end = 300 if sanitized else 1270
-        cases = [  # replay, arguments, file, pictures (None: any), ticks or the warning, limit
-            (polygons(200, *f9), [], "kelda-0001.gif", None, 81, None),
-            (polygons(200), ["-gif", "g.gif", "-from", "100", "-to", "180"], "g.gif", None, 81,
-             None),
-            (polygons(400, pause), ["-gif", "g.gif", "-from", "61"], "g.gif", 1, 339, None),
-            (polygons(300), ["-gif", "g.gif"], "g.gif", 0, warning % "g.gif", lambda: (  # full
-                resource.setrlimit(resource.RLIMIT_FSIZE, (60000, 60000)),
-                signal.signal(signal.SIGXFSZ, signal.SIG_IGN))),
-            (polygons(end), ["-gif", "no/g.gif"], "no/g.gif", 0, warning % "no/g.gif", None),
-            # 20 s of spinning cubes, every picture different: memory as without recording.
-            (polygons(end), ["-gif", "g.gif", "-from", "60"], "g.gif", (end - 60) // 2, end - 60,
-             None),
+    def test_picture_shows_for_as_long_as_the_game_ran_it(self):
+        # Paused from tick 10: every frame of the range is the same picture.
+        with Workdir() as work:
+            run = replay(work, polygons(400, (10, "p")), [*GIF, "-from", "61"])
+            shown = pictures(work.path + "/g.gif")
+        self.assertEqual(saved(run.lines), {"g.gif": (1, 339)})
+        self.assertEqual([ms for _, ms in shown], [10 * cs(339)])
+
+    @unittest.skipIf(SANITIZED, "the sanitizers' allocator hides the measure")
+    def test_memory_while_recording_stays_as_without(self):
+        # 20 s of spinning cubes, every picture different.
+        peaks = []
+        for args in ([], [*GIF, "-from", "60"]):
+            with Workdir() as work:
+                run = replay(work, polygons(1270), args)
+                peaks.append(run.peak_kib)
+        self.assertEqual(saved(run.lines), {"g.gif": (605, 1210)})
+        self.assertLess(peaks[1] - peaks[0], 8 * 1024)
+
+
+class F9InAReplay(unittest.TestCase):
+    """F9 at 100 and 180, F12 and s at 150 (the same screen, the dot on it), against -gif over
+    the same ticks."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.work = Workdir()
+        cls.addClassCleanup(cls.work.__exit__)
+        with Workdir() as work:
+            cls.gif = replay(work, polygons(200), [*GIF, "-from", "100", "-to", "180"])
+            cls.gif_bytes = work.read("g.gif")
+        cls.f9 = replay(cls.work, polygons(200, (100, F9), (150, F12), (150, "s"), (180, F9)))
+
+    def test_gif_range_is_byte_for_byte_the_f9_recording(self):
+        self.assertEqual(saved(self.f9.lines), {"kelda-0001.gif": saved(self.gif.lines)["g.gif"]})
+        self.assertEqual(self.work.read("kelda-0001.gif"), self.gif_bytes)
+
+    def test_recording_lasts_from_its_first_frame_to_its_stop(self):
+        shown = pictures(self.work.path + "/kelda-0001.gif")
+        self.assertEqual(saved(self.f9.lines)["kelda-0001.gif"], (len(shown), 81))
+        self.assertEqual(sum(ms for _, ms in shown), 10 * cs(81))
+
+    def test_screenshot_is_the_frame_without_the_dot(self):
+        png = Image.open(self.work.path + "/kelda-0001.png")
+        bmp = Image.open(self.work.path + "/kelda.bmp").convert("RGB")
+        self.assertEqual(png.tobytes(), bmp.tobytes())
+        self.assertEqual(png.getpixel((312, 4)), (0, 0, 0))
+
+
+Apart = namedtuple("Apart", "name keys saved")
+
+
+class F9AndGif(unittest.TestCase):
+    def test_each_keeps_its_own_name_and_range(self):
+        rows = [
+            Apart("F9 inside the range", [(100, F9), (120, F9)],
+                  {"g.gif": 101, "kelda-0001.gif": 21}),
+            Apart("F9 running at -from and stopped after -to", [(40, F9), (160, F9)],
+                  {"g.gif": 101, "kelda-0001.gif": 121}),
         ]
-        files, peaks = [], []
-        for data, args, name, count, ticks, limit in cases:
-            with self.subTest(args), Workdir() as work:
-                work.write("r", data)
-                status, lines, peak = replay(work, ["r", *args], limit)
-                peaks.append(peak)
-                self.assertEqual((status, lines[-1]), (0, END))  # it ran on
-                lines = [line for line in lines if name in line]
-                if count == 0:
-                    self.assertEqual(lines[-1:], [ticks])
-                    self.assertFalse(os.path.exists(os.path.join(work.path, name)))
-                    continue
-                files.append(work.read(name))
-                if not args:
-                    png = Image.open(work.path + "/kelda-0001.png")
-                    self.assertEqual((png.tobytes(), png.getpixel((312, 4))), (Image.open(
-                        work.path + "/kelda.bmp").convert("RGB").tobytes(), (0, 0, 0)))
-                shown = pictures(os.path.join(work.path, name))
-                self.assertEqual(lines, ["Recording " + name, "Saved recording %s (%d pictures, "
-                                         "%d ticks)" % (name, len(shown), ticks)])
-                self.assertEqual((count or len(shown), sum(ms for _, ms in shown)),
-                                 (len(shown), 10 * cs(ticks)))
-        self.assertEqual(files[0], files[1])
-        if not sanitized:
-            self.assertLess(peaks[-1] - peaks[-2], 8 * 1024)
+        for row in rows:
+            with self.subTest(row.name), Workdir() as work:
+                run = replay(work, polygons(200, *row.keys), [*GIF, "-from", "50", "-to", "150"])
+                self.assertEqual({name: ticks for name, (_, ticks) in saved(run.lines).items()},
+                                 row.saved)
+
+
+Empty = namedtuple("Empty", "name file replay args status stderr")
+
+
+class Failures(unittest.TestCase):
+    def test_recording_without_pictures_saves_nothing(self):
+        rows = [
+            Empty("F9 and x in one tick", "kelda-0001.gif", polygons(200, (100, F9), (100, "x")),
+                  [], 0, ""),
+            Empty("a range spent iconified", "g.gif", polygons(200, states=[(40, 0), (120, 7)]),
+                  [*GIF, "-from", "50", "-to", "100"], 1, NOT_WRITTEN % "g.gif"),
+            Empty("F9 at the end record's tick", "kelda-0001.gif", polygons(200, (200, F9)), [], 0,
+                  ""),
+            Empty("-from at the end record's tick", "g.gif", polygons(200), [*GIF, "-from", "200"],
+                  1, NOT_WRITTEN % "g.gif"),
+            Empty("-from past the end", "g.gif", polygons(200), [*GIF, "-from", "300"], 1,
+                  NOT_WRITTEN % "g.gif"),
+        ]
+        for row in rows:
+            with self.subTest(row.name), Workdir() as work:
+                run = replay(work, row.replay, row.args)
+                self.assertIn(NO_PICTURES % row.file, run.lines)
+                self.assertFalse(os.path.exists(os.path.join(work.path, row.file)))
+                self.assertEqual(run.status, row.status)
+                self.assertEqual(run.stderr, row.stderr)
+
+    def test_write_failure_stops_the_recording_and_the_run_goes_on(self):
+        Failure = namedtuple("Failure", "name path limit")
+        rows = [
+            Failure("a file-size limit", "g.gif", lambda: resource.setrlimit(
+                resource.RLIMIT_FSIZE, (60000, 60000))),
+            Failure("a missing folder", "no/g.gif", None),
+        ]
+        for row in rows:
+            with self.subTest(row.name), Workdir() as work:
+                run = replay(work, polygons(300), ["-gif", row.path], row.limit)
+                self.assertEqual(run.lines[-2:], [STOPPED % row.path, END])
+                self.assertFalse(os.path.exists(os.path.join(work.path, row.path)))
+                self.assertEqual(run.stderr, NOT_WRITTEN % row.path)
+
+    def test_numbered_names_pass_over_any_entry(self):
+        with Workdir() as work:
+            os.symlink("/nonexistent/folder/x", work.path + "/kelda-0001.gif")  # dangling
+            os.symlink("kelda-0001.png", work.path + "/kelda-0001.png")  # a loop
+            run = replay(work, polygons(200, (50, F9), (60, F9), (100, F12)))
+            links = [os.path.islink(work.path + "/kelda-0001." + kind) for kind in ("gif", "png")]
+        self.assertEqual(saved(run.lines), {"kelda-0002.gif": (5, 11)})
+        self.assertIn("Saved screenshot kelda-0002.png", run.lines)
+        self.assertEqual(links, [True, True])
 
 
 class LiveKeys(unittest.TestCase):
     def test_keys_number_files_and_stay_out_of_the_recording(self):
         session = XSession(["-record", "live"])
-        pathlib.Path(session.path("kelda.cfg")).write_text("gifmaxseconds = 1\n")
+        session.work.write("kelda.cfg", b"gifmaxseconds = 1\n")
+        names = ["kelda-%04d.gif" % number for number in range(1, 6)]
         with session:
             session.key("F9")
             session.wait_for(lambda: "Saved recording kelda-0001.gif" in session.log(), "limit")
             session.key("p", "F12")
-            session._xdotool("key", "--delay", "5", *["F9"] * 6)
+            session.key(*["F9"] * 6, delay_ms=5)
             session.wait_for(lambda: session.log().count("Saved recording") == 4, "three GIFs")
-            session.key("F9", "x")
+            session.key("F9", "x")  # may land in one tick: then its recording has no picture
             self.assertEqual(session.wait_exit(), 0)
             log = session.log().splitlines()
-            names = ["kelda-%04d.gif" % number for number in range(1, 6)]
-            counts = [len(pictures(session.path(name))) for name in names]
+            counts = {name: len(pictures(session.path(name))) for name in names
+                      if os.path.exists(session.path(name))}
             Image.open(session.path("kelda-0001.png")).load()
-            data = pathlib.Path(session.path("live")).read_bytes()
-        # A stop and a start in one tick may log the next Recording before the Saved line.
-        saved = ["Saved recording %s (%d pictures" % pair for pair in zip(names, counts)]
-        self.assertEqual(sorted(line.split(", ")[0] for line in log if "ecording kelda" in line),
-                         sorted(saved + ["Recording " + name for name in names] +
-                                ["Stopped recording kelda-0001.gif after 1 s"]))
-        self.assertEqual((log[-1], [line for line in log if "screenshot" in line or "60 t" in
-                                    line]),
-                         (END, [saved[0] + ", 60 ticks)", "Saved screenshot kelda-0001.png"]))
-        self.assertEqual([r for r in rf.read(data)[1] if r[1] in (rf.KEY_DOWN, rf.KEY_UP)
-                          and r[2] in (F9, F12)], [])
+            recorded = rf.read(session.work.read("live")).records
+        self.assertEqual({name: count for name, (count, _) in saved(log).items()}, counts)
+        self.assertEqual(sorted(counts)[:4], names[:4])
+        if names[4] not in counts:
+            self.assertIn(NO_PICTURES % names[4], log)
+        self.assertEqual([line for line in log if line.startswith("Recording")],
+                         ["Recording " + name for name in names])
+        self.assertEqual(saved(log)["kelda-0001.gif"][1], 60)
+        self.assertIn("Stopped recording kelda-0001.gif after 1 s", log)
+        self.assertIn("Saved screenshot kelda-0001.png", log)
+        self.assertEqual(log[-1], END)
+        self.assertEqual([r for r in recorded if r.kind in (rf.KEY_DOWN, rf.KEY_UP)
+                          and r.sym in (F9, F12)], [])
