@@ -173,9 +173,9 @@ void initEngine(int argc, char** argv)
 
 void shutdownEngine()
 {
+    const bool outputWritten = !gMainLoop || gMainLoop->finish();
     // The music fades out and the channels halt in their destructors; the screen's
     // destructor leaves the video-mode surface to SDL.
-    const bool outputWritten = !gMainLoop || gMainLoop->finish();
     delete gMainLoop;
     gMainLoop = nullptr;
     delete gMusic;

@@ -1,24 +1,12 @@
-// The replay reader's appetite and the writer under a full disk. What the reader refuses is
-// seen end to end, with the program's own error lines.
+// The replay reader's appetite: what it refuses, and the writer's cut on a full disk, are seen
+// end to end with the program's own lines.
 #include "core/replayfile.h"
-#include "support/gamedir.h"
 
-#include <csignal>
-#include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace
 {
-
-ReplayRecord record(uint32_t tick, ReplayRecordType type)
-{
-    ReplayRecord r;
-    r.tick = tick;
-    r.type = type;
-    return r;
-}
 
 TEST(ReplayFile, ReadingStopsAtTheHeaderOfAFileThatIsNotAReplay)
 {
@@ -35,40 +23,6 @@ TEST(ReplayFile, ReadingStopsAtTheHeaderOfAFileThatIsNotAReplay)
     char rest[64];
     EXPECT_EQ(read(pipeEnds[0], rest, sizeof rest), 64 - static_cast<ssize_t>(kReplayHeaderSize));
     close(pipeEnds[0]);
-}
-
-TEST(ReplayFile, WriterCutsAFailedWriteBackToWholeRecords)
-{
-    ReplayRecord key = record(7, ReplayRecordType::KeyDown);
-    key.sym = 'p';
-    const std::string head = encodeReplayHeader(ReplayHeader()) + encodeReplayRecord(key);
-    const std::string end = encodeReplayRecord(record(9, ReplayRecordType::End));
-    struct Case {
-        const char* name;
-        size_t room; // the file-size limit, past the header and the first record
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"an end record at the failed record's tick where it fits", 5, head + end},
-        {"whole records alone where it does not", 4, head},
-    };
-    signal(SIGXFSZ, SIG_IGN);
-    rlimit unlimited;
-    getrlimit(RLIMIT_FSIZE, &unlimited);
-    for (const Case& c : cases) {
-        const TempDir dir;
-        const std::string path = dir.file("replay");
-        ReplayWriter writer;
-        ASSERT_TRUE(writer.open(path.c_str(), ReplayHeader()));
-        ASSERT_TRUE(writer.write(key));
-        const rlimit limit{head.size() + c.room, unlimited.rlim_max};
-        setrlimit(RLIMIT_FSIZE, &limit);
-        EXPECT_FALSE(writer.write(record(9, ReplayRecordType::AppState))) << c.name;
-        EXPECT_FALSE(writer.write(record(9, ReplayRecordType::Quit))) << c.name;
-        setrlimit(RLIMIT_FSIZE, &unlimited);
-        EXPECT_FALSE(writer.isOpen()) << c.name;
-        EXPECT_EQ(readFile(path), c.expected) << c.name;
-    }
 }
 
 } // namespace

@@ -3,14 +3,13 @@ the golden walk's frames, a recording ended by a signal, a live recording replay
 walk sees the rest)."""
 import os
 import pathlib
-import resource
 import unittest
 import zlib
 from collections import namedtuple
 
 import replayfile as rf
 from PIL import Image
-from engine import Workdir, run
+from engine import Workdir, file_size_limit, run
 from xsession import XSession
 
 END = "Exiting Tarvo Engine."
@@ -22,6 +21,7 @@ HEAD = rf.header()
 
 Frame = namedtuple("Frame", "tick crc")
 Refusal = namedtuple("Refusal", "replay args error")
+Unwritable = namedtuple("Unwritable", "name prepare frames limit error left")
 
 
 def frames(directory, name="frames.txt"):
@@ -29,45 +29,20 @@ def frames(directory, name="frames.txt"):
     return [Frame(int(tick), crc) for tick, crc in map(str.split, lines)]
 
 
-def file_size_limit(size):
-    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
-
-
-def entries(path):
-    """Everything under path, relative to it, or None when path does not exist."""
-    if not os.path.exists(path):
-        return None
-    return sorted(os.path.relpath(os.path.join(top, name), path)
-                  for top, folders, files in os.walk(path) for name in folders + files)
-
-
 class Errors(unittest.TestCase):
-    def assert_refused_before_sdl(self, rows):
-        for row in rows:
-            with self.subTest(row.error), Workdir() as work:
-                work.write("r", row.replay)
-                result = run(work, row.args.split(), until=END)
-                self.assertEqual(result.status, 1)
-                self.assertEqual(result.stderr.splitlines()[0], "Error: " + row.error)
-                self.assertEqual(result.lines[-3:], ["Reading defaults...", NO_DEFAULTS, END])
-
-    def test_damaged_replay_stops_before_sdl(self):
-        self.assert_refused_before_sdl(
-            Refusal(data, "-replay r", "replay r: " + error) for data, error in [
-                (b"TRVREPLX" + HEAD[8:], "not a replay file at byte 0"),
-                (b"TRW", "not a replay file at byte 0"),
-                (HEAD[:20], "truncated header at byte 20"),
-                (rf.header(version=2), "format version 2 is newer than 1 at byte 8"),
-                (rf.header(version=0), "format version 0 is not 1 at byte 8"),
-                (GOOD[:-7], "truncated record at byte 32"),
-                (HEAD + rf.record(0, 6), "unknown record type 6 at byte 21"),
-                (HEAD + rf.record(5, rf.QUIT) + rf.record(4, rf.END),
-                 "tick goes backwards at byte 26"),
-                (GOOD + b"\0", "data after the end record at byte 48"),
-            ])
-
-    def test_misuse_stops_before_sdl(self):
-        self.assert_refused_before_sdl(Refusal(GOOD, args, error) for args, error in [
+    def test_misuse_and_damaged_replays_stop_before_sdl(self):
+        damaged = [
+            (b"TRVREPLX" + HEAD[8:], "not a replay file at byte 0"),
+            (b"TRW", "not a replay file at byte 0"),
+            (HEAD[:20], "truncated header at byte 20"),
+            (rf.header(version=2), "format version 2 is newer than 1 at byte 8"),
+            (rf.header(version=0), "format version 0 is not 1 at byte 8"),
+            (GOOD[:-7], "truncated record at byte 32"),
+            (HEAD + rf.record(0, 6), "unknown record type 6 at byte 21"),
+            (HEAD + rf.record(5, rf.QUIT) + rf.record(4, rf.END), "tick goes backwards at byte 26"),
+            (GOOD + b"\0", "data after the end record at byte 48"),
+        ]
+        misuse = [
             ("-replay", "-replay needs a value"),
             ("-replay no", "replay no: cannot open (No such file or directory)"),
             ("-frames d", "-frames needs -replay"),
@@ -83,22 +58,31 @@ class Errors(unittest.TestCase):
             ("-replay r -gif -from 1", "-gif needs a value"),
             ("-replay r -gif g -from 1x", '-from: bad tick "1x"'),
             ("-replay r -gif g -from 9 -to 5", '-to: bad tick "5"'),
-        ])
-
-
-Unwritable = namedtuple("Unwritable", "name prepare frames limit error left")
+        ]
+        rows = ([Refusal(data, "-replay r", "replay r: " + error) for data, error in damaged]
+                + [Refusal(GOOD, args, error) for args, error in misuse])
+        for row in rows:
+            with self.subTest(row.error), Workdir() as work:
+                work.write("r", row.replay)
+                result = run(work, row.args.split(), until=END)
+                self.assertEqual(result.status, 1)
+                self.assertEqual(result.stderr.splitlines()[0], "Error: " + row.error)
+                self.assertEqual(result.lines[-3:], ["Reading defaults...", NO_DEFAULTS, END])
 
 
 class Outputs(unittest.TestCase):
     def test_frames_that_cannot_be_written_end_the_run_and_leave_nothing(self):
         too_long = "a/" + "x" * 256
-        rows = [  # left: what is under the first folder of -frames afterwards
+        rows = [  # left: what the first folder of -frames holds afterwards, None: no folder
             Unwritable("the list cannot be created", lambda work: os.makedirs(
                 work.path + "/d/frames.txt"), "d", None,
                 "cannot write d/frames.txt (Is a directory)", ["frames.txt"]),
             Unwritable("a full disk", lambda work: (os.mkdir(work.path + "/d"), os.symlink(
                 "/dev/full", work.path + "/d/frames.txt")), "d", None,
                 "cannot write d/frames.txt (No space left on device)", []),
+            Unwritable("a shot's name taken by a folder", lambda work: os.makedirs(
+                work.path + "/d/100.png"), "d -shot 100", None,
+                "cannot write d/100.png (Is a directory)", ["100.png"]),
             Unwritable("a shot past a file-size limit", None, "a/b -shot 100",
                        file_size_limit(2000), "cannot write a/b/100.png (File too large)", None),
             Unwritable("a folder that cannot be created", None, too_long, None,
@@ -114,21 +98,23 @@ class Outputs(unittest.TestCase):
                              limit=row.limit)
                 self.assertEqual(result.status, 1)
                 self.assertEqual(result.stderr.splitlines()[0], "Error: -frames: " + row.error)
-                self.assertEqual(entries(work.path + "/" + row.frames[0]), row.left)
+                folder = os.path.join(work.path, row.frames[0])
+                self.assertEqual(os.listdir(folder) if os.path.exists(folder) else None, row.left)
 
-    def test_recording_that_cannot_be_written_stops_and_the_run_goes_on(self):
+    def test_recording_that_cannot_be_written_is_cut_to_whole_records_and_the_run_goes_on(self):
         replay = rf.Replay()
-        for tick in range(3, 400):  # 6 bytes a record, and far more than the limit holds
+        for tick in range(3, 400):  # 6 bytes a record, far more than the limit holds
             replay.add(tick, rf.STATE, rf.SHOWN).add(tick, rf.STATE, rf.SHOWN)
-        kept = 679  # the 680th record, at tick 342, fails after 5 of its bytes
-        with Workdir() as work:
-            work.write("r", replay.add(400, rf.END).bytes())
-            result = run(work, ["-replay", "r", "-record", "out"], until=END,
-                         limit=file_size_limit(len(HEAD) + 6 * kept + 5))
-            recorded = rf.read(work.read("out")).records
-        self.assertEqual(result.status, 0)
-        self.assertEqual(result.lines[-2:], ["Warning: couldn't write out; recording stopped", END])
-        self.assertEqual(recorded, replay.records[:kept] + [rf.Mark(342, rf.END)])
+        kept = 679  # the 680th record, at tick 342, fails after part of its bytes
+        for room, end in [(5, [rf.Mark(342, rf.END)]), (4, [])]:  # an end record where it fits
+            with self.subTest(room=room), Workdir() as work:
+                work.write("r", replay.bytes() + rf.record(400, rf.END))
+                result = run(work, ["-replay", "r", "-record", "out"], until=END,
+                             limit=file_size_limit(len(HEAD) + 6 * kept + room))
+                self.assertEqual(result.status, 0)
+                self.assertEqual(result.lines[-2:],
+                                 ["Warning: couldn't write out; recording stopped", END])
+                self.assertEqual(rf.read(work.read("out")).records, replay.records[:kept] + end)
 
 
 class Playback(unittest.TestCase):

@@ -7,6 +7,7 @@ which SDL turns into the window's quit event.
 import os
 import pathlib
 import re
+import resource
 import shutil
 import signal
 import subprocess
@@ -18,6 +19,11 @@ from types import SimpleNamespace
 ENGINE = os.environ.get("MORWENFALL", "")
 PAK = os.environ.get("TARVO_PAK", "")
 BUILD = os.environ.get("TARVO_BUILD_DIR", "")
+
+
+def file_size_limit(size):
+    """For run's limit: writes past size bytes fail with EFBIG."""
+    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
 
 
 def tool(name, *args):
