@@ -2,8 +2,11 @@
 // starts, so a damaged replay stops the program before anything is shown.
 #include "core/replayfile.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
@@ -48,18 +51,9 @@ std::string atByte(const std::string& what, size_t offset)
     return what + " at byte " + std::to_string(offset);
 }
 
-bool parseHeader(const uint8_t* data, size_t size, ReplayHeader& header, std::string& error)
+// The 21 header bytes, their magic already checked.
+bool parseHeader(const uint8_t* data, ReplayHeader& header, std::string& error)
 {
-    // A short file is called truncated only while what it has still matches the magic.
-    const size_t compared = size < sizeof kMagic ? size : sizeof kMagic;
-    if (compared > 0 && std::memcmp(data, kMagic, compared) != 0) {
-        error = atByte("not a replay file", 0);
-        return false;
-    }
-    if (size < kReplayHeaderSize) {
-        error = atByte("truncated header", size);
-        return false;
-    }
     const uint32_t version = readLittle(data + 8, 2);
     if (version != kReplayFormatVersion) {
         const std::string v = "format version " + std::to_string(version);
@@ -74,39 +68,81 @@ bool parseHeader(const uint8_t* data, size_t size, ReplayHeader& header, std::st
     return true;
 }
 
-} // namespace
-
-bool parseReplay(const uint8_t* data, size_t size, Replay& replay, std::string& error)
+// Checks a replay's bytes as they arrive, so that reading stops at the first fault: a file
+// that is not a replay is refused by its first bytes, however long it is.
+class ReplayParser
 {
+public:
+    // Takes the file's next bytes; false at the first fault.
+    bool feed(const uint8_t* data, size_t size, std::string& error);
+    // The file has ended: false when it ends inside the header or a record.
+    bool finish(Replay& replay, std::string& error);
+
+private:
+    bool takeHeader(std::string& error);
+    bool takeRecords(std::string& error);
+
     Replay parsed;
-    if (!parseHeader(data, size, parsed.header, error)) {
+    bool headerRead = false;
+    std::vector<uint8_t> pending; // the bytes of an incomplete header or record
+    size_t offset = 0;            // the file offset of pending's first byte
+};
+
+bool ReplayParser::feed(const uint8_t* data, size_t size, std::string& error)
+{
+    pending.insert(pending.end(), data, data + size);
+    if (!headerRead && !takeHeader(error)) {
         return false;
     }
-    size_t offset = kReplayHeaderSize;
-    while (offset < size) {
-        if (parsed.hasEndRecord) {
-            error = atByte("data after the end record", offset);
+    return !headerRead || takeRecords(error);
+}
+
+bool ReplayParser::takeHeader(std::string& error)
+{
+    // A short file is called truncated only while what it has still matches the magic.
+    if (std::memcmp(pending.data(), kMagic, std::min(pending.size(), sizeof kMagic)) != 0) {
+        error = atByte("not a replay file", 0);
+        return false;
+    }
+    if (pending.size() < kReplayHeaderSize) {
+        return true;
+    }
+    if (!parseHeader(pending.data(), parsed.header, error)) {
+        return false;
+    }
+    pending.erase(pending.begin(), pending.begin() + kReplayHeaderSize);
+    offset = kReplayHeaderSize;
+    headerRead = true;
+    return true;
+}
+
+bool ReplayParser::takeRecords(std::string& error)
+{
+    size_t used = 0;
+    for (;;) {
+        const uint8_t* bytes = pending.data() + used;
+        const size_t left = pending.size() - used;
+        const size_t at = offset + used;
+        if (left > 0 && parsed.hasEndRecord) {
+            error = atByte("data after the end record", at);
             return false;
         }
-        if (size - offset < kRecordHeadSize) {
-            error = atByte("truncated record", offset);
-            return false;
+        if (left < kRecordHeadSize) {
+            break;
         }
-        const uint8_t* bytes = data + offset;
         const int payload = payloadSize(bytes[4]);
         if (payload < 0) {
-            error = atByte("unknown record type " + std::to_string(bytes[4]), offset);
+            error = atByte("unknown record type " + std::to_string(bytes[4]), at);
             return false;
         }
-        if (size - offset - kRecordHeadSize < static_cast<size_t>(payload)) {
-            error = atByte("truncated record", offset);
-            return false;
+        if (left < kRecordHeadSize + static_cast<size_t>(payload)) {
+            break;
         }
         ReplayRecord record;
         record.tick = readLittle(bytes, 4);
         record.type = static_cast<ReplayRecordType>(bytes[4]);
         if (!parsed.records.empty() && record.tick < parsed.records.back().tick) {
-            error = atByte("tick goes backwards", offset);
+            error = atByte("tick goes backwards", at);
             return false;
         }
         if (payload == 6) {
@@ -118,7 +154,22 @@ bool parseReplay(const uint8_t* data, size_t size, Replay& replay, std::string& 
         }
         parsed.hasEndRecord = record.type == ReplayRecordType::End;
         parsed.records.push_back(record);
-        offset += kRecordHeadSize + static_cast<size_t>(payload);
+        used += kRecordHeadSize + static_cast<size_t>(payload);
+    }
+    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(used));
+    offset += used;
+    return true;
+}
+
+bool ReplayParser::finish(Replay& replay, std::string& error)
+{
+    if (!headerRead) {
+        error = atByte("truncated header", pending.size());
+        return false;
+    }
+    if (!pending.empty()) {
+        error = atByte("truncated record", offset);
+        return false;
     }
     // A recording cut short at a record boundary ends where its last record stands.
     if (!parsed.hasEndRecord) {
@@ -130,30 +181,42 @@ bool parseReplay(const uint8_t* data, size_t size, Replay& replay, std::string& 
     return true;
 }
 
+} // namespace
+
+bool parseReplay(const uint8_t* data, size_t size, Replay& replay, std::string& error)
+{
+    ReplayParser parser;
+    return parser.feed(data, size, error) && parser.finish(replay, error);
+}
+
 bool readReplay(const char* path, Replay& replay, std::string& error)
 {
     const std::string prefix = std::string("replay ") + path + ": ";
     FILE* file = std::fopen(path, "rb");
-    std::vector<uint8_t> data;
-    if (file) {
-        uint8_t chunk[4096];
-        size_t count = 0;
-        while ((count = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-            data.insert(data.end(), chunk, chunk + count);
-        }
-        // Linux opens a directory for reading; the read is what fails.
-        const bool failed = std::ferror(file) != 0;
-        const int readError = errno;
-        std::fclose(file);
-        if (failed) {
-            error = prefix + "cannot open (" + std::strerror(readError) + ")";
-            return false;
-        }
-    } else {
+    if (!file) {
         error = prefix + "cannot open (" + std::strerror(errno) + ")";
         return false;
     }
-    if (!parseReplay(data.data(), data.size(), replay, error)) {
+    // Unbuffered, and the header first: a file refused by its first bytes is read no further.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    ReplayParser parser;
+    uint8_t chunk[4096];
+    size_t wanted = kReplayHeaderSize;
+    size_t count = 0;
+    bool fine = true;
+    while (fine && (count = std::fread(chunk, 1, wanted, file)) > 0) {
+        fine = parser.feed(chunk, count, error);
+        wanted = sizeof chunk;
+    }
+    // Linux opens a directory for reading; the read is what fails.
+    const bool failed = fine && std::ferror(file) != 0;
+    const int readError = errno;
+    std::fclose(file);
+    if (failed) {
+        error = prefix + "cannot open (" + std::strerror(readError) + ")";
+        return false;
+    }
+    if (!fine || !parser.finish(replay, error)) {
         error = prefix + error;
         return false;
     }
@@ -196,31 +259,63 @@ ReplayWriter::~ReplayWriter()
 bool ReplayWriter::open(const char* path, const ReplayHeader& header)
 {
     close();
-    file = std::fopen(path, "wb");
-    if (file) {
-        put(encodeReplayHeader(header));
+    fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (fd < 0) {
+        return false;
     }
-    return file != nullptr;
+    if (!put(encodeReplayHeader(header))) {
+        ::close(fd);
+        fd = -1;
+        ::unlink(path);
+        return false;
+    }
+    whole = kReplayHeaderSize;
+    return true;
 }
 
-void ReplayWriter::write(const ReplayRecord& record)
+bool ReplayWriter::write(const ReplayRecord& record)
 {
-    if (file) {
-        put(encodeReplayRecord(record));
+    if (fd < 0) {
+        return false;
     }
+    const std::string bytes = encodeReplayRecord(record);
+    if (put(bytes)) {
+        whole += bytes.size();
+        return true;
+    }
+    // Part of the record may be on disk: cut it off, so the file still plays, and end it at
+    // the record's tick, whose events are no longer all there.
+    ReplayRecord end;
+    end.tick = record.tick;
+    if (::ftruncate(fd, static_cast<off_t>(whole)) == 0 &&
+        ::lseek(fd, static_cast<off_t>(whole), SEEK_SET) >= 0 && !put(encodeReplayRecord(end))) {
+        (void)::ftruncate(fd, static_cast<off_t>(whole));
+    }
+    close();
+    return false;
 }
 
-void ReplayWriter::put(const std::string& bytes)
+bool ReplayWriter::put(const std::string& bytes)
 {
-    // One write and a flush per record: the stream never holds part of one.
-    std::fwrite(bytes.data(), 1, bytes.size(), file);
-    std::fflush(file);
+    // Written straight to the file: nothing is held back, so a crash leaves whole records.
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t count = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (count < 0 && errno == EINTR) {
+            continue;
+        }
+        if (count <= 0) {
+            return false;
+        }
+        done += static_cast<size_t>(count);
+    }
+    return true;
 }
 
 void ReplayWriter::close()
 {
-    if (file) {
-        std::fclose(file);
-        file = nullptr;
+    if (fd >= 0) {
+        ::close(fd);
+        fd = -1;
     }
 }

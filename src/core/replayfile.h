@@ -4,7 +4,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -40,14 +39,15 @@ struct Replay {
 
 // Parses a whole file image; on failure, error reads like "truncated record at byte 40".
 bool parseReplay(const uint8_t* data, size_t size, Replay& replay, std::string& error);
-// Reads and parses a file; on failure, error reads like "replay FILE: cannot open (REASON)".
+// Reads and parses a file, checking it as it reads, so that a file whose first bytes are not a
+// replay's is read no further; on failure, error reads like "replay FILE: cannot open (REASON)".
 bool readReplay(const char* path, Replay& replay, std::string& error);
 
 std::string encodeReplayHeader(const ReplayHeader& header);
 std::string encodeReplayRecord(const ReplayRecord& record);
 
-// Writes a replay as the run goes: whole records only, each flushed at once, so the file
-// a crash leaves behind is a usable prefix.
+// Writes a replay as the run goes: whole records only, each written at once, so the file a
+// crash or a full disk leaves behind is a usable prefix.
 class ReplayWriter
 {
 public:
@@ -56,14 +56,18 @@ public:
     ReplayWriter(const ReplayWriter&) = delete;
     ReplayWriter& operator=(const ReplayWriter&) = delete;
 
-    // Creates or truncates path and writes the header; false when it cannot be opened.
+    // Creates or truncates path and writes the header; false (and no file) when it cannot.
     bool open(const char* path, const ReplayHeader& header);
-    bool isOpen() const { return file != nullptr; }
-    void write(const ReplayRecord& record);
+    bool isOpen() const { return fd >= 0; }
+    // False when the file is not open or the record could not be written. The first failed
+    // write cuts the file back to its last whole record, adds an end record at the failed
+    // record's tick where that fits, and closes the file.
+    bool write(const ReplayRecord& record);
     void close();
 
 private:
-    void put(const std::string& bytes);
+    bool put(const std::string& bytes);
 
-    FILE* file = nullptr;
+    int fd = -1;
+    size_t whole = 0; // the bytes of the header and the whole records written
 };

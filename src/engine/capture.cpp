@@ -9,8 +9,10 @@
 #include "video/surface.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <sys/stat.h>
+#include <fcntl.h>
+#include <unistd.h>
 
 namespace
 {
@@ -31,7 +33,8 @@ void forDotPixels(Surface& screen, Visit visit)
     }
     for (int y = 0; y < kDotSize; ++y) {
         auto* row = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
-                                                (kDotY + y) * surface->pitch) + kDotX;
+                                                (kDotY + y) * surface->pitch) +
+                    kDotX;
         for (int x = 0; x < kDotSize; ++x) {
             visit(row[x], y * kDotSize + x);
         }
@@ -44,23 +47,28 @@ void forDotPixels(Surface& screen, Visit visit)
 struct Capture::Recording {
     GifWriter writer;
     std::string name;
-    uint32_t start = 0;        // the tick of the first picture
-    uint32_t lastTick = 0;     // the last tick recorded, counted from start
-    bool limited = false;      // lastTick set by gifmaxseconds
-    bool stopped = false;      // lastTick set by a stop since
-    uint32_t nextPicture = 0;  // the tick, counted from start, the next picture is due at
+    uint32_t start = 0;       // the tick of the first picture
+    uint32_t lastTick = 0;    // the last tick recorded, counted from start
+    bool byKey = false;       // an F9 recording; otherwise the range
+    bool limited = false;     // lastTick set by gifmaxseconds
+    bool stopped = false;     // lastTick set by a stop since
+    uint32_t nextPicture = 0; // the tick, counted from start, the next picture is due at
     int added = 0;
 };
 
-bool nextCaptureName(const char* prefix, const char* extension, std::string& name)
+bool reserveCaptureName(const char* prefix, const char* extension, std::string& name)
 {
     char buffer[64];
     for (int number = 1; number <= 9999; ++number) {
         std::snprintf(buffer, sizeof buffer, "%s-%04d.%s", prefix, number, extension);
         name = buffer;
-        struct stat status;
-        if (::stat(buffer, &status) != 0) {
+        const int fd = ::open(buffer, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
             return true;
+        }
+        if (errno != EEXIST) {
+            return false;
         }
     }
     return false;
@@ -73,39 +81,59 @@ Capture::~Capture() = default;
 void Capture::screenshot(const Surface& screen)
 {
     std::string name;
-    const bool free = nextCaptureName("kelda", "png", name);
-    screen.readRgb(rgb);
-    if (free && !rgb.empty() &&
-        writePng(name, rgb.data(), screen.getWidth(), screen.getHeight(), 3)) {
-        gLog->print("Saved screenshot %s", name.c_str());
-    } else {
-        gLog->print("Warning: couldn't save screenshot %s", name.c_str());
+    // With all 9999 names taken the warning names the last; its file stays as it is.
+    if (reserveCaptureName("kelda", "png", name)) {
+        screen.readRgb(rgb);
+        if (!rgb.empty() && writePng(name, rgb.data(), screen.getWidth(), screen.getHeight(), 3)) {
+            gLog->print("Saved screenshot %s", name.c_str());
+            return;
+        }
+        std::remove(name.c_str());
     }
+    gLog->print("Warning: couldn't save screenshot %s", name.c_str());
 }
 
-void Capture::toggle(uint32_t tick, const std::string& path)
+void Capture::toggle(uint32_t tick)
 {
     for (const auto& recording : recordings) {
         // One stopped by the limit before this tick only waits for its last frame.
-        if (!recording->stopped && tick - recording->start <= recording->lastTick) {
+        if (recording->byKey && !recording->stopped &&
+            tick - recording->start <= recording->lastTick) {
             recording->lastTick = tick - recording->start;
             recording->stopped = true;
             return;
         }
     }
     auto recording = std::make_unique<Recording>();
+    recording->byKey = true;
+    recording->limited = maxTicks > 0;
+    recording->lastTick = recording->limited ? maxTicks - 1 : kUnlimited;
     // With all 9999 names taken the warning names the last; its file stays as it is.
-    const bool free = !path.empty() || nextCaptureName("kelda", "gif", recording->name);
-    if (!path.empty()) {
-        recording->name = path;
+    if (!reserveCaptureName("kelda", "gif", recording->name)) {
+        gLog->print("Warning: couldn't write %s; recording stopped", recording->name.c_str());
+        return;
     }
-    if (!free || !recording->writer.open(recording->name, kScreenWidth, kScreenHeight)) {
+    start(std::move(recording), tick);
+}
+
+void Capture::startRange(uint32_t tick, uint32_t lastTick, const std::string& path)
+{
+    auto recording = std::make_unique<Recording>();
+    recording->name = path;
+    recording->lastTick = lastTick == kUnlimited ? kUnlimited : lastTick - tick;
+    start(std::move(recording), tick);
+}
+
+void Capture::start(std::unique_ptr<Recording> recording, uint32_t tick)
+{
+    if (!recording->writer.open(recording->name, kScreenWidth, kScreenHeight)) {
+        if (recording->byKey) {
+            std::remove(recording->name.c_str()); // the name reserved for it
+        }
         gLog->print("Warning: couldn't write %s; recording stopped", recording->name.c_str());
         return;
     }
     recording->start = tick;
-    recording->limited = path.empty() && maxTicks > 0;
-    recording->lastTick = recording->limited ? maxTicks - 1 : kUnlimited;
     gLog->print("Recording %s", recording->name.c_str());
     recordings.push_back(std::move(recording));
 }
@@ -163,9 +191,10 @@ void Capture::finishAll(uint32_t ticksRun)
 
 void Capture::finish(Recording& recording, uint32_t ticks)
 {
-    // Started but never drawn (the program left in the tick it began): there is no picture.
+    // Stopped in the tick it began, or never drawn (iconified, or the run ended first).
     if (recording.added == 0) {
         recording.writer.abandon();
+        gLog->print("Warning: recording %s has no pictures; nothing saved", recording.name.c_str());
         return;
     }
     if (!recording.writer.finish(ticks)) {
@@ -178,6 +207,7 @@ void Capture::finish(Recording& recording, uint32_t ticks)
     }
     gLog->print("Saved recording %s (%d pictures, %u ticks)", recording.name.c_str(),
                 recording.writer.pictures(), ticks);
+    rangeWritten = rangeWritten || !recording.byKey;
 }
 
 void Capture::fail(Recording& recording)

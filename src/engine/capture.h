@@ -1,6 +1,7 @@
 // Screen capture from the main loop: F12 saves the screen as a numbered PNG, F9 starts and
-// stops a numbered GIF recording of one picture per two ticks, and a red dot in the window
-// shows that a recording runs. Keys, pictures and the dot are the loop's, never the game's.
+// stops a numbered GIF recording of one picture per two ticks, -gif records a fixed range of
+// frames, and a red dot in the window shows that a recording runs. Keys, pictures and the dot
+// are the loop's, never the game's.
 #pragma once
 
 #include <cstdint>
@@ -21,12 +22,15 @@ public:
     Capture(const Capture&) = delete;
     Capture& operator=(const Capture&) = delete;
 
-    // Saves the screen as it is now as kelda-NNNN.png.
+    // Saves the screen as it is now as the next kelda-NNNN.png.
     void screenshot(const Surface& screen);
-    // F9 handled at the start of tick: starts a recording whose first picture is frame tick,
-    // or stops the running one after that frame. path empty: the next kelda-NNNN.gif, limited
-    // to maxTicks; otherwise that file, unlimited.
-    void toggle(uint32_t tick, const std::string& path = std::string());
+    // F9 handled at the start of tick: stops the running F9 recording after that frame, or
+    // starts one into the next kelda-NNNN.gif whose first picture is frame tick, limited to
+    // maxTicks. A range recording is neither stopped nor counted.
+    void toggle(uint32_t tick);
+    // Starts recording the frames tick to lastTick (UINT32_MAX: to the end) into path, at
+    // the start of tick; F9 does not touch it.
+    void startRange(uint32_t tick, uint32_t lastTick, const std::string& path);
     // After the frame of tick is drawn (and before the dot): takes the pictures it is due for.
     void frameDrawn(uint32_t tick, const Surface& screen);
     // Tick has run but its frame is not drawn (the window is iconified).
@@ -34,6 +38,8 @@ public:
     // Finishes every recording as if stopped after the last tick that ran; ticksRun is the
     // loop's counter, the first tick that has not run.
     void finishAll(uint32_t ticksRun);
+    // The range recording has been saved.
+    bool rangeSaved() const { return rangeWritten; }
 
     // Around the flip: the dot goes onto the screen, then the pixels under it come back.
     void drawDot(Surface& screen);
@@ -42,17 +48,21 @@ public:
 private:
     struct Recording;
 
+    void start(std::unique_ptr<Recording> recording, uint32_t tick);
     void advance(uint32_t tick, const Surface* screen);
     void finish(Recording& recording, uint32_t ticks);
     void fail(Recording& recording);
 
     uint32_t maxTicks = 0;
-    std::list<std::unique_ptr<Recording>> recordings; // at most one without a stop tick
+    std::list<std::unique_ptr<Recording>> recordings; // at most one F9 one without a stop
     std::vector<uint8_t> rgb;
     uint32_t underDot[16] = {};
     bool dotDrawn = false;
+    bool rangeWritten = false;
 };
 
-// The lowest numbered name prefix-NNNN.extension, from 0001, with no file of that name; false
-// (with the last name) when all 9999 exist.
-bool nextCaptureName(const char* prefix, const char* extension, std::string& name);
+// Reserves the lowest numbered name prefix-NNNN.extension, from 0001, by creating it empty
+// with an exclusive create: any entry of that name, a dangling link too, is passed over and
+// never written through. False (with the last name tried) when all 9999 are taken or the
+// folder refuses the file.
+bool reserveCaptureName(const char* prefix, const char* extension, std::string& name);

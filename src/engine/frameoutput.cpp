@@ -5,8 +5,39 @@
 #include "video/surface.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cinttypes>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
+
+namespace
+{
+
+// mkdir -p, noting each folder it creates; on failure returns the errno of the step that
+// failed, else 0.
+int makeDirectories(const std::string& path, std::vector<std::string>& created)
+{
+    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
+        const std::string part = path.substr(0, end);
+        if (::mkdir(part.c_str(), 0777) == 0) {
+            created.push_back(part);
+        } else if (errno != EEXIST) {
+            return errno;
+        }
+        if (end == std::string::npos) {
+            // mkdir's own answer for a file in the way.
+            struct stat info;
+            if (::stat(part.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
+                return EEXIST;
+            }
+            return ::access(part.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
+        }
+    }
+}
+
+} // namespace
 
 FrameOutput::~FrameOutput()
 {
@@ -15,24 +46,67 @@ FrameOutput::~FrameOutput()
     }
 }
 
-bool FrameOutput::open(const std::string& directory, const std::vector<uint32_t>& shotTicks)
+bool FrameOutput::open(const std::string& directory, const std::vector<uint32_t>& shotTicks,
+                       std::string& error)
 {
     dir = directory;
     shots = shotTicks;
-    list = std::fopen((dir + "/frames.txt").c_str(), "w");
-    return list != nullptr;
+    if (const int reason = makeDirectories(dir, createdFolders)) {
+        error = "cannot create " + dir + " (" + std::strerror(reason) + ")";
+        removeOutput();
+        return false;
+    }
+    const std::string name = dir + "/frames.txt";
+    list = std::fopen(name.c_str(), "w");
+    if (!list) {
+        return fail(name, errno, error);
+    }
+    writtenFiles.push_back(name);
+    return true;
 }
 
-void FrameOutput::write(uint32_t tick, const Surface& screen)
+bool FrameOutput::write(uint32_t tick, const Surface& screen, std::string& error)
 {
     if (!list) {
-        return;
+        return true;
     }
     screen.readRgb(rgb);
     const uLong crc = crc32(0L, rgb.data(), static_cast<uInt>(rgb.size()));
-    std::fprintf(list, "%" PRIu32 " %08lx\n", tick, static_cast<unsigned long>(crc));
-    if (std::binary_search(shots.begin(), shots.end(), tick)) {
-        writePng(dir + "/" + std::to_string(tick) + ".png", rgb.data(), screen.getWidth(),
-                 screen.getHeight(), 3);
+    // Flushed line by line: a full disk is found at the frame it stops, not at exit.
+    if (std::fprintf(list, "%" PRIu32 " %08lx\n", tick, static_cast<unsigned long>(crc)) < 0 ||
+        std::fflush(list) != 0) {
+        return fail(dir + "/frames.txt", errno, error);
     }
+    if (std::binary_search(shots.begin(), shots.end(), tick)) {
+        const std::string name = dir + "/" + std::to_string(tick) + ".png";
+        if (!writePng(name, rgb.data(), screen.getWidth(), screen.getHeight(), 3)) {
+            return fail(name, errno, error);
+        }
+        writtenFiles.push_back(name);
+    }
+    return true;
+}
+
+bool FrameOutput::fail(const std::string& file, int reason, std::string& error)
+{
+    error = "cannot write " + file + " (" + std::strerror(reason) + ")";
+    removeOutput();
+    return false;
+}
+
+void FrameOutput::removeOutput()
+{
+    if (list) {
+        std::fclose(list);
+        list = nullptr;
+    }
+    for (const std::string& file : writtenFiles) {
+        std::remove(file.c_str());
+    }
+    // Innermost first; a folder something else has written into stays.
+    for (auto folder = createdFolders.rbegin(); folder != createdFolders.rend(); ++folder) {
+        ::rmdir(folder->c_str());
+    }
+    writtenFiles.clear();
+    createdFolders.clear();
 }

@@ -4,6 +4,7 @@
 
 #include "core/cfgfile.h"
 #include "core/commandline.h"
+#include "core/exception.h"
 #include "core/log.h"
 #include "core/runseed.h"
 #include "core/timer.h"
@@ -28,9 +29,10 @@ struct MainLoop::Session {
     size_t nextRecord = 0;
     uint8_t windowState = 0; // the state the loop follows: replayed, or SDL's latest
     ReplayWriter recorder;
-    FrameOutput frames;
     std::unique_ptr<Benchmark> benchmark;
     Capture capture{recordingLimit()};
+    bool rangeStarted = false; // -gif's
+    bool finished = false;
 
     static uint32_t recordingLimit()
     {
@@ -39,6 +41,19 @@ struct MainLoop::Session {
     }
 
     void record(ReplayRecordType type, uint32_t tick, const SDL_Event* event = nullptr);
+
+    // Writing frames, shots and GIFs is left out of the benchmark's times.
+    template <typename Write>
+    void untimed(Write write)
+    {
+        if (benchmark) {
+            benchmark->pause();
+        }
+        write();
+        if (benchmark) {
+            benchmark->resume();
+        }
+    }
 };
 
 namespace
@@ -93,6 +108,9 @@ bool isCaptureKey(const SDL_Event& event)
 
 void MainLoop::Session::record(ReplayRecordType type, uint32_t tick, const SDL_Event* event)
 {
+    if (!recorder.isOpen()) {
+        return;
+    }
     ReplayRecord entry;
     entry.tick = tick;
     entry.type = type;
@@ -102,7 +120,9 @@ void MainLoop::Session::record(ReplayRecordType type, uint32_t tick, const SDL_E
         entry.unicode = event->key.keysym.unicode;
     }
     entry.appState = windowState;
-    recorder.write(entry);
+    if (!recorder.write(entry)) {
+        gLog->print("Warning: couldn't write %s; recording stopped", options.recordPath);
+    }
 }
 
 MainLoop::MainLoop() : MainLoop(RunOptions()) {}
@@ -122,9 +142,6 @@ MainLoop::MainLoop(RunOptions options) : session(std::make_unique<Session>())
             gLog->print("Warning: couldn't open %s for recording", s.options.recordPath);
         }
     }
-    if (s.options.framesDir) {
-        s.frames.open(s.options.framesDir, s.options.shotTicks);
-    }
     if (s.options.benchmark) {
         s.benchmark = std::make_unique<Benchmark>();
     }
@@ -137,11 +154,29 @@ MainLoop::MainLoop(RunOptions options) : session(std::make_unique<Session>())
 
 MainLoop::~MainLoop()
 {
-    session->capture.finishAll(tickCount);
-    session->record(ReplayRecordType::End, tickCount);
-    if (session->benchmark) {
-        session->benchmark->report(stdout);
+    finish();
+}
+
+bool MainLoop::finish()
+{
+    Session& s = *session;
+    if (s.finished) {
+        return true;
     }
+    s.finished = true;
+    s.capture.finishAll(tickCount);
+    s.record(ReplayRecordType::End, tickCount);
+    if (s.benchmark) {
+        s.benchmark->report(stdout);
+    }
+    if (!s.options.gifPath || s.capture.rangeSaved()) {
+        return true;
+    }
+    if (!s.rangeStarted) {
+        gLog->print("Warning: recording %s has no pictures; nothing saved", s.options.gifPath);
+    }
+    Exception::userError(std::string("-gif: ") + s.options.gifPath + " was not written").report();
+    return false;
 }
 
 void MainLoop::run()
@@ -185,21 +220,31 @@ void MainLoop::runTick()
 
 void MainLoop::render()
 {
-    Capture& capture = session->capture;
+    Session& s = *session;
+    Capture& capture = s.capture;
+    const uint32_t frame = tickCount - 1;
     if (!(appState() & SDL_APPACTIVE)) {
-        capture.frameSkipped(tickCount - 1);
+        s.untimed([&] { capture.frameSkipped(frame); });
+        if (s.benchmark) {
+            s.benchmark->endPass(demoStageName(), false);
+        }
         return;
     }
     drawDemo();
-    session->frames.write(tickCount - 1, *gScreen);
-    capture.frameDrawn(tickCount - 1, *gScreen);
+    s.untimed([&] {
+        std::string error;
+        if (s.options.frames && !s.options.frames->write(frame, *gScreen, error)) {
+            throw Exception::userError("-frames: " + error);
+        }
+        capture.frameDrawn(frame, *gScreen);
+    });
     // The dot is for the window alone: gone again before anything can read the screen.
     capture.drawDot(*gScreen);
     gScreen->flip();
     capture.restoreDot(*gScreen);
     ++frameCount;
-    if (session->benchmark) {
-        session->benchmark->endPass(demoStageName());
+    if (s.benchmark) {
+        s.benchmark->endPass(demoStageName(), true);
     }
     const uint32_t now = SDL_GetTicks();
     if (!session->replaying && static_cast<int32_t>(now - lastFpsTime) > 1000) {
@@ -212,15 +257,13 @@ void MainLoop::render()
 void MainLoop::pumpEvents()
 {
     Session& s = *session;
+    // -gif's range begins before the tick's events, as F9 pressed first in the tick would.
+    if (s.options.gifPath && tickCount == s.options.gifFrom) {
+        s.rangeStarted = true;
+        s.untimed([&] { s.capture.startRange(tickCount, s.options.gifTo, s.options.gifPath); });
+    }
     if (s.replaying) {
         injectReplayedEvents();
-    }
-    // -gif presses F9 where its range begins and again where it ends.
-    if (s.options.gifPath && (tickCount == s.options.gifFrom || tickCount == s.options.gifTo)) {
-        s.capture.toggle(tickCount, s.options.gifPath);
-        if (s.options.gifFrom == s.options.gifTo) {
-            s.capture.toggle(tickCount, s.options.gifPath);
-        }
     }
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
@@ -307,10 +350,12 @@ void MainLoop::updateAppState(bool initial)
 
 void MainLoop::handleCaptureKey(int sym)
 {
-    Capture& capture = session->capture;
-    if (sym == SDLK_F12) {
-        capture.screenshot(*gScreen);
-    } else {
-        capture.toggle(tickCount);
-    }
+    Session& s = *session;
+    s.untimed([&] {
+        if (sym == SDLK_F12) {
+            s.capture.screenshot(*gScreen);
+        } else {
+            s.capture.toggle(tickCount);
+        }
+    });
 }

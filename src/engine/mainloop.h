@@ -14,13 +14,16 @@ class MainLoop
 public:
     MainLoop();
     explicit MainLoop(RunOptions options);
-    // Finishes the GIF recordings, ends a replay recording with its end record at the
-    // current tick and reports a benchmark.
+    // Finishes the run unless finish has.
     ~MainLoop();
     MainLoop(const MainLoop&) = delete;
     MainLoop& operator=(const MainLoop&) = delete;
 
     [[noreturn]] void run();
+    // Finishes the GIF recordings, ends a replay recording with its end record at the current
+    // tick and reports a benchmark, once. False when -gif's file was not written, which it
+    // reports on standard error.
+    bool finish();
     // Live: every elapsed tick, up to a second of game time. Replaying: exactly one tick, or the
     // end of the replay.
     void update();

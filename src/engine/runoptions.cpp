@@ -6,10 +6,6 @@
 #include "core/exception.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace
 {
@@ -28,26 +24,6 @@ void needOption(const CommandLine& commandLine, const char* option, const char* 
 {
     if (commandLine.findOption(option) && !commandLine.findOption(needed)) {
         throw Exception::userError(std::string(option) + " needs " + needed);
-    }
-}
-
-// mkdir -p; on failure returns the errno of the step that failed, else 0.
-int makeDirectories(const std::string& path)
-{
-    for (size_t end = path.find('/', 1);; end = path.find('/', end + 1)) {
-        const std::string part = path.substr(0, end);
-        struct stat info;
-        if (::mkdir(part.c_str(), 0777) != 0 && errno != EEXIST) {
-            return errno;
-        }
-        if (end == std::string::npos) {
-            // mkdir's own answer for a file in the way.
-            if (::stat(part.c_str(), &info) == 0 && !S_ISDIR(info.st_mode)) {
-                return EEXIST;
-            }
-            // frames.txt and the shots are written into it later, when nothing may fail.
-            return ::access(part.c_str(), W_OK | X_OK) == 0 ? 0 : errno;
-        }
     }
 }
 
@@ -127,23 +103,25 @@ RunOptions readRunOptions(const CommandLine& commandLine)
     readTickOption(commandLine, "-from", options.gifFrom);
     readTickOption(commandLine, "-to", options.gifTo);
     if (options.gifTo < options.gifFrom) {
-        throw Exception::userError("-to: bad tick \"" +
-                                   std::string(needValue(commandLine, "-to")) + "\"");
+        throw Exception::userError("-to: bad tick \"" + std::string(needValue(commandLine, "-to")) +
+                                   "\"");
     }
-    if (commandLine.findOption("-frames")) {
-        options.framesDir = needValue(commandLine, "-frames");
-    }
+    const char* framesDir =
+        commandLine.findOption("-frames") ? needValue(commandLine, "-frames") : nullptr;
+    std::vector<uint32_t> shotTicks;
     if (commandLine.findOption("-shot")) {
         const char* list = needValue(commandLine, "-shot");
-        if (!parseTickList(list, options.shotTicks)) {
+        if (!parseTickList(list, shotTicks)) {
             throw Exception::userError(std::string("-shot: bad tick list \"") + list + "\"");
         }
     }
     options.benchmark = commandLine.findOption("-benchmark") != 0;
-    if (options.framesDir) {
-        if (const int error = makeDirectories(options.framesDir)) {
-            throw Exception::userError(std::string("-frames: cannot create ") + options.framesDir +
-                                       " (" + std::strerror(error) + ")");
+    // Last, once nothing else can refuse the run, so a refused run creates nothing.
+    if (framesDir) {
+        options.frames = std::make_unique<FrameOutput>();
+        std::string error;
+        if (!options.frames->open(framesDir, shotTicks, error)) {
+            throw Exception::userError("-frames: " + error);
         }
     }
     return options;

@@ -3,8 +3,10 @@
 #pragma once
 
 #include "core/replayfile.h"
+#include "engine/frameoutput.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,16 +16,16 @@ struct RunOptions {
     const char* recordPath = nullptr;
     const char* replayPath = nullptr; // the replay itself is in replay
     Replay replay;
-    const char* framesDir = nullptr;
-    std::vector<uint32_t> shotTicks; // sorted, no repeats
+    std::unique_ptr<FrameOutput> frames; // -frames, its folder and list already created
     bool benchmark = false;
     const char* gifPath = nullptr; // the replay's frames gifFrom to gifTo as one recording
     uint32_t gifFrom = 0;
     uint32_t gifTo = UINT32_MAX; // the last frame
 };
 
-// Checks the options and reads the replay in full; throws Exception::userError on misuse or
-// a damaged replay, so nothing starts.
+// Checks the options, reads the replay in full and creates -frames' folder and list; throws
+// Exception::userError on misuse, a damaged replay or a folder that cannot be written, so
+// nothing starts.
 RunOptions readRunOptions(const CommandLine& commandLine);
 
 // "12,5,40" as ticks; false for anything but decimal u32 values separated by single commas.

@@ -19,6 +19,8 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <csignal>
+#include <cstdio>
 #include <cstdlib>
 
 namespace
@@ -147,6 +149,9 @@ void initVideo()
 void initEngine(int argc, char** argv)
 {
     std::atexit(shutdownEngine);
+    // Past a file-size limit a write then fails like one to a full disk, and the writers say
+    // so, instead of the signal ending the run with its files half written.
+    std::signal(SIGXFSZ, SIG_IGN);
     gCommandLine = new CommandLine(argc, argv);
     initLog();
     readDefaults();
@@ -168,6 +173,7 @@ void initEngine(int argc, char** argv)
 
 void shutdownEngine()
 {
+    const bool outputWritten = !gMainLoop || gMainLoop->finish();
     // The music fades out and the channels halt in their destructors; the screen's
     // destructor leaves the video-mode surface to SDL.
     delete gMainLoop;
@@ -193,4 +199,10 @@ void shutdownEngine()
     shutdownFileSystem();
     Mix_CloseAudio();
     SDL_Quit();
+    // The process is already exiting, so only _Exit can still make its status a failure; the
+    // exit handlers registered before this one are skipped.
+    if (!outputWritten) {
+        std::fflush(nullptr);
+        std::_Exit(1);
+    }
 }

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace
 {
@@ -39,7 +40,11 @@ void prepareWindow(int width, int height, bool fullscreen, bool doublebuffer)
     if (doublebuffer) {
         setUnlessSet("SDL12COMPAT_SYNC_TO_VBLANK", "1");
     }
-    if (fullscreen || std::getenv("SDL12COMPAT_WINDOW_SCALING")) {
+    // SDL's dummy driver shows nothing, so scaling would only time the presentation.
+    char driver[16] = "";
+    const bool shown =
+        SDL_VideoDriverName(driver, sizeof driver) && std::strcmp(driver, "dummy") != 0;
+    if (fullscreen || !shown || std::getenv("SDL12COMPAT_WINDOW_SCALING")) {
         return;
     }
     // Before the video mode is set, the current mode is the desktop's.

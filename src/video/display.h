@@ -5,7 +5,8 @@
 
 // Before SDL_Init, which reads the scaling method.
 void prepareScaleMethod();
-// After SDL_Init and before the video mode is set; reads the desktop size from SDL.
+// After SDL_Init and before the video mode is set; reads the desktop size from SDL. Under
+// SDL's dummy driver, which shows nothing, the window is not scaled.
 void prepareWindow(int width, int height, bool fullscreen, bool doublebuffer);
 // The largest whole multiple of width x height that fits in about 85 percent of the desktop,
 // and at least 1.

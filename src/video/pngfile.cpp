@@ -1,6 +1,7 @@
 // PNG output through libpng's simplified write interface, which needs no setjmp handling.
 #include "video/pngfile.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <png.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 bool writePng(const std::string& path, const uint8_t* pixels, int width, int height, int channels)
 {
     if (width <= 0 || height <= 0 || (channels != 3 && channels != 4)) {
+        errno = EINVAL;
         return false;
     }
     png_image image{};
@@ -17,13 +19,20 @@ bool writePng(const std::string& path, const uint8_t* pixels, int width, int hei
     image.format = channels == 4 ? PNG_FORMAT_RGBA : PNG_FORMAT_RGB;
     // The process id keeps two writers of one path from sharing a temporary file.
     const std::string temporary = path + "." + std::to_string(getpid()) + ".part";
+    errno = 0;
     const bool written =
         png_image_write_to_file(&image, temporary.c_str(), 0, pixels, 0, nullptr) != 0;
+    int error = errno;
     png_image_free(&image);
-    if (written && std::rename(temporary.c_str(), path.c_str()) == 0) {
-        return true;
+    if (written) {
+        if (std::rename(temporary.c_str(), path.c_str()) == 0) {
+            return true;
+        }
+        error = errno;
     }
     std::remove(temporary.c_str());
+    // Callers report errno: the failed write's or rename's, or EIO where nothing set one.
+    errno = error != 0 ? error : EIO;
     return false;
 }
 

@@ -7,6 +7,7 @@ which SDL turns into the window's quit event.
 import os
 import pathlib
 import re
+import resource
 import shutil
 import signal
 import subprocess
@@ -18,6 +19,11 @@ from types import SimpleNamespace
 ENGINE = os.environ.get("MORWENFALL", "")
 PAK = os.environ.get("TARVO_PAK", "")
 BUILD = os.environ.get("TARVO_BUILD_DIR", "")
+
+
+def file_size_limit(size):
+    """For run's limit: writes past size bytes fail with EFBIG."""
+    return lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (size, size))
 
 
 def tool(name, *args):
@@ -78,10 +84,11 @@ class Workdir:
 
 
 def run(workdir, args=(), env=None, until="Initializing video mode...", settle=0.3,
-        stop=signal.SIGTERM, timeout=20):
+        stop=signal.SIGTERM, timeout=20, limit=None):
     """Starts the engine, waits until `until` shows in its output (or it exits; with no
     `until`, not at all), waits `settle` seconds more, sends `stop` if it still runs, and
-    returns what it printed and its exit status."""
+    returns what it printed and its exit status. `limit` runs in the child before the engine
+    starts (to set a resource limit)."""
     environment = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
     environment.pop("DISPLAY", None)
     environment.update(env or {})
@@ -89,7 +96,8 @@ def run(workdir, args=(), env=None, until="Initializing video mode...", settle=0
     err_path = os.path.join(workdir.path, ".stderr")
     with open(out_path, "wb") as out, open(err_path, "wb") as err:
         process = subprocess.Popen([ENGINE, *args], cwd=workdir.path, env=environment,
-                                   stdout=out, stderr=err, start_new_session=True)
+                                   stdout=out, stderr=err, start_new_session=True,
+                                   preexec_fn=limit)
         try:
             deadline = time.monotonic() + timeout
             while until is not None and process.poll() is None and time.monotonic() < deadline:

@@ -201,8 +201,12 @@ class XSession:
         self._xdotool("windowmap", "--sync", self.window)
         self.focus()
 
-    def key(self, *names):
-        """Presses and releases each key, in order, through XTEST into the focused window."""
+    def key(self, *names, delay_ms=None):
+        """Presses and releases each key, in order, through XTEST into the focused window; with
+        delay_ms, in one burst with that many milliseconds between keys."""
+        if delay_ms is not None:
+            self._xdotool("key", "--clearmodifiers", "--delay", str(delay_ms), *names)
+            return
         for name in names:
             self._xdotool("key", "--clearmodifiers", name)
 

@@ -2,6 +2,8 @@
 // comfortably, never below 1.
 #include "video/display.h"
 
+#include <SDL.h>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 namespace
@@ -22,6 +24,17 @@ TEST(Display, WindowFactorIsTheLargestWholeMultipleThatFitsComfortably)
         EXPECT_EQ(windowScaleFactor(c.width, c.height, 320, 240), c.factor)
             << c.width << "x" << c.height;
     }
+}
+
+// Nothing shows the dummy driver's window: a headless run is not scaled to its desktop.
+TEST(Display, DummyDriverWindowIsNotScaled)
+{
+    unsetenv("SDL12COMPAT_WINDOW_SCALING");
+    setenv("SDL_VIDEODRIVER", "dummy", 1);
+    ASSERT_EQ(SDL_Init(SDL_INIT_VIDEO), 0);
+    prepareWindow(320, 240, false, false);
+    EXPECT_EQ(std::getenv("SDL12COMPAT_WINDOW_SCALING"), nullptr);
+    SDL_Quit();
 }
 
 } // namespace
