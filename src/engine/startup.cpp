@@ -14,6 +14,7 @@
 #include "engine/mainloop.h"
 #include "engine/runoptions.h"
 #include "fs/searchpath.h"
+#include "render3d/renderpath.h"
 #include "video/display.h"
 #include "video/surface.h"
 
@@ -155,6 +156,8 @@ void initEngine(int argc, char** argv)
     gCommandLine = new CommandLine(argc, argv);
     initLog();
     readDefaults();
+    // The pixel loops are chosen now, so a bad TARVO_RENDER_PATH is reported at start-up.
+    renderPath();
     RunOptions options = readRunOptions(*gCommandLine);
     if (options.replayPath && !options.replay.hasEndRecord) {
         gLog->print("Warning: replay %s has no end record", options.replayPath);

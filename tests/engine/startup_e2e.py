@@ -36,6 +36,12 @@ class LogTest(unittest.TestCase):
                                  ["Tarvo Engine log file opened."] + startup()
                                  + ["Exiting Tarvo Engine."])
 
+    def test_unavailable_render_path_is_reported_at_start(self):
+        with Workdir() as work:
+            result = run(work, env={"TARVO_RENDER_PATH": "avx512"})
+        self.assertRegex(result.lines[4], '^Warning: TARVO_RENDER_PATH "avx512" is not available '
+                                          'here; drawing with (sse2|avx2)$')
+
     def test_unopenable_log_file_is_reported_on_the_console(self):
         with Workdir() as work:
             result = run(work, ["-logfile", "no/such/dir/game.log"])
