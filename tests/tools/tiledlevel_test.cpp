@@ -126,6 +126,17 @@ TEST(TiledLevel, EachBadMapIsReportedAtTheMemberAtFault)
     }
 }
 
+TEST(TiledLevel, CellsShowingTheTileOfEntryZeroBecomeRuns)
+{
+    const TempDir dir;
+    // Entry 0 holds tile 1 and entry 1 tile 0: the cells show tiles 0 and 1.
+    const TiledLevel level = compile(dir.write(
+        "map.tmx",
+        edit(kMap, "<data",
+             R"(<properties><property name="translation" value="1 0"/></properties><data)")));
+    EXPECT_EQ(level.level.layers[0].cells, (std::vector<int16_t>{1, kEmptyCell}));
+}
+
 TEST(TiledLevel, FactorsNotTenOverNAreRoundedHalfAwayFromZeroWithAWarning)
 {
     const struct {
