@@ -19,7 +19,8 @@ for target in $targets; do
             $repo/src/core/log.cpp"
         packages="sdl SDL_image physfs" ;;
     tiled)
-        sources="$repo/tools/tiledread.cpp $repo/tools/tiledlevel.cpp $repo/src/tiles/levelfile.cpp
+        sources="$repo/tools/tiledread.cpp $repo/tools/tiledlevel.cpp $repo/tools/tiledwrite.cpp
+            $repo/tools/output.cpp $repo/tools/levelformat.cpp $repo/src/tiles/levelfile.cpp
             $repo/src/video/pngfile.cpp"
         packages="pugixml zlib libpng" ;;
     config)

@@ -39,8 +39,11 @@ PRODUCTS = ["morwenfall", "levelc", "leveldump", "polyraster", "pak"]  # build w
 
 def load_faults(path):
     """[(id, subsystem, file, old, new)] from the list; see its first lines for the format."""
-    faults, block = [], None
+    faults, block, blank = [], None, False
     for line in open(path, encoding="utf-8").read().splitlines():
+        if blank and line.startswith("# "):
+            continue  # a comment, in or between blocks
+        blank = not line.strip()
         if line.startswith("== "):
             block = {"head": line[3:].split(), "old": [], "new": []}
             faults.append(block)

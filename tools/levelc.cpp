@@ -2,6 +2,7 @@
 // the engine loads.
 // Usage: levelc [--cut-tiles DIR] SOURCE OUT
 #include "levelformat.h"
+#include "output.h"
 #include "tiledmap.h"
 #include "tiles/levelfile.h"
 
@@ -31,6 +32,24 @@ bool compileText(const std::string& sourcePath, LevelFile& level, int& line)
     return true;
 }
 
+// A Tiled map; false after printing its error. Its warnings come first either way.
+bool compileMap(const std::string& sourcePath, bool cutTiles, TiledLevel& compiled)
+{
+    std::string error;
+    try {
+        levelFromTiledMap(readTiledMap(sourcePath), cutTiles, compiled);
+    } catch (const TiledError& failure) {
+        error = failure.message;
+    }
+    for (const std::string& warning : compiled.warnings) {
+        std::fprintf(stderr, "%s\n", warning.c_str());
+    }
+    if (!error.empty()) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+    }
+    return error.empty();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -40,31 +59,37 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "usage: levelc [--cut-tiles DIR] SOURCE OUT\n");
         return 1;
     }
-    const std::string cutTiles = cut ? argv[2] : "";
+    const std::string cutFolder = cut ? argv[2] : "";
     const std::string sourcePath = argv[argc - 2];
     const std::string outPath = argv[argc - 1];
-    LevelFile level;
+    TiledLevel compiled;
     int line = 0;
     if (isTiledMapPath(sourcePath)) {
-        try {
-            levelFromTiledMap(readTiledMap(sourcePath), cutTiles, level);
-        } catch (const TiledError& error) {
-            std::fprintf(stderr, "%s\n", error.message.c_str());
+        if (!compileMap(sourcePath, !cutFolder.empty(), compiled)) {
             return 1;
         }
-    } else if (!compileText(sourcePath, level, line)) {
+    } else if (!compileText(sourcePath, compiled.level, line)) {
         return 1;
     }
     std::vector<uint8_t> bytes;
     LevelError error;
-    if (!writeLevelFile(level, bytes, error)) {
+    if (!writeLevelFile(compiled.level, bytes, error)) {
         // The map's checks come first, so only the text form gets here.
         std::fprintf(stderr, "%s:%d: %s\n", sourcePath.c_str(), line, error.message.c_str());
+        return 1;
+    }
+    // Nothing is written before every check has passed, and a failed write takes back the rest.
+    RunOutput output;
+    std::string message;
+    if (!compiled.cutTiles.empty() &&
+        !writeCutTiles(compiled.cutTiles, cutFolder, output, message)) {
+        std::fprintf(stderr, "%s\n", message.c_str());
         return 1;
     }
     if (!writeFileAtomically(outPath, std::string(bytes.begin(), bytes.end()))) {
         std::fprintf(stderr, "%s: cannot write the level\n", outPath.c_str());
         return 1;
     }
+    output.keep();
     return 0;
 }

@@ -1,13 +1,14 @@
 // leveldump: prints a binary level file as the text levelc compiles, losing nothing, or writes
 // it as a Tiled map with its tileset, optionally with the game's images beside them.
 // Usage: leveldump LEVEL
-//        leveldump --tmx LEVEL OUT.tmx [--game DIR-or-PAK]
+//        leveldump --tmx LEVEL OUT.tmx|OUT.tmj [--game DIR-or-PAK]
 #include "core/commandline.h"
 #include "core/log.h"
 #include "fs/archive.h"
 #include "fs/searchpath.h"
 #include "fs/vfs.h"
 #include "levelformat.h"
+#include "output.h"
 #include "tiledmap.h"
 #include "tiles/levelfile.h"
 #include "video/pngfile.h"
@@ -15,7 +16,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -34,7 +34,7 @@ uint32_t pixelAt(const SDL_Surface* surface, int x, int y)
 }
 
 // The tile as RGBA, with the pixels the engine's white colour key hides made transparent.
-bool copyTile(const std::string& name, const std::string& out)
+bool copyTile(const std::string& name, const std::string& out, RunOutput& output)
 {
     Surface tile;
     tile.loadImage(name.c_str());
@@ -42,6 +42,7 @@ bool copyTile(const std::string& name, const std::string& out)
     if (!surface || !tile.lock()) {
         return false;
     }
+    output.adding(out);
     const uint32_t key = tile.mapRgb(SDL_Color{255, 255, 255, 0});
     std::vector<uint8_t> rgba;
     for (int y = 0; y < surface->h; ++y) {
@@ -57,7 +58,7 @@ bool copyTile(const std::string& name, const std::string& out)
     return writePng(out, rgba.data(), surface->w, surface->h, 4);
 }
 
-bool copyFile(const std::string& name, const std::string& out)
+bool copyFile(const std::string& name, const std::string& out, RunOutput& output)
 {
     SDL_RWops* stream = openArchiveStream(name.c_str());
     if (!stream) {
@@ -70,32 +71,46 @@ bool copyFile(const std::string& name, const std::string& out)
         bytes.append(buffer, got);
     }
     SDL_RWclose(stream);
+    output.adding(out);
     return writeFileAtomically(out, bytes);
 }
 
-// The level's images from the game directory or pak, through the engine's own file system.
-bool copyImages(const LevelFile& level, const char* argv0, const char* game,
-                const std::string& folder)
+// Mounts the game folder or pak, as the engine's own -game handling does (a folder with its
+// paks, or a pak alone). False when it is neither.
+bool openGame(const char* argv0, const char* game)
 {
-    // The engine's own -game handling mounts a directory (and its paks) or a pak alike.
+    if (!vfsInit(nullptr) || !vfsMount(game)) {
+        return false;
+    }
     const char* words[] = {argv0, "-game", game};
     CommandLine commandLine(3, const_cast<char**>(words));
     gCommandLine = &commandLine;
-    vfsInit(nullptr);
     addGameData();
-    std::filesystem::create_directories(folder + "tiles");
-    std::filesystem::create_directories(folder + "bg");
+    gCommandLine = nullptr;
+    return true;
+}
+
+// The level's images from the mounted game, copied beside the map.
+bool copyImages(const LevelFile& level, const char* game, const std::string& folder,
+                RunOutput& output)
+{
+    std::string message;
+    if (!output.makeFolder(folder + "tiles", message) ||
+        !output.makeFolder(folder + "bg", message)) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return false;
+    }
     char name[64];
     for (const int16_t image : level.tileImages) {
         std::snprintf(name, sizeof name, "tiles/TILE%04d.PNG", image);
-        if (!copyTile(std::string("demo1/") + name, folder + name)) {
+        if (!copyTile(std::string("demo1/") + name, folder + name, output)) {
             std::fprintf(stderr, "%s: cannot copy demo1/%s\n", game, name);
             return false;
         }
     }
     for (const LevelBackgroundData& background : level.backgrounds) {
         std::snprintf(name, sizeof name, "bg/BG%04d.PNG", background.image);
-        if (!copyFile(std::string("demo1/") + name, folder + name)) {
+        if (!copyFile(std::string("demo1/") + name, folder + name, output)) {
             std::fprintf(stderr, "%s: cannot copy demo1/%s\n", game, name);
             return false;
         }
@@ -103,11 +118,50 @@ bool copyImages(const LevelFile& level, const char* argv0, const char* game,
     return true;
 }
 
+// The tileset beside the map, in the map's form: OUT.tsx for a TMX map, OUT.tsj for JSON.
+std::string tilesetPathFor(const std::string& mapPath)
+{
+    const size_t dot = mapPath.rfind('.');
+    const bool hasExtension =
+        dot != std::string::npos && mapPath.find('/', dot) == std::string::npos;
+    return (hasExtension ? mapPath.substr(0, dot) : mapPath) +
+           (isJsonPath(mapPath) ? ".tsj" : ".tsx");
+}
+
 int usage()
 {
     std::fprintf(stderr, "usage: leveldump LEVEL\n"
-                         "       leveldump --tmx LEVEL OUT.tmx [--game DIR-or-PAK]\n");
+                         "       leveldump --tmx LEVEL OUT.tmx|OUT.tmj [--game DIR-or-PAK]\n");
     return 1;
+}
+
+// Writes the map, its tileset and, with a game, its images; on any failure none of it stays.
+int writeMap(const LevelFile& level, const std::string& mapPath, const char* argv0,
+             const char* game)
+{
+    if (game && !openGame(argv0, game)) {
+        std::fprintf(stderr, "%s: not a game folder or pak\n", game);
+        return 1;
+    }
+    RunOutput output;
+    std::string message;
+    const std::string folder = folderOf(mapPath);
+    if (!folder.empty() && !output.makeFolder(folder, message)) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return 1;
+    }
+    if (game && !copyImages(level, game, folder, output)) {
+        return 1;
+    }
+    const std::string tilesetPath = tilesetPathFor(mapPath);
+    output.adding(tilesetPath);
+    output.adding(mapPath);
+    if (!writeTiledMap(level, mapPath, tilesetPath, message)) {
+        std::fprintf(stderr, "%s\n", message.c_str());
+        return 1;
+    }
+    output.keep();
+    return 0;
 }
 
 } // namespace
@@ -139,31 +193,12 @@ int main(int argc, char** argv)
         std::fwrite(text.data(), 1, text.size(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    const std::string mapPath = argv[3];
-    const size_t dot = mapPath.rfind('.');
-    const std::string tilesetPath =
-        (dot == std::string::npos || mapPath.find('/', dot) != std::string::npos
-             ? mapPath
-             : mapPath.substr(0, dot)) +
-        ".tsx";
-    if (!folderOf(mapPath).empty()) {
-        std::error_code ignored; // a folder that cannot be made fails the write below
-        std::filesystem::create_directories(folderOf(mapPath), ignored);
-    }
-    if (game) {
-        Log log;
-        log.open("/dev/null"); // the file system's lines are not this tool's output
-        gLog = &log;
-        const bool copied = copyImages(level, argv[0], argv[5], folderOf(mapPath));
+    Log log;
+    log.open("/dev/null"); // the file system's lines are not this tool's output
+    gLog = &log;
+    const int status = writeMap(level, argv[3], argv[0], game ? argv[5] : nullptr);
+    if (vfsIsInit()) {
         shutdownFileSystem();
-        if (!copied) {
-            return 1;
-        }
     }
-    std::string message;
-    if (!writeTiledMap(level, mapPath, tilesetPath, message)) {
-        std::fprintf(stderr, "%s\n", message.c_str());
-        return 1;
-    }
-    return 0;
+    return status;
 }

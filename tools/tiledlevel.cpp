@@ -1,5 +1,6 @@
 // From a Tiled map to a level file. Cells, tiles and backgrounds come from Tiled's own layers,
 // tileset and image layers; custom properties carry only what Tiled has no place for.
+#include "output.h"
 #include "tiledmap.h"
 #include "tiles/levelfile.h"
 #include "video/pngfile.h"
@@ -8,10 +9,10 @@
 #include <array>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
 #include <map>
 #include <set>
 #include <sstream>
@@ -19,7 +20,7 @@
 namespace
 {
 
-constexpr int64_t kTileSize = 24;
+constexpr int64_t kTileSize = kTiledTileSize;
 constexpr uint32_t kGidFlags = 0xF0000000; // flips, diagonal flip and hexagonal rotation
 constexpr int64_t kMaxSide = 32767;
 constexpr int64_t kMaxRun = 32767;
@@ -47,21 +48,16 @@ const TiledProperty* findProperty(const std::vector<TiledProperty>& list, const 
     return nullptr;
 }
 
-[[noreturn]] void invalid(const TiledProperty& property, const std::string& why)
-{
-    property.place.fail("value", "property " + property.name + " is not valid: " + why);
-}
-
 int64_t intProperty(const TiledProperty& property, int64_t low, int64_t high)
 {
     char* end = nullptr;
     errno = 0;
     const long long value = std::strtoll(property.value.c_str(), &end, 10);
     if (property.type != "int" || property.value.empty() || *end != '\0' || errno != 0) {
-        invalid(property, "not an int");
+        property.invalid("not an int");
     }
     if (value < low || value > high) {
-        invalid(property, "not from " + std::to_string(low) + " to " + std::to_string(high));
+        property.invalid("not from " + std::to_string(low) + " to " + std::to_string(high));
     }
     return value;
 }
@@ -74,7 +70,7 @@ std::vector<uint8_t> hexProperty(const TiledProperty& property)
         const std::string pair = text.substr(i, 2);
         if (pair.size() != 2 || !std::isxdigit(static_cast<unsigned char>(pair[0])) ||
             !std::isxdigit(static_cast<unsigned char>(pair[1]))) {
-            invalid(property, "not hex bytes");
+            property.invalid("not hex bytes");
         }
         bytes.push_back(static_cast<uint8_t>(std::strtol(pair.c_str(), nullptr, 16)));
     }
@@ -88,7 +84,7 @@ void hexField(const std::vector<TiledProperty>& list, const char* name, std::arr
     if (const TiledProperty* property = findProperty(list, name)) {
         const std::vector<uint8_t> bytes = hexProperty(*property);
         if (bytes.size() != N) {
-            invalid(*property, "not " + std::to_string(N) + " bytes");
+            property->invalid("not " + std::to_string(N) + " bytes");
         }
         std::copy(bytes.begin(), bytes.end(), out.begin());
     }
@@ -103,10 +99,10 @@ std::vector<uint8_t> hexList(const std::vector<TiledProperty>& list, const char*
     }
     std::vector<uint8_t> bytes = hexProperty(*property);
     if (bytes.size() % recordSize != 0) {
-        invalid(*property, "not whole " + std::to_string(recordSize) + "-byte records");
+        property->invalid("not whole " + std::to_string(recordSize) + "-byte records");
     }
     if (bytes.size() / recordSize > most) {
-        invalid(*property, "more than " + std::to_string(most) + " records");
+        property->invalid("more than " + std::to_string(most) + " records");
     }
     return bytes;
 }
@@ -123,8 +119,8 @@ void readChunks(const std::vector<TiledProperty>& list, LevelFile& level)
     while (at < bytes.size()) {
         LevelChunkData chunk;
         if (bytes.size() - at < chunk.head.size() + 4 || level.chunks.size() == 255) {
-            invalid(*property,
-                    level.chunks.size() == 255 ? "more than 255 chunks" : "a chunk is cut short");
+            property->invalid(level.chunks.size() == 255 ? "more than 255 chunks"
+                                                         : "a chunk is cut short");
         }
         std::copy_n(bytes.begin() + static_cast<long>(at), chunk.head.size(), chunk.head.begin());
         at += chunk.head.size();
@@ -132,7 +128,7 @@ void readChunks(const std::vector<TiledProperty>& list, LevelFile& level)
                                 bytes[at + 2] << 16 | static_cast<uint32_t>(bytes[at + 3]) << 24;
         at += 4;
         if (length > bytes.size() - at) {
-            invalid(*property, "a chunk is cut short");
+            property->invalid("a chunk is cut short");
         }
         chunk.body.assign(bytes.begin() + static_cast<long>(at),
                           bytes.begin() + static_cast<long>(at + length));
@@ -173,29 +169,15 @@ void readMapProperties(const std::vector<TiledProperty>& list, LevelFile& level)
     level.records8 = hexList(list, "record8", kRecordSize8, INT32_MAX);
 }
 
-void checkMap(const TiledMap& map)
+// Cuts a single-image tileset into tiles in memory, honouring its margin and spacing.
+void cutTileset(const TiledTileset& tileset, bool cut, TiledLevel& out)
 {
-    if (map.orientation != "orthogonal") {
-        map.place.fail("orientation", "orientation \"" + map.orientation + "\" is not supported");
-    }
-    if (map.infinite) {
-        map.place.fail("infinite", "infinite maps are not supported");
-    }
-    if (map.tileWidth != kTileSize || map.tileHeight != kTileSize) {
-        map.place.fail("tilewidth", "tile size " + std::to_string(map.tileWidth) + "x" +
-                                        std::to_string(map.tileHeight) + " is not 24x24");
-    }
-}
-
-// Cuts a single-image tileset into one file per tile, honouring its margin and spacing.
-void cutTileset(const TiledTileset& tileset, const std::string& folder, LevelFile& level)
-{
-    if (folder.empty()) {
+    if (!cut) {
         tileset.place.fail("image", "single-image tilesets need --cut-tiles DIR");
     }
-    if (tileset.tileWidth != kTileSize || tileset.tileHeight != kTileSize) {
-        tileset.place.fail("tilewidth", "tile size " + std::to_string(tileset.tileWidth) + "x" +
-                                            std::to_string(tileset.tileHeight) + " is not 24x24");
+    checkTileSize(tileset.place, tileset.tileWidth, tileset.tileHeight);
+    if (tileset.tileCount > INT16_MAX) {
+        tileset.place.fail("tilecount", "more than 32767 tiles");
     }
     const std::string path =
         tileset.image[0] == '/' ? tileset.image : tileset.folder + tileset.image;
@@ -205,36 +187,37 @@ void cutTileset(const TiledTileset& tileset, const std::string& folder, LevelFil
     if (!readPng(path, pixels, width, height)) {
         tileset.place.fail("image", "cannot read the tileset image \"" + path + "\"");
     }
-    const int64_t step = kTileSize + tileset.spacing;
-    const int64_t columns = tileset.columns > 0
-                                ? tileset.columns
-                                : (width - 2 * tileset.margin + tileset.spacing) / step;
-    if (tileset.tileCount > INT16_MAX) {
-        tileset.place.fail("tilecount", "more than 32767 tiles");
+    const auto outside = [&](int64_t id) {
+        tileset.place.fail("image",
+                           "tile " + std::to_string(id) + " lies outside the tileset image");
+    };
+    // Past the image's size a margin or spacing puts every tile it moves outside, so both are
+    // bounded there before any arithmetic: a file's 2^63 - 1 must not wrap back inside.
+    const int64_t bound = std::max(width, height) + 1;
+    const int64_t margin = std::min(tileset.margin, bound);
+    const int64_t spacing = std::min(tileset.spacing, bound);
+    if (tileset.tileCount > 0 &&
+        (margin < 0 || spacing < 0 || margin + kTileSize > width || margin + kTileSize > height)) {
+        outside(0);
     }
+    const int64_t step = kTileSize + spacing;
+    const int64_t columns =
+        tileset.columns > 0 ? tileset.columns : (width - 2 * margin + spacing) / step;
     if (tileset.tileCount > 0 && columns <= 0) {
         tileset.place.fail("image", "the tileset image holds no column of tiles");
     }
-    std::filesystem::create_directories(folder);
-    std::vector<uint8_t> tile(kTileSize * kTileSize * 4);
     for (int64_t id = 0; id < tileset.tileCount; ++id) {
-        const int64_t x = tileset.margin + id % columns * step;
-        const int64_t y = tileset.margin + id / columns * step;
-        if (tileset.margin < 0 || tileset.spacing < 0 || x + kTileSize > width ||
-            y + kTileSize > height) {
-            tileset.place.fail("image",
-                               "tile " + std::to_string(id) + " lies outside the tileset image");
+        const int64_t x = margin + id % columns * step;
+        const int64_t y = margin + id / columns * step;
+        if (x + kTileSize > width || y + kTileSize > height) {
+            outside(id);
         }
+        std::vector<uint8_t>& tile = out.cutTiles.emplace_back(kTileSize * kTileSize * 4);
         for (int64_t row = 0; row < kTileSize; ++row) {
             std::copy_n(pixels.begin() + ((y + row) * width + x) * 4, kTileSize * 4,
                         tile.begin() + row * kTileSize * 4);
         }
-        char name[32];
-        std::snprintf(name, sizeof name, "/TILE%04d.PNG", static_cast<int>(id));
-        if (!writePng(folder + name, tile.data(), kTileSize, kTileSize, 4)) {
-            throw TiledError{folder + name + ": cannot write the tile"};
-        }
-        level.tileImages.push_back(static_cast<int16_t>(id));
+        out.level.tileImages.push_back(static_cast<int16_t>(id));
     }
 }
 
@@ -313,23 +296,26 @@ TileCells readCells(const TiledLayer* layer, int number, const TiledTileset* til
         return cells;
     }
     const std::string name = "layer " + std::to_string(number);
-    if (layer->width < 0 || layer->height < 0 || layer->width > kMaxSide ||
-        layer->height > kMaxSide) {
-        layer->place.fail("width", name + " is wider or higher than 32767");
+    const std::pair<const char*, int64_t> sides[] = {{"width", layer->width},
+                                                     {"height", layer->height}};
+    for (const auto& [member, side] : sides) {
+        if (side < 0 || side > kMaxSide) {
+            layer->place.fail(member, name + " is wider or higher than 32767");
+        }
     }
     if (layer->width * layer->height > kMaxLayerCells) {
         layer->place.fail("width", name + " is larger than 1048576 cells");
     }
     cells.cols = layer->width;
     cells.rows = layer->height;
-    const std::vector<uint32_t> gids = decodeTiledData(*layer);
+    const std::vector<uint32_t> gids = decodeTiledData(*layer, number);
     const int64_t firstGid = tileset ? tileset->firstGid : 1;
     for (size_t i = 0; i < gids.size(); ++i) {
         const uint32_t gid = gids[i];
-        const std::string where = " at column " + std::to_string(i % cells.cols) + " row " +
-                                  std::to_string(i / cells.cols);
         if (gid & kGidFlags) {
-            layer->data.place.fail("data", "flipped or rotated tile" + where);
+            layer->data.place.fail("data", "flipped or rotated tile at column " +
+                                               std::to_string(i % cells.cols) + " row " +
+                                               std::to_string(i / cells.cols));
         }
         if (gid != 0 && (gid < firstGid || gid - firstGid >= static_cast<int64_t>(count))) {
             layer->data.place.fail("data", "gid " + std::to_string(gid) + " is in no tileset");
@@ -361,27 +347,67 @@ void checkRuns(const TiledLayer* layer, int number, const LevelLayerData& data)
     }
 }
 
-void fillLayer(const TileCells& cells, LevelLayerData& data)
+// The cells property: the stored cells where the tiles alone cannot say them (a cell that
+// reads the first layer's table at another entry than the reader would pick, a tile number
+// the tile set lacks). Each must still read the tile the map shows there, or no tile the set
+// holds where the map shows none, so a cell changed in Tiled is not silently overruled.
+bool readStoredCells(const TiledLayer* layer, int number, const TileCells& cells,
+                     const LevelFile& level, std::vector<int16_t>& stored)
+{
+    const TiledProperty* property = layer ? findProperty(layer->properties, "cells") : nullptr;
+    if (!property) {
+        return false;
+    }
+    std::istringstream in(property->value);
+    std::string word;
+    while (stored.size() <= cells.tiles.size() && in >> word) {
+        char* end = nullptr;
+        const long cell = word == "." ? kEmptyCell : std::strtol(word.c_str(), &end, 10);
+        if (word != "." &&
+            (!std::isdigit(static_cast<unsigned char>(word[0])) || *end != '\0' || cell > 255)) {
+            property->invalid("\"" + word + "\" is not . or 0 to 255");
+        }
+        stored.push_back(static_cast<int16_t>(cell));
+    }
+    if (stored.size() != cells.tiles.size()) {
+        property->invalid("not " + std::to_string(cells.cols) + " x " + std::to_string(cells.rows) +
+                          " cells");
+    }
+    const auto count = static_cast<int32_t>(level.tileImages.size());
+    for (size_t i = 0; i < stored.size(); ++i) {
+        const int32_t tile = number == 1 ? translateCell(level, stored[i]) : stored[i];
+        if ((tile >= 0 && tile < count ? tile : -1) != cells.tiles[i]) {
+            property->place.fail("value", "property cells does not match the layers");
+        }
+    }
+    return true;
+}
+
+void fillLayer(const TileCells& cells, const std::vector<int16_t>& stored, LevelLayerData& data)
 {
     data.cols = static_cast<int16_t>(cells.cols);
     data.rows = static_cast<int16_t>(cells.rows);
-    data.cells.assign(cells.tiles.begin(), cells.tiles.end());
+    data.cells = stored;
 }
 
-void readUpperLayer(const TiledLayer* layer, int number, const TileCells& cells,
-                    LevelLayerData& data)
+void readUpperLayer(const TiledLayer* layer, int number, const TileCells& cells, LevelFile& level)
 {
-    for (const int32_t tile : cells.tiles) {
-        if (tile > 255) {
-            layer->data.place.fail("data", "tile number " + std::to_string(tile) + " in layer " +
-                                               std::to_string(number) + " is beyond 255");
+    std::vector<int16_t> stored;
+    if (!readStoredCells(layer, number, cells, level, stored)) {
+        for (const int32_t tile : cells.tiles) {
+            if (tile > 255) {
+                layer->data.place.fail("data", "tile number " + std::to_string(tile) +
+                                                   " in layer " + std::to_string(number) +
+                                                   " is beyond 255");
+            }
+            stored.push_back(tile < 0 ? kEmptyCell : static_cast<int16_t>(tile));
         }
     }
-    fillLayer(cells, data);
+    fillLayer(cells, stored, level.layers[number - 1]);
 }
 
 // The table from the translation property, or entry 0 = -1 and then the tiles in use.
-void readTranslations(const TiledLayer* layer, const TileCells& cells, LevelFile& level)
+void readFirstLayer(const TiledLayer* layer, const TileCells& cells, LevelFile& level)
 {
     static const std::vector<TiledProperty> none;
     const std::vector<TiledProperty>& list = layer ? layer->properties : none;
@@ -395,10 +421,10 @@ void readTranslations(const TiledLayer* layer, const TileCells& cells, LevelFile
             errno = 0;
             const long long value = std::strtoll(word.c_str(), &end, 10);
             if (*end != '\0' || errno != 0 || value < INT32_MIN || value > INT32_MAX) {
-                invalid(*property, "\"" + word + "\" is not an int32");
+                property->invalid("\"" + word + "\" is not an int32");
             }
             if (table.size() == INT16_MAX) {
-                invalid(*property, "more than 32767 entries");
+                property->invalid("more than 32767 entries");
             }
             table.push_back(static_cast<int32_t>(value));
         }
@@ -415,8 +441,8 @@ void readTranslations(const TiledLayer* layer, const TileCells& cells, LevelFile
     if (const TiledProperty* extraProperty = findProperty(list, "translationExtra")) {
         extra = hexProperty(*extraProperty);
         if (extra.size() != table.size() * 6) {
-            invalid(*extraProperty,
-                    "not 6 bytes for each of the " + std::to_string(table.size()) + " entries");
+            extraProperty->invalid("not 6 bytes for each of the " + std::to_string(table.size()) +
+                                   " entries");
         }
     }
     level.translations.resize(table.size());
@@ -427,26 +453,66 @@ void readTranslations(const TiledLayer* layer, const TileCells& cells, LevelFile
                         level.translations[i].reserved.begin());
         }
     }
-    // Cells that read entry 0 become runs; the others the first entry holding their tile.
-    std::map<int32_t, int16_t> index;
-    for (size_t i = std::min<size_t>(table.size(), 256); i-- > 1;) {
-        index[table[i]] = static_cast<int16_t>(i);
+    std::vector<int16_t> stored;
+    if (!readStoredCells(layer, 1, cells, level, stored) &&
+        !firstLayerCells(table, cells.tiles, stored)) {
+        // Only a table from the property can miss a tile the layer uses.
+        property->place.fail("value", "property translation does not match the layers");
     }
-    const int32_t runValue = table.empty() ? -1 : table[0];
-    TileCells literals = cells;
-    for (int32_t& cell : literals.tiles) {
-        const auto found = index.find(cell);
-        if (cell != runValue && found == index.end()) {
-            // Only a table from the property can miss a tile the layer uses.
-            property->place.fail("value", "property translation does not match the layers");
-        }
-        cell = cell == runValue ? kEmptyCell : found->second;
-    }
-    fillLayer(literals, level.layers[0]);
+    fillLayer(cells, stored, level.layers[0]);
 }
 
-void readBackground(const TiledLayer& layer, LevelFile& level)
+// A whole offset that fits an int32.
+int32_t readOffset(const TiledLayer& layer, double offset, const char* member)
 {
+    if (offset != std::floor(offset)) {
+        layer.place.fail(member, "image layer \"" + layer.name + "\" has a fractional offset");
+    }
+    if (offset < INT32_MIN || offset > INT32_MAX) {
+        layer.place.fail(member, "image layer \"" + layer.name + "\" has an offset beyond 32 bits");
+    }
+    return static_cast<int32_t>(offset);
+}
+
+std::string sixDigits(double value)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.6g", value);
+    return text;
+}
+
+// The engine scrolls a background by 10 x camera / divisor, so a factor F is the divisor
+// n = round(10 / F), halves away from zero (std::round), and F = 0 is 0, a background that
+// stays put. Tiled writes factors with six significant digits, so F is exactly 10 / n when
+// its six-digit text is that of 10 / n; any other F is moved to 10 / n with a warning.
+int16_t readDivisor(const TiledLayer& layer, double factor, const char* member,
+                    std::vector<std::string>& warnings)
+{
+    const std::string name = "image layer \"" + layer.name + "\"";
+    if (factor == 0) {
+        return 0;
+    }
+    // Beyond 20 either way 10 / F rounds to 0, which would pin the background in place.
+    if (factor > 20 || factor < -20) {
+        layer.place.fail(member, name + " has a parallax factor " +
+                                     (factor > 20 ? "above 20" : "below -20"));
+    }
+    const double divisor = std::round(10 / factor);
+    if (divisor < INT16_MIN || divisor > INT16_MAX) {
+        layer.place.fail(member, name + " has a parallax factor below 10 / 32767");
+    }
+    if (sixDigits(10 / divisor) != sixDigits(factor)) {
+        char text[32];
+        *std::to_chars(text, text + sizeof text - 1, factor).ptr = '\0';
+        warnings.push_back(layer.place.file + ": warning: " + name + ": parallax factor " + text +
+                           " is not 10/n; using 10/" + std::to_string(static_cast<int>(divisor)));
+    }
+    return static_cast<int16_t>(divisor);
+}
+
+void readBackground(const TiledLayer& layer, TiledLevel& out)
+{
+    LevelFile& level = out.level;
     if (level.backgrounds.size() == 255) {
         layer.place.fail("", "more than 255 backgrounds");
     }
@@ -458,30 +524,18 @@ void readBackground(const TiledLayer& layer, LevelFile& level)
                                       "\" is not named BG%04d.PNG with a number 0 to 255");
     }
     background.image = static_cast<uint8_t>(number);
-    const double offsets[] = {layer.offsetX, layer.offsetY};
-    for (const double offset : offsets) {
-        if (offset != std::floor(offset)) {
-            layer.place.fail("offsetx",
-                             "image layer \"" + layer.name + "\" has a fractional offset");
-        }
-        if (std::fabs(offset) > INT32_MAX) {
-            layer.place.fail("offsetx",
-                             "image layer \"" + layer.name + "\" has an offset beyond 32 bits");
-        }
+    // The engine draws every background whole and plain.
+    if (!layer.visible) {
+        layer.place.fail("visible", "image layer \"" + layer.name + "\" is hidden");
     }
-    background.x = static_cast<int32_t>(layer.offsetX);
-    background.y = static_cast<int32_t>(layer.offsetY);
-    // The engine scrolls by (10 x camera) / divisor, so a factor f is the divisor 10 / f.
-    const double factors[] = {layer.parallaxX, layer.parallaxY};
-    int16_t* const divisors[] = {&background.xDivisor, &background.yDivisor};
-    for (int axis = 0; axis < 2; ++axis) {
-        const double divisor = factors[axis] == 0 ? 0 : std::round(10 / factors[axis]);
-        if (std::fabs(divisor) > 32767) {
-            layer.place.fail("parallaxx", "image layer \"" + layer.name +
-                                              "\" has a parallax factor below 10 / 32767");
-        }
-        *divisors[axis] = static_cast<int16_t>(divisor);
+    if (layer.opacity != 1 || !layer.tint.empty()) {
+        layer.place.fail(layer.opacity != 1 ? "opacity" : "tintcolor",
+                         "image layer \"" + layer.name + "\" has opacity or a tint");
     }
+    background.x = readOffset(layer, layer.offsetX, "offsetx");
+    background.y = readOffset(layer, layer.offsetY, "offsety");
+    background.xDivisor = readDivisor(layer, layer.parallaxX, "parallaxx", out.warnings);
+    background.yDivisor = readDivisor(layer, layer.parallaxY, "parallaxy", out.warnings);
     static const char* const keys[] = {"000000", "ffffff", "ffff00"};
     if (const TiledProperty* property = findProperty(layer.properties, "colourkey")) {
         background.colorKey = static_cast<uint8_t>(intProperty(*property, 0, 255));
@@ -502,32 +556,70 @@ void readBackground(const TiledLayer& layer, LevelFile& level)
 
 } // namespace
 
-void levelFromTiledMap(const TiledMap& map, const std::string& cutTiles, LevelFile& level)
+bool firstLayerCells(const std::vector<int32_t>& table, const std::vector<int32_t>& tiles,
+                     std::vector<int16_t>& cells)
 {
-    checkMap(map);
-    if (map.tilesets.size() > 1) {
-        map.tilesets[1].place.fail("", "more than one tileset");
+    // Cells that read entry 0 become runs; the others the first entry holding their tile.
+    std::map<int32_t, int16_t> index;
+    for (size_t i = std::min<size_t>(table.size(), 256); i-- > 1;) {
+        index[table[i]] = static_cast<int16_t>(i);
     }
+    const int32_t runValue = table.empty() ? -1 : table[0];
+    cells.clear();
+    for (const int32_t tile : tiles) {
+        const auto found = index.find(tile);
+        if (tile != runValue && found == index.end()) {
+            return false;
+        }
+        cells.push_back(tile == runValue ? kEmptyCell : found->second);
+    }
+    return true;
+}
+
+void levelFromTiledMap(const TiledMap& map, bool cutTiles, TiledLevel& out)
+{
+    LevelFile& level = out.level;
     const TiledTileset* tileset = map.tilesets.empty() ? nullptr : &map.tilesets[0];
+    if (tileset && (tileset->offsetX != 0 || tileset->offsetY != 0)) {
+        tileset->place.fail("tileoffset", "tileset \"" + tileset->name + "\" has a tile offset");
+    }
     if (tileset && !tileset->image.empty()) {
-        cutTileset(*tileset, cutTiles, level);
+        cutTileset(*tileset, cutTiles, out);
     } else if (tileset) {
         readTileset(*tileset, level);
     }
     const std::array<const TiledLayer*, 3> layers = pickTileLayers(map);
     for (const TiledLayer& layer : map.layers) {
         if (layer.kind == TiledLayer::Kind::Image) {
-            readBackground(layer, level);
+            readBackground(layer, out);
         }
     }
     readMapProperties(map.properties, level);
     const size_t tileCount = level.tileImages.size();
-    readTranslations(layers[0], readCells(layers[0], 1, tileset, tileCount), level);
-    readUpperLayer(layers[1], 2, readCells(layers[1], 2, tileset, tileCount), level.layers[1]);
-    readUpperLayer(layers[2], 3, readCells(layers[2], 3, tileset, tileCount), level.layers[2]);
+    readFirstLayer(layers[0], readCells(layers[0], 1, tileset, tileCount), level);
+    readUpperLayer(layers[1], 2, readCells(layers[1], 2, tileset, tileCount), level);
+    readUpperLayer(layers[2], 3, readCells(layers[2], 3, tileset, tileCount), level);
     for (int i = 0; i < 3; ++i) {
         if (layers[i]) {
             checkRuns(layers[i], i + 1, level.layers[i]);
         }
     }
+}
+
+bool writeCutTiles(const std::vector<std::vector<uint8_t>>& tiles, const std::string& folder,
+                   RunOutput& output, std::string& message)
+{
+    if (!output.makeFolder(folder, message)) {
+        return false;
+    }
+    for (size_t id = 0; id < tiles.size(); ++id) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/TILE%04d.PNG", static_cast<int>(id));
+        output.adding(folder + name);
+        if (!writePng(folder + name, tiles[id].data(), kTileSize, kTileSize, 4)) {
+            message = folder + name + ": cannot write the tile";
+            return false;
+        }
+    }
+    return true;
 }

@@ -1,13 +1,18 @@
 // Tiled maps (the TMX and JSON forms of the Tiled map editor) as levels: the reader gathers
 // what a map says into the plain structures below, the mapping turns them into a level file,
-// and the writer turns a level into a map and its tileset.
+// and the writer describes a level in the same structures and writes them in either form.
 #pragma once
+
+#include "tiles/levelfile.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
-struct LevelFile;
+class RunOutput;
+
+// The only tile size a level knows.
+constexpr int64_t kTiledTileSize = 24;
 
 // A map, tileset or layer that cannot become a level; message is the whole report line.
 struct TiledError {
@@ -31,6 +36,9 @@ struct TiledProperty {
     std::string name;
     std::string type; // "string", "int", ...
     std::string value;
+
+    // Fails with "property NAME is not valid: WHY" at the property's value.
+    [[noreturn]] void invalid(const std::string& why) const;
 };
 
 // Layer data as the file holds it, decoded only once its size has been checked.
@@ -39,7 +47,7 @@ struct TiledData {
     std::string encoding;       // "csv" or "base64"
     std::string compression;    // "", "zlib", "gzip", ...
     std::string text;           // CSV or base64 text
-    std::vector<uint32_t> gids; // a JSON array, already read
+    std::vector<uint32_t> gids; // a JSON array, already read; what the writer writes
     bool isArray = false;
 };
 
@@ -54,6 +62,9 @@ struct TiledLayer {
     double offsetY = 0;
     double parallaxX = 1;
     double parallaxY = 1;
+    bool visible = true;
+    double opacity = 1;
+    std::string tint; // "tintcolor" as written, empty for none
     TiledData data;
     std::string image; // image layers: the image's file name as written
     std::string trans; // image layers: "rrggbb", or empty for none
@@ -67,10 +78,13 @@ struct TiledTile {
 };
 
 struct TiledTileset {
-    TiledPlace place;
+    TiledPlace place; // in the tileset's own file when it is external
+    std::string name;
     int64_t firstGid = 1;
     int64_t tileWidth = 0;
     int64_t tileHeight = 0;
+    int64_t offsetX = 0; // the tile offset Tiled draws every tile at
+    int64_t offsetY = 0;
     std::vector<TiledTile> tiles;
     // A single-image tileset: its image's path (relative to the tileset's folder) and grid.
     std::string folder;
@@ -81,37 +95,58 @@ struct TiledTileset {
     int64_t spacing = 0;
 };
 
+// Orientation, infinity and tile size are checked as the map is read, before its layers: a
+// map that fails them may hold its layers in a form the reader does not know.
 struct TiledMap {
     TiledPlace place;
-    std::string orientation;
-    bool infinite = false;
-    int64_t tileWidth = 0;
-    int64_t tileHeight = 0;
     std::vector<TiledProperty> properties;
-    std::vector<TiledTileset> tilesets;
-    std::vector<TiledLayer> layers; // in file order, back to front
+    std::vector<TiledTileset> tilesets; // at most one
+    std::vector<TiledLayer> layers;     // in file order, back to front
 };
 
-// Paths: whether the extension names a Tiled map (.tmx, .tmj, .json), the folder part with its
-// slash ("" for none), and the file name.
+// A compiled map: the level, the tiles cut from a single-image tileset (tile id i's
+// kTiledTileSize x kTiledTileSize RGBA pixels, saved as TILE%04d.PNG) and the warnings, for
+// the caller to write out once every check has passed.
+struct TiledLevel {
+    LevelFile level;
+    std::vector<std::vector<uint8_t>> cutTiles;
+    std::vector<std::string> warnings; // whole report lines
+};
+
+// Paths: whether the extension names a Tiled map (.tmx, .tmj, .json in any case) or Tiled's
+// JSON form (.tmj, .tsj, .json), the folder part with its slash ("" for none), and the file name.
 bool isTiledMapPath(const std::string& path);
+bool isJsonPath(const std::string& path);
 std::string folderOf(const std::string& path);
 std::string baseName(const std::string& path);
 
-// Reads a .tmx, .tmj or .json map and its external tilesets. Throws TiledError.
+// Reads a .tmx, .tmj or .json map and its external tileset. Throws TiledError.
 TiledMap readTiledMap(const std::string& path);
 
-// The gids of one layer: width x height of them, row-major. Throws TiledError.
-std::vector<uint32_t> decodeTiledData(const TiledLayer& layer);
+// Fails with "tile size WxH is not 24x24" at the member that is wrong.
+void checkTileSize(const TiledPlace& place, int64_t width, int64_t height);
 
-// Builds the level a map describes. A single-image tileset is cut into cutTiles/TILE%04d.PNG,
-// and is an error when cutTiles is empty. Throws TiledError.
-void levelFromTiledMap(const TiledMap& map, const std::string& cutTiles, LevelFile& level);
+// The gids of layer L (the engine's number): width x height of them, row-major.
+// Throws TiledError.
+std::vector<uint32_t> decodeTiledData(const TiledLayer& layer, int number);
 
-// Writes the level as a map at path with its tileset at tilesetPath, referring to the images
-// as tiles/TILE%04d.PNG and bg/BG%04d.PNG. False with message set when a file cannot be written.
+// The first layer's cells for the tiles a map shows there (-1 for none), through its
+// translation table: kEmptyCell where the tile is entry 0's, else the first entry holding the
+// tile. False when a tile has no entry a cell can index.
+bool firstLayerCells(const std::vector<int32_t>& table, const std::vector<int32_t>& tiles,
+                     std::vector<int16_t>& cells);
+
+// Builds the level a map describes. A single-image tileset is cut into out.cutTiles when
+// cutTiles is set, and is an error otherwise. Throws TiledError.
+void levelFromTiledMap(const TiledMap& map, bool cutTiles, TiledLevel& out);
+
+// Writes cut tiles as folder/TILE%04d.PNG, making the folder. False with message set when the
+// folder or a tile cannot be made; what was made is output's to remove.
+bool writeCutTiles(const std::vector<std::vector<uint8_t>>& tiles, const std::string& folder,
+                   RunOutput& output, std::string& message);
+
+// Writes the level as a map at path with its tileset at tilesetPath, each in the form its
+// extension names, referring to the images as tiles/TILE%04d.PNG and bg/BG%04d.PNG. False
+// with message set when a file cannot be written.
 bool writeTiledMap(const LevelFile& level, const std::string& path, const std::string& tilesetPath,
                    std::string& message);
-
-// Whole-file output: written beside path and renamed over it, so a failure leaves nothing.
-bool writeFileAtomically(const std::string& path, const std::string& bytes);

@@ -29,6 +29,11 @@ void TiledPlace::fail(const std::string& member, const std::string& message) con
     throw TiledError{at(member) + ": " + message};
 }
 
+void TiledProperty::invalid(const std::string& why) const
+{
+    place.fail("value", "property " + name + " is not valid: " + why);
+}
+
 namespace
 {
 
@@ -43,15 +48,27 @@ std::string readWholeFile(const std::string& path)
     return bytes.str();
 }
 
-bool endsWith(const std::string& text, const std::string& end)
+// Extensions in any case, as file names travel between systems that ignore it.
+bool hasExtension(const std::string& path, const std::string& extension)
 {
-    return text.size() >= end.size() &&
-           text.compare(text.size() - end.size(), end.size(), end) == 0;
+    return path.size() >= extension.size() &&
+           std::equal(
+               extension.begin(), extension.end(), path.end() - extension.size(),
+               [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
-bool isJsonPath(const std::string& path)
+// Checked before the layers are read: a map that fails them may hold its layers in a form the
+// reader does not know, such as an infinite map's chunks.
+void checkMapHeader(const TiledPlace& place, const std::string& orientation, bool infinite,
+                    int64_t tileWidth, int64_t tileHeight)
 {
-    return endsWith(path, ".tmj") || endsWith(path, ".tsj") || endsWith(path, ".json");
+    if (orientation != "orthogonal") {
+        place.fail("orientation", "orientation \"" + orientation + "\" is not supported");
+    }
+    if (infinite) {
+        place.fail("infinite", "infinite maps are not supported");
+    }
+    checkTileSize(place, tileWidth, tileHeight);
 }
 
 // A tileset's colour "#aarrggbb" or "#rrggbb" as "rrggbb".
@@ -185,6 +202,9 @@ public:
         layer.offsetY = number(node, "offsety", 0);
         layer.parallaxX = number(node, "parallaxx", 1);
         layer.parallaxY = number(node, "parallaxy", 1);
+        layer.visible = integer(node, "visible", 1) != 0;
+        layer.opacity = number(node, "opacity", 1);
+        layer.tint = node.attribute("tintcolor").value();
         layer.properties = properties(node);
         return layer;
     }
@@ -193,7 +213,11 @@ public:
     {
         TiledTileset tileset;
         tileset.place = place(node);
+        tileset.name = node.attribute("name").value();
         tileset.firstGid = firstGid;
+        const pugi::xml_node offset = node.child("tileoffset");
+        tileset.offsetX = integer(offset, "x", 0);
+        tileset.offsetY = integer(offset, "y", 0);
         tileset.tileWidth = integer(node, "tilewidth", 0);
         tileset.tileHeight = integer(node, "tileheight", 0);
         tileset.tileCount = integer(node, "tilecount", 0);
@@ -222,11 +246,13 @@ public:
                                                                      : TiledLayer::Kind::Object);
                 map.layers.push_back(layer);
             } else if (name == "tileset") {
+                if (!map.tilesets.empty()) {
+                    place(node).fail("", "more than one tileset");
+                }
                 const int64_t firstGid = integer(node, "firstgid", 1);
                 const char* source = node.attribute("source").value();
                 map.tilesets.push_back(*source ? readTilesetFile(folderOf(path) + source, firstGid)
                                                : tileset(node, firstGid));
-                map.tilesets.back().place = place(node);
             }
         }
     }
@@ -236,10 +262,9 @@ public:
         const pugi::xml_node node = root("map");
         TiledMap map;
         map.place = place(node);
-        map.orientation = node.attribute("orientation").value();
-        map.infinite = integer(node, "infinite", 0) != 0;
-        map.tileWidth = integer(node, "tilewidth", 0);
-        map.tileHeight = integer(node, "tileheight", 0);
+        checkMapHeader(map.place, node.attribute("orientation").value(),
+                       integer(node, "infinite", 0) != 0, integer(node, "tilewidth", 0),
+                       integer(node, "tileheight", 0));
         map.properties = properties(node);
         layers(node, map);
         return map;
@@ -260,18 +285,53 @@ private:
     pugi::xml_document document;
 };
 
+// Where the JSON library stops reading a document it refuses. A number too large for a double
+// throws without a place, so a document that fails is read again by this to find it.
+class JsonStop : public nlohmann::json_sax<json>
+{
+public:
+    size_t byte = 0;
+
+    bool null() override { return true; }
+    bool boolean(bool) override { return true; }
+    bool number_integer(number_integer_t) override { return true; }
+    bool number_unsigned(number_unsigned_t) override { return true; }
+    bool number_float(number_float_t, const string_t&) override { return true; }
+    bool string(string_t&) override { return true; }
+    bool binary(binary_t&) override { return true; }
+    bool start_object(size_t) override { return true; }
+    bool key(string_t&) override { return true; }
+    bool end_object() override { return true; }
+    bool start_array(size_t) override { return true; }
+    bool end_array() override { return true; }
+    bool parse_error(size_t position, const std::string&, const json::exception&) override
+    {
+        byte = position;
+        return false;
+    }
+};
+
+json parseJson(const std::string& path)
+{
+    const std::string text = readWholeFile(path);
+    std::string why;
+    try {
+        return json::parse(text);
+    } catch (const json::out_of_range&) {
+        why = "number out of range";
+    } catch (const json::exception&) {
+        why = "syntax error";
+    }
+    JsonStop stop;
+    json::sax_parse(text, &stop);
+    throw TiledError{path + ": byte " + std::to_string(stop.byte) + ": " + why};
+}
+
 // JSON: every member is checked for its type, and named by its pointer when it is wrong.
 class JsonReader
 {
 public:
-    explicit JsonReader(const std::string& path) : path(path)
-    {
-        try {
-            document = json::parse(readWholeFile(path));
-        } catch (const json::parse_error& error) {
-            throw TiledError{path + ": byte " + std::to_string(error.byte) + ": syntax error"};
-        }
-    }
+    explicit JsonReader(const std::string& path) : path(path), document(parseJson(path)) {}
 
     TiledPlace place(const std::string& pointer) const
     {
@@ -305,30 +365,36 @@ public:
         return value->get<int64_t>();
     }
 
-    static double number(const json& object, const TiledPlace& at, const char* name,
-                         double fallback)
+    // A member of the type is() accepts, or fallback when the member is absent.
+    template <typename T>
+    static T typed(const json& object, const TiledPlace& at, const char* name, T fallback,
+                   bool (json::*is)() const noexcept, const char* expected)
     {
         const json* value = member(object, at, name);
         if (!value) {
             return fallback;
         }
-        if (!value->is_number()) {
-            at.fail(name, "expected a number");
+        if (!(value->*is)()) {
+            at.fail(name, std::string("expected ") + expected);
         }
-        return value->get<double>();
+        return value->get<T>();
+    }
+
+    static double number(const json& object, const TiledPlace& at, const char* name,
+                         double fallback)
+    {
+        return typed(object, at, name, fallback, &json::is_number, "a number");
+    }
+
+    static bool boolean(const json& object, const TiledPlace& at, const char* name, bool fallback)
+    {
+        return typed(object, at, name, fallback, &json::is_boolean, "true or false");
     }
 
     static std::string text(const json& object, const TiledPlace& at, const char* name,
                             const char* fallback = "")
     {
-        const json* value = member(object, at, name);
-        if (!value) {
-            return fallback;
-        }
-        if (!value->is_string()) {
-            at.fail(name, "expected a string");
-        }
-        return value->get<std::string>();
+        return typed<std::string>(object, at, name, fallback, &json::is_string, "a string");
     }
 
     static const json& array(const json& object, const TiledPlace& at, const char* name)
@@ -349,9 +415,14 @@ public:
             const TiledPlace entry = place(at.pointer + "/properties/" + std::to_string(i));
             TiledProperty property{entry, text(entries[i], entry, "name"),
                                    text(entries[i], entry, "type", "string"), ""};
+            // Values are kept as text; a nested value is never turned into text, however deep.
             const json* value = member(entries[i], entry, "value");
-            if (value) {
-                property.value = value->is_string() ? value->get<std::string>() : value->dump();
+            if (value && value->is_string()) {
+                property.value = value->get<std::string>();
+            } else if (value && (value->is_number() || value->is_boolean())) {
+                property.value = value->dump();
+            } else if (value) {
+                property.invalid("not a string, number or boolean");
             }
             list.push_back(property);
         }
@@ -375,6 +446,9 @@ public:
         layer.offsetY = number(object, at, "offsety", 0);
         layer.parallaxX = number(object, at, "parallaxx", 1);
         layer.parallaxY = number(object, at, "parallaxy", 1);
+        layer.visible = boolean(object, at, "visible", true);
+        layer.opacity = number(object, at, "opacity", 1);
+        layer.tint = text(object, at, "tintcolor");
         layer.properties = properties(object, at);
         layer.image = text(object, at, "image");
         layer.trans = plainColour(text(object, at, "transparentcolor"));
@@ -413,7 +487,13 @@ public:
     {
         TiledTileset tileset;
         tileset.place = at;
+        tileset.name = text(object, at, "name");
         tileset.firstGid = firstGid;
+        if (const json* offset = member(object, at, "tileoffset")) {
+            const TiledPlace offsetAt = place(at.pointer + "/tileoffset");
+            tileset.offsetX = integer(*offset, offsetAt, "x", 0);
+            tileset.offsetY = integer(*offset, offsetAt, "y", 0);
+        }
         tileset.tileWidth = integer(object, at, "tilewidth", 0);
         tileset.tileHeight = integer(object, at, "tileheight", 0);
         tileset.tileCount = integer(object, at, "tilecount", 0);
@@ -440,21 +520,23 @@ public:
     {
         TiledMap map;
         map.place = place("");
-        map.orientation = text(document, map.place, "orientation");
         const json* infinite = member(document, map.place, "infinite");
-        map.infinite = infinite && *infinite != false && *infinite != 0;
-        map.tileWidth = integer(document, map.place, "tilewidth", 0);
-        map.tileHeight = integer(document, map.place, "tileheight", 0);
+        checkMapHeader(map.place, text(document, map.place, "orientation"),
+                       infinite && *infinite != false && *infinite != 0,
+                       integer(document, map.place, "tilewidth", 0),
+                       integer(document, map.place, "tileheight", 0));
         map.properties = properties(document, map.place);
         const json& tilesets = array(document, map.place, "tilesets");
         for (size_t i = 0; i < tilesets.size(); ++i) {
             const TiledPlace at = place("/tilesets/" + std::to_string(i));
+            if (i > 0) {
+                at.fail("", "more than one tileset");
+            }
             const int64_t firstGid = integer(tilesets[i], at, "firstgid", 1);
             const std::string source = text(tilesets[i], at, "source");
             map.tilesets.push_back(source.empty()
                                        ? tileset(tilesets[i], at, firstGid)
                                        : readTilesetFile(folderOf(path) + source, firstGid));
-            map.tilesets.back().place = at;
         }
         const json& layers = array(document, map.place, "layers");
         for (size_t i = 0; i < layers.size(); ++i) {
@@ -555,11 +637,17 @@ std::vector<uint32_t> readCsv(const TiledData& data)
     }
 }
 
-std::vector<uint32_t> readBase64(const TiledData& data, size_t cells)
+std::vector<uint32_t> readBase64(const TiledData& data, size_t cells, int number)
 {
     std::string bytes;
     if (!decodeBase64(data.text, bytes)) {
         data.place.fail("data", "layer data is not valid base64");
+    }
+    // Checked on the text: a torn group can still decode to a whole number of cells.
+    const auto isSpace = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    if ((data.text.size() - std::count_if(data.text.begin(), data.text.end(), isSpace)) % 4 != 0) {
+        data.place.fail("data", "layer " + std::to_string(number) +
+                                    ": base64 data is not a multiple of 4 characters");
     }
     if (!data.compression.empty()) {
         if (data.compression != "zlib" && data.compression != "gzip") {
@@ -590,7 +678,12 @@ std::vector<uint32_t> readBase64(const TiledData& data, size_t cells)
 
 bool isTiledMapPath(const std::string& path)
 {
-    return endsWith(path, ".tmx") || endsWith(path, ".tmj") || endsWith(path, ".json");
+    return hasExtension(path, ".tmx") || hasExtension(path, ".tmj") || hasExtension(path, ".json");
+}
+
+bool isJsonPath(const std::string& path)
+{
+    return hasExtension(path, ".tmj") || hasExtension(path, ".tsj") || hasExtension(path, ".json");
 }
 
 std::string folderOf(const std::string& path)
@@ -612,7 +705,16 @@ TiledMap readTiledMap(const std::string& path)
     return XmlReader(path).map();
 }
 
-std::vector<uint32_t> decodeTiledData(const TiledLayer& layer)
+void checkTileSize(const TiledPlace& place, int64_t width, int64_t height)
+{
+    if (width != kTiledTileSize || height != kTiledTileSize) {
+        place.fail(width != kTiledTileSize ? "tilewidth" : "tileheight",
+                   "tile size " + std::to_string(width) + "x" + std::to_string(height) +
+                       " is not 24x24");
+    }
+}
+
+std::vector<uint32_t> decodeTiledData(const TiledLayer& layer, int number)
 {
     const TiledData& data = layer.data;
     const size_t cells = static_cast<size_t>(layer.width * layer.height);
@@ -620,7 +722,7 @@ std::vector<uint32_t> decodeTiledData(const TiledLayer& layer)
     if (data.encoding == "csv") {
         gids = data.isArray ? data.gids : readCsv(data);
     } else if (data.encoding == "base64") {
-        gids = readBase64(data, cells);
+        gids = readBase64(data, cells, number);
     } else {
         data.place.fail("encoding", "encoding \"" + data.encoding + "\" is not supported");
     }

@@ -1,38 +1,26 @@
 // From a level file to a Tiled map and its tileset: the layers, tiles and backgrounds in
-// Tiled's own terms, and in custom properties only what Tiled has no place for.
+// Tiled's own terms, and in custom properties only what Tiled has no place for. The map is
+// described once, in the reader's structures, and written in either of Tiled's forms.
 #include "levelformat.h"
+#include "output.h"
 #include "tiledmap.h"
 #include "tiles/levelfile.h"
 
 #include <algorithm>
 #include <cstdio>
-#include <fstream>
+#include <nlohmann/json.hpp>
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
-#include <unistd.h>
 
-bool writeFileAtomically(const std::string& path, const std::string& bytes)
-{
-    const std::string temporary = path + "." + std::to_string(getpid()) + ".part";
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    if (out && std::rename(temporary.c_str(), path.c_str()) == 0) {
-        return true;
-    }
-    std::remove(temporary.c_str());
-    return false;
-}
+using nlohmann::json;
 
 namespace
 {
 
-template <typename Bytes>
-std::string hex(const Bytes& bytes)
-{
-    return hexText(bytes.data(), bytes.size());
-}
+const char* const kFormatVersion = "1.8";
+const char* const kTiledVersion = "1.8.2";
+const char* const kColourKeys[] = {"000000", "ffffff", "ffff00"}; // colour keys 0, 1, 2
 
 template <typename Bytes>
 bool anyByte(const Bytes& bytes)
@@ -43,19 +31,11 @@ bool anyByte(const Bytes& bytes)
 class PropertyList
 {
 public:
-    explicit PropertyList(pugi::xml_node owner) : owner(owner) {}
+    explicit PropertyList(std::vector<TiledProperty>& list) : list(list) {}
 
-    void add(const char* name, const std::string& value, const char* type = nullptr)
+    void add(const char* name, const std::string& value, const char* type = "string")
     {
-        if (!list) {
-            list = owner.prepend_child("properties");
-        }
-        pugi::xml_node property = list.append_child("property");
-        property.append_attribute("name") = name;
-        if (type) {
-            property.append_attribute("type") = type;
-        }
-        property.append_attribute("value") = value.c_str();
+        list.push_back({TiledPlace(), name, type, value});
     }
 
     void addInt(const char* name, int64_t value) { add(name, std::to_string(value), "int"); }
@@ -64,18 +44,16 @@ public:
     void addBytes(const char* name, const Bytes& bytes, bool always)
     {
         if (always ? !bytes.empty() : anyByte(bytes)) {
-            add(name, hex(bytes));
+            add(name, hexText(bytes.data(), bytes.size()));
         }
     }
 
 private:
-    pugi::xml_node owner;
-    pugi::xml_node list;
+    std::vector<TiledProperty>& list;
 };
 
-void writeMapProperties(pugi::xml_node map, const LevelFile& level)
+void addMapProperties(const LevelFile& level, PropertyList& properties)
 {
-    PropertyList properties(map);
     const int64_t values[] = {level.value1, level.value2, level.value3,
                               level.value4, level.value5, level.value6};
     for (int i = 0; i < 6; ++i) {
@@ -109,156 +87,366 @@ void writeMapProperties(pugi::xml_node map, const LevelFile& level)
     properties.addBytes("trailer", level.trailer, true);
 }
 
-// A tile number the tile set does not hold draws nothing, so it is written as an empty cell.
-std::vector<uint32_t> layerGids(const LevelFile& level, int index)
+// The tile a stored cell shows, -1 where it reads no tile the tile set holds: Tiled would
+// draw such a number as a red block, so the map shows the cell empty.
+int32_t shownTile(const LevelFile& level, int index, int16_t cell)
 {
-    const LevelLayerData& layer = level.layers[index];
-    std::vector<uint32_t> gids;
-    for (const int16_t cell : layer.cells) {
-        const int32_t tile = index == 0 ? translateCell(level, cell) : cell;
-        const bool held = tile >= 0 && tile < static_cast<int32_t>(level.tileImages.size());
-        gids.push_back(held ? static_cast<uint32_t>(tile) + 1 : 0);
-    }
-    return gids;
+    const int32_t tile = index == 0 ? translateCell(level, cell) : cell;
+    return tile >= 0 && tile < static_cast<int32_t>(level.tileImages.size()) ? tile : -1;
 }
 
-// Whether the reader, given the table, finds every cell as written: entry 0 for empty cells,
-// else an entry a byte can index. Cells that read no tile are written empty, and a table
-// without -1 cannot say them.
-bool tableSaysCells(const std::vector<int32_t>& table, const std::vector<uint32_t>& gids)
+std::string cellsText(const std::vector<int16_t>& cells)
 {
-    const int32_t runValue = table.empty() ? -1 : table[0];
-    const auto end = table.begin() + static_cast<long>(std::min<size_t>(table.size(), 256));
-    return std::all_of(gids.begin(), gids.end(), [&](uint32_t gid) {
-        const int32_t tile = static_cast<int32_t>(gid) - 1;
-        return tile == runValue ||
-               (!table.empty() && std::find(table.begin() + 1, end, tile) != end);
-    });
-}
-
-// The table is written only where the reader would not derive it from the cells, and only
-// where it can say them; else the reader's own table gives the same tiles.
-void writeTranslations(pugi::xml_node layer, const LevelFile& level,
-                       const std::vector<uint32_t>& gids)
-{
-    std::set<uint32_t> used(gids.begin(), gids.end());
-    used.erase(0);
-    std::vector<int32_t> derived{-1};
-    for (const uint32_t gid : used) {
-        derived.push_back(static_cast<int32_t>(gid) - 1);
+    std::string text;
+    for (const int16_t cell : cells) {
+        text += (text.empty() ? "" : " ") +
+                (cell == kEmptyCell ? std::string(".") : std::to_string(cell));
     }
-    std::vector<int32_t> table;
-    std::vector<uint8_t> extra;
-    for (const LevelTranslationData& entry : level.translations) {
-        table.push_back(entry.value);
-        extra.insert(extra.end(), entry.reserved.begin(), entry.reserved.end());
-    }
-    if (table != derived && !tableSaysCells(table, gids)) {
-        return;
-    }
-    PropertyList properties(layer);
-    if (table != derived) {
-        std::string text;
-        for (const int32_t value : table) {
-            text += (text.empty() ? "" : " ") + std::to_string(value);
-        }
-        properties.add("translation", text);
-    }
-    properties.addBytes("translationExtra", extra, false);
-}
-
-void writeTileLayer(pugi::xml_node map, int id, const LevelFile& level, int index)
-{
-    static const char* const names[] = {"first", "second", "third"};
-    const LevelLayerData& data = level.layers[index];
-    pugi::xml_node layer = map.append_child("layer");
-    layer.append_attribute("id") = id;
-    layer.append_attribute("name") = names[index];
-    layer.append_attribute("width") = data.cols;
-    layer.append_attribute("height") = data.rows;
-    const std::vector<uint32_t> gids = layerGids(level, index);
-    std::string csv;
-    for (size_t i = 0; i < gids.size(); ++i) {
-        csv += std::to_string(gids[i]);
-        if (i + 1 < gids.size()) {
-            csv += (i + 1) % static_cast<size_t>(data.cols) == 0 ? ",\n" : ",";
-        }
-    }
-    pugi::xml_node element = layer.append_child("data");
-    element.append_attribute("encoding") = "csv";
-    element.text() = ("\n" + csv + "\n").c_str();
-    if (index == 0) {
-        writeTranslations(layer, level, gids);
-    }
-}
-
-std::string parallax(int16_t divisor)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, "%.9g", divisor == 0 ? 0.0 : 10.0 / divisor);
     return text;
 }
 
-void writeBackground(pugi::xml_node map, int id, const LevelBackgroundData& background)
+// The table is written only where the reader would not derive it from the tiles, and the
+// stored cells only where the reader would not derive them from the tiles and the table.
+void addCellProperties(const LevelFile& level, int index, const std::vector<int32_t>& tiles,
+                       PropertyList& properties)
 {
-    pugi::xml_node layer = map.append_child("imagelayer");
-    layer.append_attribute("id") = id;
-    layer.append_attribute("name") = ("background " + std::to_string(id)).c_str();
-    layer.append_attribute("offsetx") = background.x;
-    layer.append_attribute("offsety") = background.y;
-    layer.append_attribute("parallaxx") = parallax(background.xDivisor).c_str();
-    layer.append_attribute("parallaxy") = parallax(background.yDivisor).c_str();
-    // The engine repeats a horizontally scrolling background; Tiled only shows it so.
-    if (background.xDivisor != 0) {
-        layer.append_attribute("repeatx") = 1;
+    std::vector<int16_t> derived;
+    if (index == 0) {
+        std::vector<int32_t> table;
+        std::vector<uint8_t> extra;
+        for (const LevelTranslationData& entry : level.translations) {
+            table.push_back(entry.value);
+            extra.insert(extra.end(), entry.reserved.begin(), entry.reserved.end());
+        }
+        std::set<int32_t> used(tiles.begin(), tiles.end());
+        used.erase(-1);
+        std::vector<int32_t> readerTable{-1};
+        readerTable.insert(readerTable.end(), used.begin(), used.end());
+        if (table != readerTable) {
+            std::string text;
+            for (const int32_t value : table) {
+                text += (text.empty() ? "" : " ") + std::to_string(value);
+            }
+            properties.add("translation", text);
+        }
+        properties.addBytes("translationExtra", extra, false);
+        if (!firstLayerCells(table, tiles, derived)) {
+            derived.clear(); // some cell reads no entry the tiles can name
+        }
+    } else {
+        for (const int32_t tile : tiles) {
+            derived.push_back(tile < 0 ? kEmptyCell : static_cast<int16_t>(tile));
+        }
     }
-    pugi::xml_node image = layer.append_child("image");
+    if (derived != level.layers[index].cells) {
+        properties.add("cells", cellsText(level.layers[index].cells));
+    }
+}
+
+TiledLayer tileLayer(const LevelFile& level, int index)
+{
+    static const char* const names[] = {"first", "second", "third"};
+    const LevelLayerData& data = level.layers[index];
+    TiledLayer layer;
+    layer.name = names[index];
+    layer.width = data.cols;
+    layer.height = data.rows;
+    std::vector<int32_t> tiles;
+    for (const int16_t cell : data.cells) {
+        tiles.push_back(shownTile(level, index, cell));
+        layer.data.gids.push_back(static_cast<uint32_t>(tiles.back() + 1));
+    }
+    PropertyList properties(layer.properties);
+    addCellProperties(level, index, tiles, properties);
+    return layer;
+}
+
+TiledLayer imageLayer(const LevelBackgroundData& background, int id)
+{
+    TiledLayer layer;
+    layer.kind = TiledLayer::Kind::Image;
+    layer.name = "background " + std::to_string(id);
+    layer.offsetX = background.x;
+    layer.offsetY = background.y;
+    // The reader takes the divisor back as round(10 / factor).
+    layer.parallaxX = background.xDivisor == 0 ? 0.0 : 10.0 / background.xDivisor;
+    layer.parallaxY = background.yDivisor == 0 ? 0.0 : 10.0 / background.yDivisor;
     char name[32];
     std::snprintf(name, sizeof name, "bg/BG%04d.PNG", background.image);
-    image.append_attribute("source") = name;
-    static const char* const keys[] = {"000000", "ffffff", "ffff00"};
-    PropertyList properties(layer);
+    layer.image = name;
+    PropertyList properties(layer.properties);
     if (background.colorKey < 3) {
-        image.append_attribute("trans") = keys[background.colorKey];
+        layer.trans = kColourKeys[background.colorKey];
     } else if (background.colorKey != 255) {
         properties.addInt("colourkey", background.colorKey);
     }
     properties.addBytes("reserved", background.reserved, false);
+    return layer;
 }
 
-std::string documentText(const pugi::xml_document& document)
+// Back to front, as Tiled stacks them: the backgrounds, then the third layer to the first.
+TiledMap describeMap(const LevelFile& level)
+{
+    TiledMap map;
+    for (const LevelBackgroundData& background : level.backgrounds) {
+        map.layers.push_back(imageLayer(background, static_cast<int>(map.layers.size()) + 1));
+    }
+    for (int index = 2; index >= 0; --index) {
+        map.layers.push_back(tileLayer(level, index));
+    }
+    PropertyList properties(map.properties);
+    addMapProperties(level, properties);
+    return map;
+}
+
+TiledTileset describeTileset(const LevelFile& level, const std::string& name)
+{
+    TiledTileset tileset;
+    tileset.name = name;
+    tileset.tileCount = static_cast<int64_t>(level.tileImages.size());
+    for (size_t i = 0; i < level.tileImages.size(); ++i) {
+        char image[32];
+        std::snprintf(image, sizeof image, "tiles/TILE%04d.PNG", level.tileImages[i]);
+        tileset.tiles.push_back({TiledPlace(), static_cast<int64_t>(i), image});
+    }
+    return tileset;
+}
+
+// The map's size in tiles: its largest layer.
+std::pair<int64_t, int64_t> mapSize(const TiledMap& map)
+{
+    std::pair<int64_t, int64_t> size;
+    for (const TiledLayer& layer : map.layers) {
+        size.first = std::max(size.first, layer.width);
+        size.second = std::max(size.second, layer.height);
+    }
+    return size;
+}
+
+// The engine repeats a horizontally scrolling background; Tiled only shows it so.
+bool repeatsX(const TiledLayer& layer)
+{
+    return layer.parallaxX != 0;
+}
+
+std::string factorText(double factor)
+{
+    char text[32];
+    std::snprintf(text, sizeof text, "%.9g", factor);
+    return text;
+}
+
+void appendAttributes(pugi::xml_node node,
+                      std::initializer_list<std::pair<const char*, std::string>> attributes)
+{
+    for (const auto& [name, value] : attributes) {
+        node.append_attribute(name) = value.c_str();
+    }
+}
+
+void xmlProperties(pugi::xml_node owner, const std::vector<TiledProperty>& list)
+{
+    if (list.empty()) {
+        return;
+    }
+    pugi::xml_node properties = owner.append_child("properties");
+    for (const TiledProperty& property : list) {
+        pugi::xml_node node = properties.append_child("property");
+        node.append_attribute("name") = property.name.c_str();
+        if (property.type != "string") {
+            node.append_attribute("type") = property.type.c_str();
+        }
+        node.append_attribute("value") = property.value.c_str();
+    }
+}
+
+void xmlLayer(pugi::xml_node map, const TiledLayer& layer, int id)
+{
+    const bool image = layer.kind == TiledLayer::Kind::Image;
+    pugi::xml_node node = map.append_child(image ? "imagelayer" : "layer");
+    appendAttributes(node, {{"id", std::to_string(id)}, {"name", layer.name}});
+    if (image) {
+        appendAttributes(node, {{"offsetx", std::to_string(static_cast<int64_t>(layer.offsetX))},
+                                {"offsety", std::to_string(static_cast<int64_t>(layer.offsetY))},
+                                {"parallaxx", factorText(layer.parallaxX)},
+                                {"parallaxy", factorText(layer.parallaxY)}});
+        if (repeatsX(layer)) {
+            node.append_attribute("repeatx") = 1;
+        }
+    } else {
+        appendAttributes(node, {{"width", std::to_string(layer.width)},
+                                {"height", std::to_string(layer.height)}});
+    }
+    xmlProperties(node, layer.properties);
+    if (image) {
+        pugi::xml_node element = node.append_child("image");
+        element.append_attribute("source") = layer.image.c_str();
+        if (!layer.trans.empty()) {
+            element.append_attribute("trans") = layer.trans.c_str();
+        }
+        return;
+    }
+    std::string csv;
+    const std::vector<uint32_t>& gids = layer.data.gids;
+    for (size_t i = 0; i < gids.size(); ++i) {
+        csv += std::to_string(gids[i]);
+        if (i + 1 < gids.size()) {
+            csv += (i + 1) % static_cast<size_t>(layer.width) == 0 ? ",\n" : ",";
+        }
+    }
+    pugi::xml_node data = node.append_child("data");
+    data.append_attribute("encoding") = "csv";
+    data.text() = ("\n" + csv + "\n").c_str();
+}
+
+std::string xmlText(const pugi::xml_document& document)
 {
     std::ostringstream out;
     document.save(out, " ", pugi::format_default, pugi::encoding_utf8);
     return out.str();
 }
 
-std::string tilesetText(const LevelFile& level, const std::string& name)
+std::string xmlMap(const TiledMap& map, const std::string& tilesetSource)
 {
     pugi::xml_document document;
-    pugi::xml_node tileset = document.append_child("tileset");
-    tileset.append_attribute("version") = "1.8";
-    tileset.append_attribute("tiledversion") = "1.8.2";
-    tileset.append_attribute("name") = name.c_str();
-    tileset.append_attribute("tilewidth") = 24;
-    tileset.append_attribute("tileheight") = 24;
-    tileset.append_attribute("tilecount") = static_cast<unsigned>(level.tileImages.size());
-    tileset.append_attribute("columns") = 0;
-    pugi::xml_node grid = tileset.append_child("grid");
-    grid.append_attribute("orientation") = "orthogonal";
-    grid.append_attribute("width") = 1;
-    grid.append_attribute("height") = 1;
-    for (size_t i = 0; i < level.tileImages.size(); ++i) {
-        pugi::xml_node tile = tileset.append_child("tile");
-        tile.append_attribute("id") = static_cast<unsigned>(i);
-        char source[32];
-        std::snprintf(source, sizeof source, "tiles/TILE%04d.PNG", level.tileImages[i]);
-        pugi::xml_node image = tile.append_child("image");
-        image.append_attribute("width") = 24;
-        image.append_attribute("height") = 24;
-        image.append_attribute("source") = source;
+    pugi::xml_node node = document.append_child("map");
+    const auto [width, height] = mapSize(map);
+    appendAttributes(node, {{"version", kFormatVersion},
+                            {"tiledversion", kTiledVersion},
+                            {"orientation", "orthogonal"},
+                            {"renderorder", "right-down"},
+                            {"width", std::to_string(width)},
+                            {"height", std::to_string(height)},
+                            {"tilewidth", std::to_string(kTiledTileSize)},
+                            {"tileheight", std::to_string(kTiledTileSize)},
+                            {"infinite", "0"},
+                            {"nextlayerid", std::to_string(map.layers.size() + 1)},
+                            {"nextobjectid", "1"}});
+    xmlProperties(node, map.properties);
+    pugi::xml_node tileset = node.append_child("tileset");
+    tileset.append_attribute("firstgid") = 1;
+    tileset.append_attribute("source") = tilesetSource.c_str();
+    for (size_t i = 0; i < map.layers.size(); ++i) {
+        xmlLayer(node, map.layers[i], static_cast<int>(i) + 1);
     }
-    return documentText(document);
+    return xmlText(document);
+}
+
+std::string xmlTileset(const TiledTileset& tileset)
+{
+    pugi::xml_document document;
+    pugi::xml_node node = document.append_child("tileset");
+    appendAttributes(node, {{"version", kFormatVersion},
+                            {"tiledversion", kTiledVersion},
+                            {"name", tileset.name},
+                            {"tilewidth", std::to_string(kTiledTileSize)},
+                            {"tileheight", std::to_string(kTiledTileSize)},
+                            {"tilecount", std::to_string(tileset.tileCount)},
+                            {"columns", "0"}});
+    pugi::xml_node grid = node.append_child("grid");
+    appendAttributes(grid, {{"orientation", "orthogonal"}, {"width", "1"}, {"height", "1"}});
+    for (const TiledTile& tile : tileset.tiles) {
+        pugi::xml_node element = node.append_child("tile");
+        element.append_attribute("id") = static_cast<long long>(tile.id);
+        pugi::xml_node image = element.append_child("image");
+        appendAttributes(image, {{"width", std::to_string(kTiledTileSize)},
+                                 {"height", std::to_string(kTiledTileSize)},
+                                 {"source", tile.image}});
+    }
+    return xmlText(document);
+}
+
+json jsonProperties(const std::vector<TiledProperty>& list)
+{
+    json properties = json::array();
+    for (const TiledProperty& property : list) {
+        properties.push_back({{"name", property.name},
+                              {"type", property.type},
+                              {"value", property.type == "int" ? json(std::stoll(property.value))
+                                                               : json(property.value)}});
+    }
+    return properties;
+}
+
+json jsonLayer(const TiledLayer& layer, int id)
+{
+    json node = {{"id", id}, {"name", layer.name}, {"opacity", 1}, {"visible", true}, {"x", 0},
+                 {"y", 0}};
+    if (layer.kind == TiledLayer::Kind::Image) {
+        node.update({{"type", "imagelayer"},
+                     {"image", layer.image},
+                     {"offsetx", static_cast<int64_t>(layer.offsetX)},
+                     {"offsety", static_cast<int64_t>(layer.offsetY)},
+                     {"parallaxx", layer.parallaxX},
+                     {"parallaxy", layer.parallaxY}});
+        if (repeatsX(layer)) {
+            node["repeatx"] = true;
+        }
+        if (!layer.trans.empty()) {
+            node["transparentcolor"] = "#" + layer.trans;
+        }
+    } else {
+        node.update({{"type", "tilelayer"},
+                     {"width", layer.width},
+                     {"height", layer.height},
+                     {"data", layer.data.gids}});
+    }
+    if (!layer.properties.empty()) {
+        node["properties"] = jsonProperties(layer.properties);
+    }
+    return node;
+}
+
+std::string jsonMap(const TiledMap& map, const std::string& tilesetSource)
+{
+    const auto [width, height] = mapSize(map);
+    json layers = json::array();
+    for (size_t i = 0; i < map.layers.size(); ++i) {
+        layers.push_back(jsonLayer(map.layers[i], static_cast<int>(i) + 1));
+    }
+    json node = {{"type", "map"},
+                 {"version", kFormatVersion},
+                 {"tiledversion", kTiledVersion},
+                 {"orientation", "orthogonal"},
+                 {"renderorder", "right-down"},
+                 {"width", width},
+                 {"height", height},
+                 {"tilewidth", kTiledTileSize},
+                 {"tileheight", kTiledTileSize},
+                 {"infinite", false},
+                 {"compressionlevel", -1},
+                 {"nextlayerid", map.layers.size() + 1},
+                 {"nextobjectid", 1},
+                 {"tilesets", json::array({{{"firstgid", 1}, {"source", tilesetSource}}})},
+                 {"layers", layers}};
+    if (!map.properties.empty()) {
+        node["properties"] = jsonProperties(map.properties);
+    }
+    return node.dump(1) + "\n";
+}
+
+std::string jsonTileset(const TiledTileset& tileset)
+{
+    json tiles = json::array();
+    for (const TiledTile& tile : tileset.tiles) {
+        tiles.push_back({{"id", tile.id},
+                         {"image", tile.image},
+                         {"imagewidth", kTiledTileSize},
+                         {"imageheight", kTiledTileSize}});
+    }
+    const json node = {{"type", "tileset"},
+                       {"version", kFormatVersion},
+                       {"tiledversion", kTiledVersion},
+                       {"name", tileset.name},
+                       {"tilewidth", kTiledTileSize},
+                       {"tileheight", kTiledTileSize},
+                       {"tilecount", tileset.tileCount},
+                       {"columns", 0},
+                       {"margin", 0},
+                       {"spacing", 0},
+                       {"grid", {{"orientation", "orthogonal"}, {"width", 1}, {"height", 1}}},
+                       {"tiles", tiles}};
+    return node.dump(1) + "\n";
 }
 
 } // namespace
@@ -266,49 +454,17 @@ std::string tilesetText(const LevelFile& level, const std::string& name)
 bool writeTiledMap(const LevelFile& level, const std::string& path, const std::string& tilesetPath,
                    std::string& message)
 {
-    pugi::xml_document document;
-    pugi::xml_node map = document.append_child("map");
-    int16_t width = 0;
-    int16_t height = 0;
-    for (const LevelLayerData& layer : level.layers) {
-        width = std::max(width, layer.cols);
-        height = std::max(height, layer.rows);
-    }
-    const int layerCount = static_cast<int>(level.backgrounds.size()) + 3;
-    const std::pair<const char*, std::string> attributes[] = {
-        {"version", "1.8"},
-        {"tiledversion", "1.8.2"},
-        {"orientation", "orthogonal"},
-        {"renderorder", "right-down"},
-        {"width", std::to_string(width)},
-        {"height", std::to_string(height)},
-        {"tilewidth", "24"},
-        {"tileheight", "24"},
-        {"infinite", "0"},
-        {"nextlayerid", std::to_string(layerCount + 1)},
-        {"nextobjectid", "1"}};
-    for (const auto& [name, value] : attributes) {
-        map.append_attribute(name) = value.c_str();
-    }
-    pugi::xml_node tileset = map.append_child("tileset");
-    tileset.append_attribute("firstgid") = 1;
-    tileset.append_attribute("source") = baseName(tilesetPath).c_str();
-    // Back to front, as Tiled stacks them: the backgrounds, then the third layer to the first.
-    int id = 0;
-    for (const LevelBackgroundData& background : level.backgrounds) {
-        writeBackground(map, ++id, background);
-    }
-    for (int index = 2; index >= 0; --index) {
-        writeTileLayer(map, ++id, level, index);
-    }
-    writeMapProperties(map, level);
-    std::string name = baseName(tilesetPath);
-    name = name.substr(0, name.rfind('.'));
-    if (!writeFileAtomically(tilesetPath, tilesetText(level, name))) {
+    const std::string source = baseName(tilesetPath);
+    const TiledTileset tileset = describeTileset(level, source.substr(0, source.rfind('.')));
+    const TiledMap map = describeMap(level);
+    const std::string tilesetText =
+        isJsonPath(tilesetPath) ? jsonTileset(tileset) : xmlTileset(tileset);
+    if (!writeFileAtomically(tilesetPath, tilesetText)) {
         message = tilesetPath + ": cannot write the tileset";
         return false;
     }
-    if (!writeFileAtomically(path, documentText(document))) {
+    const std::string mapText = isJsonPath(path) ? jsonMap(map, source) : xmlMap(map, source);
+    if (!writeFileAtomically(path, mapText)) {
         message = path + ": cannot write the map";
         return false;
     }

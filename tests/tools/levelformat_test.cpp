@@ -2,9 +2,9 @@
 // other without loss.
 #include "levelformat.h"
 #include "tiles/levelfile.h"
+#include "tools/randomlevel.h"
 
 #include <gtest/gtest.h>
-#include <random>
 
 namespace
 {
@@ -47,34 +47,9 @@ TEST(LevelFormatTest, ReportsTheLineOfEachMistake)
 TEST(LevelFormatTest, TextAndBinaryConvertWithoutLoss)
 {
     std::mt19937 random(24);
-    const auto byte = [&] { return static_cast<uint8_t>(random()); };
     for (int round = 0; round < 30; ++round) {
         SCOPED_TRACE(round);
-        LevelFile level;
-        level.header[3] = level.reserved1[7] = level.reserved3[1] = byte();
-        level.reserved2 = level.value4 = static_cast<int16_t>(random());
-        level.value1 = static_cast<int32_t>(random());
-        level.tileImages.resize(random() % 4, static_cast<int16_t>(random()));
-        level.chunks.resize(random() % 3);
-        for (LevelChunkData& chunk : level.chunks) {
-            chunk.head[9] = byte();
-            chunk.body.resize(random() % 40, byte());
-        }
-        for (auto* bytes : {&level.block1, &level.records2, &level.records7, &level.trailer}) {
-            bytes->resize(random() % 3 * (bytes == &level.records7 ? kRecordSize7 : kRecordSize2),
-                          byte());
-        }
-        level.translations.resize(random() % 4, {static_cast<int32_t>(random()), {byte()}});
-        for (LevelLayerData& layer : level.layers) {
-            layer.cols = static_cast<int16_t>(random() % 6);
-            layer.rows = static_cast<int16_t>(random() % 6);
-            for (int i = 0; i < layer.cols * layer.rows; ++i) {
-                layer.cells.push_back(random() % 2 ? byte() : kEmptyCell);
-            }
-        }
-        level.backgrounds.resize(
-            random() % 3,
-            {0, static_cast<int32_t>(random()), 0, static_cast<int16_t>(random()), byte(), 0, {}});
+        const LevelFile level = randomLevel(random);
         // binary -> text -> binary, through the reader the engine loads with
         std::vector<uint8_t> bytes;
         LevelError error;

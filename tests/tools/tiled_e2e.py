@@ -1,10 +1,10 @@
 """levelc and leveldump, with Tiled itself: levels survive leveldump --tmx, Tiled's JSON and TMX
 re-exports and levelc; Tiled's encodings compile; every importer error has its message, and a
-malformed level or level text names its file and offset or line."""
+malformed level or level text names its file and offset or line; a failed run leaves no files."""
 
 import base64
+import collections
 import gzip
-import json
 import os
 import re
 import subprocess
@@ -60,8 +60,7 @@ PLAIN = ("header" + " 00" * 12 + "\ntile 0 5\ntile 1 6\ntile 2 9\nreserved1" + "
          "translation 1 0 00 00 00 00 00 09\ntranslation 2 2 00 00 00 00 00 00\nreserved2 00 00\n"
          + layer_text(1, [["2", ".", "1"]]) + layer_text(2, []) + "reserved3 00 00 00\n"
          + layer_text(3, [["1"], ["."]]))
-# Values twice in the table, literal 0, a literal past the table that the table's values cannot
-# say (no -1 in it), tiles the set does not hold.
+# Values twice in the table, literal 0, a literal past a table without -1, tiles the set lacks.
 OTHER = PLAIN.replace("translation 0 -1", "translation 0 1").replace("translation 2 2", "translation 2 0 00 00 00 00 00 00\ntranslation 3 2").replace(
     "|   2   .   1", "|   2   0   9").replace("|   1\n", "| 200\n")
 
@@ -85,6 +84,10 @@ EXPECTED_LAYERS = (layer_text(1, [[".", "1", "2"], ["2", ".", "."]]).replace(
     + layer_text(2, [["2", "0"]]))
 
 
+# A levelc run that fails with --cut-tiles FOLDER on a map holding gid, writing to OUT.
+CutFailure = collections.namedtuple("CutFailure", "name gid folder out message")
+
+
 def encoded(gids, encoding, compression):
     if encoding == "csv":
         return '<data encoding="csv">%s</data>' % ",".join(map(str, gids))
@@ -97,20 +100,6 @@ def encoded(gids, encoding, compression):
 def tiled_map(encoding="csv", compression=""):
     return MAP.format(**{name: encoded(gids, encoding, compression)
                          for name, gids in GIDS.items()})
-
-
-def loaded(dump):
-    """What the engine loads from a level, from leveldump's text: tile images, cells (numbers
-    without a tile read -1), backgrounds and values."""
-    lines = dump.decode().splitlines()
-    tiles = [line for line in lines if line.startswith("tile ")]
-    out = tiles + [line for line in lines if line.startswith(("background", "values", "layer"))]
-    for line in lines:
-        if line.startswith("|"):
-            layer1 = "#" in line
-            cells = line.split("#")[-1].split() if layer1 else line.split()[1:]
-            out.append([int(c) if c != "." and 0 <= int(c) < len(tiles) else -1 for c in cells])
-    return out
 
 
 class Tiled(ScratchTest):
@@ -130,21 +119,17 @@ class Tiled(ScratchTest):
             yield name + ".tmx"
 
     def test_levels_survive_tiled_round_trips(self):
-        for name, text in (("demo", None), ("full", FULL), ("plain", PLAIN), ("other", OTHER)):
+        # One level goes out as JSON, named in upper case: a .tmj too is a map Tiled reads.
+        for name, text, out in (("demo", None, "map.tmx"), ("full", FULL, "map.TMJ"),
+                                ("plain", PLAIN, "map.tmx"), ("other", OTHER, "map.tmx")):
             with self.subTest(name):
                 level = DEMO if text is None else self.path(name + ".level")
                 if text is not None:
                     self.assertEqual(run("levelc", self.path(name + ".txt", text), level)
                                      .returncode, 0)
-                original = run("leveldump", level).stdout
-                self.assertEqual(run("leveldump", "--tmx", level, self.path("map.tmx"))
-                                 .returncode, 0)
-                for source in self.reexports(self.path("map.tmx")):
-                    dump, data = self.compile(source)
-                    if name == "other":
-                        self.assertEqual(loaded(dump), loaded(original), source)
-                    else:
-                        self.assertEqual(data, open(level, "rb").read(), source)
+                self.assertEqual(run("leveldump", "--tmx", level, self.path(out)).returncode, 0)
+                for source in (self.path(out), *self.reexports(self.path(out))):
+                    self.assertEqual(self.compile(source)[1], open(level, "rb").read(), source)
 
     def test_edits_in_tiled_map_change_only_that_cell_and_offset(self):
         self.assertEqual(run("leveldump", "--tmx", DEMO, self.path("map.tmx")).returncode, 0)
@@ -181,21 +166,59 @@ class Tiled(ScratchTest):
                 self.assertIn(compression or "base64", open(written).read())
                 self.assertEqual(self.compile(written)[0].decode(), reference, written)
 
-    def test_cut_tiles_honours_margin_and_spacing(self):
+    def files(self):
+        """Every folder and file under the test's directory."""
+        return sorted(os.path.relpath(os.path.join(top, name), self.dir.name)
+                      for top, folders, files in os.walk(self.dir.name) for name in folders + files)
+
+    def cut_map(self, gid=1):
+        """A map whose tileset is cut from sheet.png (margin 1, spacing 2), with gid in layer 2."""
         sheet = Image.new("RGBA", (52, 52), (0, 0, 0, 0))
         for tile, (x, y) in enumerate(((1, 1), (27, 1), (1, 27))):
             sheet.paste((40 * tile, 200, 0, 255), (x, y, x + 24, y + 24))
             sheet.putpixel((x + 23, y + 23), (1, 2, 3, 128))
         sheet.save(self.path("sheet.png"))
-        source = self.path("cut.tmx", re.sub(
+        return sheet, self.path("cut.tmx", re.sub(
             r'tilecount="3" columns="0">.*</tileset>',
             'tilecount="3" columns="2" margin="1" spacing="2"><image source="sheet.png"/>'
-            "</tileset>", tiled_map(), flags=re.S))
+            "</tileset>", tiled_map(), flags=re.S).replace(">3,1<", ">3,%d<" % gid))
+
+    def test_cut_tiles_honours_margin_and_spacing(self):
+        sheet, source = self.cut_map()
         dump = self.compile(source, "--cut-tiles", self.path("cut"))[0].decode()
         self.assertIn("tile 0 0\ntile 1 1\ntile 2 2\n", dump)
         for tile, (x, y) in enumerate(((1, 1), (27, 1), (1, 27))):
             cut = Image.open(self.path("cut/TILE%04d.PNG" % tile))
             self.assertEqual(list(cut.getdata()), list(sheet.crop((x, y, x + 24, y + 24)).getdata()))
+
+    def test_failed_compile_leaves_no_files_behind(self):
+        file, kept, out = self.path("file", "x"), self.path("kept"), self.path("no/out")
+        os.mkdir(kept)
+        self.path("kept/other", "x")
+        for row in (
+                CutFailure("later error", 9, self.path("new"), self.path("out"),
+                           "cut.tmx:7: gid 9 is in no tileset"),
+                CutFailure("folder is a file", 1, file, self.path("out"),
+                           "file: cannot create the folder (File exists)"),
+                CutFailure("output not writable", 1, self.path("new/deeper"), out,
+                           "no/out: cannot write the level"),
+                CutFailure("output not writable, folder there", 1, kept, out,
+                           "no/out: cannot write the level")):
+            with self.subTest(row.name):
+                source = self.cut_map(row.gid)[1]
+                before = self.files()
+                result = run("levelc", "--cut-tiles", row.folder, source, row.out)
+                self.assertEqual((result.returncode, result.stderr.decode()),
+                                 (1, self.path(row.message) + "\n"))
+                self.assertEqual(self.files(), before)
+
+    def test_leveldump_writes_nothing_for_a_game_that_is_no_folder_or_pak(self):
+        game = self.path("game.txt", "not a pak")
+        before = self.files()
+        result = run("leveldump", "--tmx", DEMO, self.path("out/map.tmx"), "--game", game)
+        self.assertEqual((result.returncode, result.stderr.decode()),
+                         (1, game + ": not a game folder or pak\n"))
+        self.assertEqual(self.files(), before)
 
     def test_errors_name_file_place_and_cause(self):
         base = tiled_map()
@@ -254,22 +277,12 @@ class Tiled(ScratchTest):
              "property translation does not match the layers"),
             (base[:200], 3, "syntax error"),
         ]
-        source = self.path("map.json")
-        tiled("json", self.path("base.tmx", base), source)
-        document = json.load(open(source))
-        document["layers"][1]["width"] = "3"
-        cases.append((json.dumps(document), "/layers/1/width", "expected a whole number"))
-        document["layers"][1]["width"] = 3
-        document["layers"][2]["data"][1] = 9
-        cases.append((json.dumps(document), "/layers/2/data", "gid 9 is in no tileset"))
-        cases.append((json.dumps(document)[:30], "byte 31", "syntax error"))
-        for text, where, message in cases:
+        for text, line, message in cases:
             with self.subTest(message):
-                source = self.path("bad.tmx" if isinstance(where, int) else "bad.json", text)
+                source = self.path("bad.tmx", text)
                 result = run("levelc", source, self.path("out"))
-                place = "%s:%d" % (source, where) if isinstance(where, int) else source + ": " + where
                 self.assertEqual((result.returncode, result.stderr.decode()),
-                                 (1, "%s: %s\n" % (place, message)))
+                                 (1, "%s:%d: %s\n" % (source, line, message)))
                 self.assertFalse(os.path.exists(self.path("out")))
 
     def test_malformed_level_reports_file_and_offset(self):

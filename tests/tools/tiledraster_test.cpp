@@ -1,10 +1,12 @@
 // Tiled's own rendering of the demo level, exported by leveldump --tmx with the game's images,
 // against the engine's drawing of the same layers: the picture Tiled shows is the level.
+// One background lies up and left of the map, so the map is not at the picture's corner.
 #include "core/commandline.h"
 #include "core/log.h"
 #include "fs/searchpath.h"
 #include "support/gamedir.h"
 #include "tiles/level.h"
+#include "tiles/levelfile.h"
 #include "video/pngfile.h"
 #include "video/surface.h"
 
@@ -39,8 +41,21 @@ TEST(TiledRaster, TiledDrawsEachDemoLayerAsTheEngineDoes)
 
     const TempDir temp;
     const std::string& dir = temp.path;
+    const std::string demo = readFile(TARVO_LEVEL);
+    MemoryLevelSource source(reinterpret_cast<const uint8_t*>(demo.data()), demo.size());
+    LevelFile file;
+    LevelError error;
+    ASSERT_TRUE(readLevelFile(source, file, error, true)) << error.message;
+    // The only negative offsets: Tiled's picture grows by them, and the map lands past them.
+    const int originX = 37;
+    const int originY = 29;
+    file.backgrounds.at(1).x = -originX;
+    file.backgrounds.at(1).y = -originY;
+    std::vector<uint8_t> bytes;
+    ASSERT_TRUE(writeLevelFile(file, bytes, error)) << error.message;
+    const std::string moved = temp.write("level", std::string(bytes.begin(), bytes.end()));
     const std::string map = dir + "/level.tmx";
-    ASSERT_EQ(std::system((std::string(LEVELDUMP_PATH) + " --tmx " + TARVO_LEVEL + " " + map +
+    ASSERT_EQ(std::system((std::string(LEVELDUMP_PATH) + " --tmx " + moved + " " + map +
                            " --game " + TARVO_BASE_DIR + "/pak000.zip")
                               .c_str()),
               0);
@@ -65,16 +80,16 @@ TEST(TiledRaster, TiledDrawsEachDemoLayerAsTheEngineDoes)
         int width = 0;
         int height = 0;
         ASSERT_TRUE(readPng(png, rgba, width, height));
-        // Tiled's picture also covers the backgrounds' offsets; the map is its top-left part.
-        ASSERT_GE(width, layer.cols * 24);
-        ASSERT_GE(height, layer.rows * 24);
+        ASSERT_GE(width, originX + layer.cols * 24);
+        ASSERT_GE(height, originY + layer.rows * 24);
         const SDL_Surface* engine = target.getSdlSurface();
         int differing = 0;
         for (int y = 0; y < engine->h; ++y) {
             const auto* row = reinterpret_cast<const uint32_t*>(
                 static_cast<const uint8_t*>(engine->pixels) + y * engine->pitch);
             for (int x = 0; x < engine->w; ++x) {
-                const uint32_t tiled = overBlack(&rgba[(static_cast<size_t>(y) * width + x) * 4]);
+                const size_t at = static_cast<size_t>(originY + y) * width + originX + x;
+                const uint32_t tiled = overBlack(&rgba[at * 4]);
                 if ((row[x] & 0xFFFFFF) != tiled && differing++ == 0) {
                     ADD_FAILURE() << "first difference at (" << x << ", " << y << "): engine "
                                   << std::hex << row[x] << ", Tiled " << tiled;
