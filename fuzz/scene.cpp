@@ -1,8 +1,7 @@
 // libFuzzer target for polyraster's scene reader: any byte string is read as a scene and drawn,
 // with textures from a scratch directory and sides capped so that one input stays fast.
-#include "scenefile.h"
-
 #include "core/exception.h"
+#include "scenefile.h"
 #include "scratch.h"
 
 #include <fstream>

@@ -51,9 +51,7 @@ bool putLittleEndian(std::ofstream& out, uint32_t value)
 
 } // namespace
 
-Scene::Scene(std::string path, unsigned long maxSide) : path(std::move(path)), maxSide(maxSide)
-{
-}
+Scene::Scene(std::string path, unsigned long maxSide) : path(std::move(path)), maxSide(maxSide) {}
 
 unsigned long Scene::number(int line, const std::string& word, unsigned long max) const
 {
@@ -303,4 +301,3 @@ bool Scene::writePng(const char* pngPath) const
     }
     return ::writePng(pngPath, rgb.data(), surface->w, surface->h, 3);
 }
-

@@ -24,8 +24,8 @@ constexpr int kOutlierSlots = 16;
 
 int channelError(const uint8_t* p, const GifColorType& colour)
 {
-    return std::max({std::abs(colour.Red - p[0]), std::abs(colour.Green - p[1]),
-                     std::abs(colour.Blue - p[2])});
+    return std::max(
+        {std::abs(colour.Red - p[0]), std::abs(colour.Green - p[1]), std::abs(colour.Blue - p[2])});
 }
 
 int squaredDistance(const uint8_t* p, const GifColorType& colour)

@@ -27,8 +27,8 @@ bool pngChunksFit(SDL_RWops* stream)
             SDL_RWread(stream, header, sizeof header, 1) != 1) {
             break;
         }
-        const uint32_t length = static_cast<uint32_t>(header[0]) << 24 | header[1] << 16 |
-                                header[2] << 8 | header[3];
+        const uint32_t length =
+            static_cast<uint32_t>(header[0]) << 24 | header[1] << 16 | header[2] << 8 | header[3];
         at += 12 + static_cast<int64_t>(length); // header, data and CRC
         if (std::memcmp(header + 4, "IEND", 4) == 0) {
             complete = at <= end;

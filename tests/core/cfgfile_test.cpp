@@ -1,5 +1,6 @@
 // Config::parse on files written here: case-insensitive keys and words, the channel count and
-// the recording limit kept within their ranges, and a faulty or unreadable file replaced wholly by the built-in values.
+// the recording limit kept within their ranges, and a faulty or unreadable file replaced wholly by
+// the built-in values.
 #include "core/cfgfile.h"
 #include "support/capturedlog.h"
 
@@ -23,9 +24,8 @@ Values parsed(const std::string& path)
     config.enablesfx = config.enablemusic = false;
     config.numsfxchannels = config.gifmaxseconds = 3;
     config.parse();
-    return {config.fullscreen, config.accelblits,  config.doublebuffer,
-            config.enablesfx,  config.enablemusic, config.numsfxchannels,
-            config.gifmaxseconds};
+    return {config.fullscreen,  config.accelblits,     config.doublebuffer, config.enablesfx,
+            config.enablemusic, config.numsfxchannels, config.gifmaxseconds};
 }
 
 TEST(Config, ReadsTheFileOrFallsBackWhollyToBuiltInValues)

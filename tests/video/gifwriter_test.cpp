@@ -128,8 +128,9 @@ TEST(GifWriter, QuantisedPixelsStayClose)
     int worst = 0;
     for (int p = 0; p < width * height; ++p) {
         const GifColorType& shown = image.ImageDesc.ColorMap->Colors[image.RasterBits[p]];
-        for (const auto& [a, b] : {std::pair{shown.Red, rgb[p * 3]}, {shown.Green, rgb[p * 3 + 1]},
-                                  {shown.Blue, rgb[p * 3 + 2]}}) {
+        for (const auto& [a, b] : {std::pair{shown.Red, rgb[p * 3]},
+                                   {shown.Green, rgb[p * 3 + 1]},
+                                   {shown.Blue, rgb[p * 3 + 2]}}) {
             worst = std::max(worst, std::abs(a - b));
         }
     }
