@@ -8,6 +8,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace tarvo
+{
+
 namespace
 {
 
@@ -319,3 +322,5 @@ void ReplayWriter::close()
         fd = -1;
     }
 }
+
+} // namespace tarvo

@@ -1,11 +1,13 @@
 // Entry point: start the engine and run the main loop, which ends the process itself. Only
 // a failure comes back here, and it is reported with exit status 1.
-#include "core/exception.h"
-#include "engine/mainloop.h"
 #include "engine/startup.h"
+#include "tarvo/core/exception.h"
+#include "tarvo/engine/mainloop.h"
 
 #include <cstdio>
 #include <exception>
+
+using namespace tarvo;
 
 int main(int argc, char** argv)
 {

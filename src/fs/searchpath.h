@@ -1,9 +1,14 @@
 // The read-only search path: program directory, game directory, then its pak archives.
 #pragma once
 
+namespace tarvo
+{
+
 // Starts PhysicsFS and mounts the program's own directory; throws Exception on failure.
 void initFileSystem(const char* argv0);
 // Mounts the game directory (-game, default "base") and every pak000.zip to pak999.zip.
 void addGameData();
 // Stops PhysicsFS, warning on stderr when it cannot, as after a start-up that never reached it.
 void shutdownFileSystem();
+
+} // namespace tarvo

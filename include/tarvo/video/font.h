@@ -2,9 +2,12 @@
 // magenta transparent, drawn one blit per character, left-aligned or with centred lines.
 #pragma once
 
-#include "video/surface.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL.h>
+
+namespace tarvo
+{
 
 class BitmapFont
 {
@@ -32,3 +35,5 @@ private:
     int cellWidth = 0;
     int cellHeight = 0;
 };
+
+} // namespace tarvo

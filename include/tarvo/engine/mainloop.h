@@ -6,8 +6,12 @@
 #include <cstdint>
 #include <memory>
 
-struct RunOptions;
 union SDL_Event;
+
+namespace tarvo
+{
+
+struct RunOptions;
 
 class MainLoop
 {
@@ -55,3 +59,5 @@ private:
 };
 
 extern MainLoop* gMainLoop;
+
+} // namespace tarvo

@@ -2,9 +2,12 @@
 // straight out of the game directory or a pak archive.
 #pragma once
 
-#include "fs/vfs.h"
+#include "tarvo/fs/vfs.h"
 
 struct SDL_RWops;
+
+namespace tarvo
+{
 
 // A file handle on its way to becoming a stream; it never closes the handle itself.
 struct ArchiveFile {
@@ -17,3 +20,5 @@ struct ArchiveFile {
 
 // Opens name for reading and wraps it; null (with SDL's error text) when it cannot be opened.
 SDL_RWops* openArchiveStream(const char* name);
+
+} // namespace tarvo

@@ -3,6 +3,9 @@
 
 #include <string>
 
+namespace tarvo
+{
+
 class Config
 {
 public:
@@ -25,3 +28,5 @@ public:
 };
 
 extern Config* gConfig;
+
+} // namespace tarvo

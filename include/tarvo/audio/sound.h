@@ -8,6 +8,9 @@
 struct Mix_Chunk;
 struct SDL_RWops;
 
+namespace tarvo
+{
+
 class SoundBank
 {
 public:
@@ -41,3 +44,5 @@ private:
 };
 
 extern SoundBank* gSound;
+
+} // namespace tarvo

@@ -3,6 +3,9 @@
 
 #include <cstdio>
 
+namespace tarvo
+{
+
 class Log
 {
 public:
@@ -24,3 +27,5 @@ private:
 };
 
 extern Log* gLog;
+
+} // namespace tarvo

@@ -4,6 +4,9 @@
 #include <memory>
 #include <vector>
 
+namespace tarvo
+{
+
 class Surface;
 
 class TileSet
@@ -22,3 +25,5 @@ public:
 private:
     std::vector<std::unique_ptr<Surface>> tiles;
 };
+
+} // namespace tarvo

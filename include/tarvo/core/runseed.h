@@ -4,7 +4,12 @@
 
 #include <cstdint>
 
+namespace tarvo
+{
+
 // Set by start-up: from the clock, or from the replay being played.
 extern uint32_t gRunSeed;
 
 uint32_t seedFromClock();
+
+} // namespace tarvo

@@ -1,7 +1,10 @@
 // TileLayerView: draws one tile layer with its tile set, scrolling one to one with the camera.
 #pragma once
 
-#include "tiles/drawable.h"
+#include "tarvo/tiles/drawable.h"
+
+namespace tarvo
+{
 
 class TileLayer;
 class TileSet;
@@ -14,3 +17,5 @@ public:
     const TileSet* tileSet = nullptr; // not owned; null draws nothing
     const TileLayer* layer = nullptr; // not owned; null draws nothing
 };
+
+} // namespace tarvo

@@ -4,6 +4,9 @@
 #include <exception>
 #include <string>
 
+namespace tarvo
+{
+
 class Exception : public std::exception
 {
 public:
@@ -26,3 +29,5 @@ private:
     int line = -1;
     bool byUser = false;
 };
+
+} // namespace tarvo

@@ -2,15 +2,18 @@
 // position and dumping its first layer as text.
 #pragma once
 
-#include "tiles/background.h"
-#include "tiles/tilelayer.h"
-#include "tiles/tilelayerview.h"
-#include "tiles/tileset.h"
+#include "tarvo/tiles/background.h"
+#include "tarvo/tiles/tilelayer.h"
+#include "tarvo/tiles/tilelayerview.h"
+#include "tarvo/tiles/tileset.h"
 
 #include <array>
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+namespace tarvo
+{
 
 struct LevelFile;
 class Surface;
@@ -49,3 +52,5 @@ void dumpLevel();
 // One line per row, each cell right-aligned in two characters and followed by a space;
 // nothing is written when path cannot be created.
 void writeLayerDump(const TileLayer& layer, const char* path);
+
+} // namespace tarvo

@@ -2,10 +2,13 @@
 // optionally repeated to fill the screen.
 #pragma once
 
-#include "tiles/drawable.h"
+#include "tarvo/tiles/drawable.h"
 
 #include <cstdint>
 #include <memory>
+
+namespace tarvo
+{
 
 class Surface;
 
@@ -31,3 +34,5 @@ public:
     int32_t flags = 0; // kRepeatX | kRepeatY
     std::unique_ptr<Surface> image;
 };
+
+} // namespace tarvo

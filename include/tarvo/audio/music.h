@@ -7,6 +7,9 @@
 struct _Mix_Music;
 struct SDL_RWops;
 
+namespace tarvo
+{
+
 class MusicPlayer
 {
 public:
@@ -43,3 +46,5 @@ extern MusicPlayer* gMusic;
 // Points the MIDI synthesiser at the sound font in SDL_SOUNDFONTS, or else at an installed
 // General MIDI font; call before the audio device is opened.
 void prepareMidi();
+
+} // namespace tarvo

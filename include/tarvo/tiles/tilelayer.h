@@ -4,6 +4,9 @@
 #include <cstdint>
 #include <vector>
 
+namespace tarvo
+{
+
 class TileLayer
 {
 public:
@@ -25,3 +28,5 @@ public:
 private:
     std::vector<int32_t> cells; // row-major: col + row * cols
 };
+
+} // namespace tarvo

@@ -5,6 +5,9 @@
 #include <cstdint>
 #include <memory>
 
+namespace tarvo
+{
+
 class CommandLine;
 
 const int kTicksPerSecond = 60;
@@ -74,3 +77,5 @@ private:
 };
 
 extern GameTimer* gTimer;
+
+} // namespace tarvo

@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <vector>
 
+namespace tarvo
+{
+
 // Enough of one surface's description to create another of the same kind.
 struct SurfaceFormat {
     uint32_t flags = 0;
@@ -91,3 +94,5 @@ private:
 };
 
 extern Surface* gScreen;
+
+} // namespace tarvo

@@ -7,6 +7,10 @@
 #include <vector>
 
 struct PHYSFS_File;
+
+namespace tarvo
+{
+
 // An open file of the search path; callers only pass it back.
 using VfsFile = PHYSFS_File;
 
@@ -41,3 +45,5 @@ bool vfsSeek(VfsFile* file, uint64_t position);
 bool vfsAtEnd(VfsFile* file);
 // False, leaving the file open, when the library cannot close it.
 bool vfsClose(VfsFile* file);
+
+} // namespace tarvo

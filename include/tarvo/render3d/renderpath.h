@@ -2,6 +2,9 @@
 // polygon at once. Every path gives the same pixels and depth values; they differ only in speed.
 #pragma once
 
+namespace tarvo
+{
+
 enum class RenderPath { Scalar, Sse2, Avx2 };
 
 // The path drawing uses. The first call picks it: renderPathNamed(TARVO_RENDER_PATH).
@@ -18,3 +21,5 @@ RenderPath widestRenderPath();
 RenderPath renderPathNamed(const char* name);
 // "scalar", "sse2" or "avx2".
 const char* renderPathName(RenderPath path);
+
+} // namespace tarvo

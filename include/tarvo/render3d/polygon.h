@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+namespace tarvo
+{
+
 class Surface;
 
 // One polygon corner, already projected: x and y in pixels, z the view-space depth (> 0).
@@ -132,3 +135,5 @@ void drawTexShadeAffine(const ScanlineSpan* span);
 void drawTexShadeAffineMasked(const ScanlineSpan* span);
 void drawTexShadeAffineBlend(const ScanlineSpan* span);
 void drawTexShadeAffineBlendMasked(const ScanlineSpan* span);
+
+} // namespace tarvo

@@ -9,6 +9,9 @@
 #include <string>
 #include <vector>
 
+namespace tarvo
+{
+
 // The empty value of a cell stream: a position covered by a run count, not by a literal.
 constexpr int16_t kEmptyCell = -1;
 
@@ -124,3 +127,5 @@ int32_t translateCell(const LevelFile& level, int16_t cell);
 // Encodes a level, choosing runs for empty cells. False with error.message set when a count
 // does not fit its field or a run of empty cells before a literal is too long to encode.
 bool writeLevelFile(const LevelFile& level, std::vector<uint8_t>& bytes, LevelError& error);
+
+} // namespace tarvo

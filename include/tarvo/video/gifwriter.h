@@ -11,6 +11,9 @@
 struct GifFileType;
 struct GifColorType;
 
+namespace tarvo
+{
+
 class GifWriter
 {
 public:
@@ -77,3 +80,5 @@ private:
     std::unordered_map<uint32_t, uint8_t> nearest;
     std::vector<int> distances; // each changed pixel's squared distance to its colour
 };
+
+} // namespace tarvo

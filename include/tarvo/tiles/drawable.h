@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+namespace tarvo
+{
+
 class Surface;
 
 class Drawable
@@ -17,3 +20,5 @@ public:
     int32_t cameraX = 0; // set by the caller before every draw
     int32_t cameraY = 0;
 };
+
+} // namespace tarvo

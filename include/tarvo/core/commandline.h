@@ -1,6 +1,9 @@
 // The process arguments, asked for one option word at a time; there is no option table.
 #pragma once
 
+namespace tarvo
+{
+
 class CommandLine
 {
 public:
@@ -17,3 +20,5 @@ private:
 };
 
 extern CommandLine* gCommandLine;
+
+} // namespace tarvo
