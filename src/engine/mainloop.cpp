@@ -23,6 +23,14 @@
 namespace tarvo
 {
 
+// Weak references: a program that links the library without the loop (a tool) need not define
+// the hooks, as an undefined symbol of the shared library would otherwise demand.
+__attribute__((weak)) void loadDemoAssets(bool reload);
+__attribute__((weak)) void updateDemo();
+__attribute__((weak)) void handleDemoEvent(const SDL_Event& event);
+__attribute__((weak)) void drawDemo();
+__attribute__((weak)) const char* demoStageName();
+
 MainLoop* gMainLoop = nullptr;
 
 // What a run does besides playing: its replay, its recording and its outputs.

@@ -2,6 +2,8 @@
 // with fades and a volume. Disabled until start-up finds a device and music allowed.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <cstdint>
 
 struct _Mix_Music;
@@ -10,7 +12,7 @@ struct SDL_RWops;
 namespace tarvo
 {
 
-class MusicPlayer
+class TARVO_API MusicPlayer
 {
 public:
     MusicPlayer();
@@ -41,10 +43,10 @@ private:
     bool enabled = false;
 };
 
-extern MusicPlayer* gMusic;
+extern TARVO_API MusicPlayer* gMusic;
 
 // Points the MIDI synthesiser at the sound font in SDL_SOUNDFONTS, or else at an installed
 // General MIDI font; call before the audio device is opened.
-void prepareMidi();
+TARVO_API void prepareMidi();
 
 } // namespace tarvo

@@ -2,6 +2,8 @@
 // panning them. Disabled until channels are allocated, so the engine runs unchanged without audio.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <cstdint>
 #include <vector>
 
@@ -11,7 +13,7 @@ struct SDL_RWops;
 namespace tarvo
 {
 
-class SoundBank
+class TARVO_API SoundBank
 {
 public:
     SoundBank();
@@ -43,6 +45,6 @@ private:
     bool enabled = false;
 };
 
-extern SoundBank* gSound;
+extern TARVO_API SoundBank* gSound;
 
 } // namespace tarvo

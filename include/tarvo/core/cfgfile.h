@@ -1,12 +1,14 @@
 // The defaults file kelda.cfg: seven video, audio and capture settings, read once at start-up.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <string>
 
 namespace tarvo
 {
 
-class Config
+class TARVO_API Config
 {
 public:
     explicit Config(const std::string& filename) : filename(filename) {}
@@ -27,6 +29,6 @@ public:
     int gifmaxseconds = 60;  // the longest recording F9 makes; always within 1..600 after parse()
 };
 
-extern Config* gConfig;
+extern TARVO_API Config* gConfig;
 
 } // namespace tarvo

@@ -1,10 +1,12 @@
 // The process arguments, asked for one option word at a time; there is no option table.
 #pragma once
 
+#include "tarvo/api.h"
+
 namespace tarvo
 {
 
-class CommandLine
+class TARVO_API CommandLine
 {
 public:
     CommandLine(int argc, char** argv) : argc(argc), argv(argv) {}
@@ -19,6 +21,6 @@ private:
     char** argv = nullptr;
 };
 
-extern CommandLine* gCommandLine;
+extern TARVO_API CommandLine* gCommandLine;
 
 } // namespace tarvo

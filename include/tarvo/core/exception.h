@@ -1,13 +1,15 @@
 // The engine's one exception class for fatal errors, and the report main writes for it.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <exception>
 #include <string>
 
 namespace tarvo
 {
 
-class Exception : public std::exception
+class TARVO_API Exception : public std::exception
 {
 public:
     // file is a static name such as "cfgfile", or null for start-up failures (line -1).

@@ -1,12 +1,14 @@
 // The engine log: one printf-formatted, flushed line per call, to standard output or a file.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <cstdio>
 
 namespace tarvo
 {
 
-class Log
+class TARVO_API Log
 {
 public:
     Log() = default;
@@ -26,6 +28,6 @@ private:
     FILE* file = nullptr;
 };
 
-extern Log* gLog;
+extern TARVO_API Log* gLog;
 
 } // namespace tarvo

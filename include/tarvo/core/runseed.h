@@ -2,14 +2,16 @@
 // it sees the same choices.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <cstdint>
 
 namespace tarvo
 {
 
 // Set by start-up: from the clock, or from the replay being played.
-extern uint32_t gRunSeed;
+extern TARVO_API uint32_t gRunSeed;
 
-uint32_t seedFromClock();
+TARVO_API uint32_t seedFromClock();
 
 } // namespace tarvo

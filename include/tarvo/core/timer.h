@@ -2,6 +2,8 @@
 // (-scaletime) or a clock that advances one tick per query (-fasttime).
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -15,7 +17,7 @@ const int kTicksPerSecond = 60;
 // Milliseconds since some fixed point, wrapping at 32 bits (SDL_GetTicks by default).
 using TickSource = uint32_t (*)();
 
-class Clock
+class TARVO_API Clock
 {
 public:
     virtual ~Clock() = default;
@@ -23,7 +25,7 @@ public:
     virtual uint32_t now() = 0;
 };
 
-class RealClock : public Clock
+class TARVO_API RealClock : public Clock
 {
 public:
     explicit RealClock(TickSource source);
@@ -40,7 +42,7 @@ private:
     uint64_t elapsedMs = 0;
 };
 
-class ScaledClock : public RealClock
+class TARVO_API ScaledClock : public RealClock
 {
 public:
     ScaledClock(TickSource source, int percent);
@@ -50,7 +52,7 @@ private:
     int64_t scale = 0; // 16.16 fraction of real time
 };
 
-class FastClock : public Clock
+class TARVO_API FastClock : public Clock
 {
 public:
     uint32_t now() override { return static_cast<uint32_t>(queries++); }
@@ -60,9 +62,9 @@ private:
 };
 
 // The -scaletime percentage, limited to 10..1000; 100 without its word, 0 without the option.
-int scaleTimePercent(const CommandLine& commandLine);
+TARVO_API int scaleTimePercent(const CommandLine& commandLine);
 
-class GameTimer
+class TARVO_API GameTimer
 {
 public:
     explicit GameTimer(const CommandLine& commandLine, TickSource source = nullptr);
@@ -76,6 +78,6 @@ private:
     std::unique_ptr<Clock> clock;
 };
 
-extern GameTimer* gTimer;
+extern TARVO_API GameTimer* gTimer;
 
 } // namespace tarvo

@@ -3,6 +3,8 @@
 // handles, or take its input from a replay instead of the keyboard, the window and the clock.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <cstdint>
 #include <memory>
 
@@ -13,7 +15,7 @@ namespace tarvo
 
 struct RunOptions;
 
-class MainLoop
+class TARVO_API MainLoop
 {
 public:
     MainLoop();
@@ -58,6 +60,6 @@ private:
     std::unique_ptr<Session> session;
 };
 
-extern MainLoop* gMainLoop;
+extern TARVO_API MainLoop* gMainLoop;
 
 } // namespace tarvo

@@ -2,6 +2,7 @@
 // straight out of the game directory or a pak archive.
 #pragma once
 
+#include "tarvo/api.h"
 #include "tarvo/fs/vfs.h"
 
 struct SDL_RWops;
@@ -10,7 +11,7 @@ namespace tarvo
 {
 
 // A file handle on its way to becoming a stream; it never closes the handle itself.
-struct ArchiveFile {
+struct TARVO_API ArchiveFile {
     VfsFile* handle = nullptr;
 
     // Hands the handle to a new stream (which then owns it), or returns null with SDL's
@@ -19,6 +20,6 @@ struct ArchiveFile {
 };
 
 // Opens name for reading and wraps it; null (with SDL's error text) when it cannot be opened.
-SDL_RWops* openArchiveStream(const char* name);
+TARVO_API SDL_RWops* openArchiveStream(const char* name);
 
 } // namespace tarvo

@@ -2,6 +2,8 @@
 // perspective-correct textures, Gouraud colour and alpha blending, filled span by span.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <cstdint>
 
 namespace tarvo
@@ -28,7 +30,7 @@ struct DepthBuffer {
 // Sets the buffer to 0.0 where polygons have drawn since the last call (everywhere the first
 // time): on a small scene most of the buffer is never touched. Values written into data by
 // other means need a fill of their own.
-void clearDepth(DepthBuffer& buffer);
+TARVO_API void clearDepth(DepthBuffer& buffer);
 
 // Polygon types: how a pixel is coloured.
 enum : uint32_t { PFLAT = 0, PGOURAUD = 1, PTEX = 2, PTEXGOURAUD = 3 };
@@ -37,7 +39,7 @@ enum : uint32_t { PFLAT = 0, PGOURAUD = 1, PTEX = 2, PTEXGOURAUD = 3 };
 enum : uint32_t { INTERP_Z = 1, INTERP_UV = 2, INTERP_FLAT = 4, INTERP_RGB = 8 };
 
 // The flags that go with each polygon type, indexed by type: {5, 9, 3, 11}.
-extern const uint32_t kDefaultInterpFlags[4];
+extern TARVO_API const uint32_t kDefaultInterpFlags[4];
 
 // The rasteriser's working records (raster.h) and the vector paths (rows.h).
 struct DrawnRows;
@@ -47,11 +49,11 @@ struct RowsPath;
 
 // The edge pool shared by all polygons: grows to count records, never shrinks. Returns null
 // when it cannot grow, so drawing never proceeds on a pool that is too small.
-PolygonEdge* acquireEdges(int count);
+TARVO_API PolygonEdge* acquireEdges(int count);
 
 using ScanlineDrawer = void (*)(const ScanlineSpan*);
 
-class Polygon3d
+class TARVO_API Polygon3d
 {
 public:
     Polygon3d();
@@ -115,25 +117,25 @@ private:
 
 // The twenty scanline drawers, one per type, blending, masking and texture stepping, in the
 // order of kDrawers (drawers.h).
-void drawFlat(const ScanlineSpan* span);
-void drawFlatBlend(const ScanlineSpan* span);
-void drawGouraud(const ScanlineSpan* span);
-void drawGouraudBlend(const ScanlineSpan* span);
-void drawTexPersp(const ScanlineSpan* span);
-void drawTexPerspMasked(const ScanlineSpan* span);
-void drawTexPerspBlend(const ScanlineSpan* span);
-void drawTexPerspBlendMasked(const ScanlineSpan* span);
-void drawTexAffine(const ScanlineSpan* span);
-void drawTexAffineMasked(const ScanlineSpan* span);
-void drawTexAffineBlend(const ScanlineSpan* span);
-void drawTexAffineBlendMasked(const ScanlineSpan* span);
-void drawTexShadePersp(const ScanlineSpan* span);
-void drawTexShadePerspMasked(const ScanlineSpan* span);
-void drawTexShadePerspBlend(const ScanlineSpan* span);
-void drawTexShadePerspBlendMasked(const ScanlineSpan* span);
-void drawTexShadeAffine(const ScanlineSpan* span);
-void drawTexShadeAffineMasked(const ScanlineSpan* span);
-void drawTexShadeAffineBlend(const ScanlineSpan* span);
-void drawTexShadeAffineBlendMasked(const ScanlineSpan* span);
+TARVO_API void drawFlat(const ScanlineSpan* span);
+TARVO_API void drawFlatBlend(const ScanlineSpan* span);
+TARVO_API void drawGouraud(const ScanlineSpan* span);
+TARVO_API void drawGouraudBlend(const ScanlineSpan* span);
+TARVO_API void drawTexPersp(const ScanlineSpan* span);
+TARVO_API void drawTexPerspMasked(const ScanlineSpan* span);
+TARVO_API void drawTexPerspBlend(const ScanlineSpan* span);
+TARVO_API void drawTexPerspBlendMasked(const ScanlineSpan* span);
+TARVO_API void drawTexAffine(const ScanlineSpan* span);
+TARVO_API void drawTexAffineMasked(const ScanlineSpan* span);
+TARVO_API void drawTexAffineBlend(const ScanlineSpan* span);
+TARVO_API void drawTexAffineBlendMasked(const ScanlineSpan* span);
+TARVO_API void drawTexShadePersp(const ScanlineSpan* span);
+TARVO_API void drawTexShadePerspMasked(const ScanlineSpan* span);
+TARVO_API void drawTexShadePerspBlend(const ScanlineSpan* span);
+TARVO_API void drawTexShadePerspBlendMasked(const ScanlineSpan* span);
+TARVO_API void drawTexShadeAffine(const ScanlineSpan* span);
+TARVO_API void drawTexShadeAffineMasked(const ScanlineSpan* span);
+TARVO_API void drawTexShadeAffineBlend(const ScanlineSpan* span);
+TARVO_API void drawTexShadeAffineBlendMasked(const ScanlineSpan* span);
 
 } // namespace tarvo

@@ -2,6 +2,7 @@
 // optionally repeated to fill the screen.
 #pragma once
 
+#include "tarvo/api.h"
 #include "tarvo/tiles/drawable.h"
 
 #include <cstdint>
@@ -12,7 +13,7 @@ namespace tarvo
 
 class Surface;
 
-class Background : public Drawable
+class TARVO_API Background : public Drawable
 {
 public:
     Background();

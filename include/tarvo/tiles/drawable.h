@@ -1,6 +1,8 @@
 // Drawable: the base of everything the tile engine draws for a camera position.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <cstdint>
 
 namespace tarvo
@@ -8,7 +10,7 @@ namespace tarvo
 
 class Surface;
 
-class Drawable
+class TARVO_API Drawable
 {
 public:
     Drawable() = default;

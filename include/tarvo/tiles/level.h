@@ -2,6 +2,7 @@
 // position and dumping its first layer as text.
 #pragma once
 
+#include "tarvo/api.h"
 #include "tarvo/tiles/background.h"
 #include "tarvo/tiles/tilelayer.h"
 #include "tarvo/tiles/tilelayerview.h"
@@ -28,29 +29,30 @@ struct TileMap {
 using LayerViews = std::array<TileLayerView, 3>;
 
 // The level of the run (null until a load succeeds) and the three views that draw its layers.
-extern TileMap* gLevel;
-extern LayerViews gLayerViews;
+extern TARVO_API TileMap* gLevel;
+extern TARVO_API LayerViews gLayerViews;
 
 // Reads "demo1/levels/blk301a" and every image it names through PhysicsFS; on success it
 // replaces gLevel. False (gLevel untouched) when the file or an image is missing or the file
 // is malformed.
-bool loadLevel();
+TARVO_API bool loadLevel();
 // The same for any virtual path, into level.
-bool loadLevel(const char* path, TileMap& level);
+TARVO_API bool loadLevel(const char* path, TileMap& level);
 // Builds level from a file already read, loading its images.
-bool buildTileMap(const LevelFile& file, TileMap& level);
+TARVO_API bool buildTileMap(const LevelFile& file, TileMap& level);
 
-void bindLayerViews();
-void bindLayerViews(const TileMap& level, LayerViews& views);
+TARVO_API void bindLayerViews();
+TARVO_API void bindLayerViews(const TileMap& level, LayerViews& views);
 
 // Backgrounds in file order, then the third, second and first layer.
-void drawLevel(int cameraX, int cameraY);
-void drawLevel(Surface& target, TileMap& level, LayerViews& views, int cameraX, int cameraY);
+TARVO_API void drawLevel(int cameraX, int cameraY);
+TARVO_API void drawLevel(Surface& target, TileMap& level, LayerViews& views, int cameraX,
+                         int cameraY);
 
 // Writes gLevel's first layer to "mapdump.dat".
-void dumpLevel();
+TARVO_API void dumpLevel();
 // One line per row, each cell right-aligned in two characters and followed by a space;
 // nothing is written when path cannot be created.
-void writeLayerDump(const TileLayer& layer, const char* path);
+TARVO_API void writeLayerDump(const TileLayer& layer, const char* path);
 
 } // namespace tarvo

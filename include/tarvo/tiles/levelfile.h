@@ -3,6 +3,8 @@
 // three cannot disagree about the format.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -91,7 +93,7 @@ struct LevelError {
 };
 
 // A byte source the reader pulls each field from.
-class LevelSource
+class TARVO_API LevelSource
 {
 public:
     virtual ~LevelSource() = default;
@@ -99,7 +101,7 @@ public:
     virtual size_t read(void* buffer, size_t size) = 0;
 };
 
-class MemoryLevelSource : public LevelSource
+class TARVO_API MemoryLevelSource : public LevelSource
 {
 public:
     MemoryLevelSource(const uint8_t* data, size_t size) : data(data), size(size) {}
@@ -113,19 +115,21 @@ private:
 
 // Reads a whole level. keepTrailer collects the bytes after the third layer (the dumper wants
 // them; the engine stops reading there). False with error set on a truncated or malformed file.
-bool readLevelFile(LevelSource& source, LevelFile& level, LevelError& error, bool keepTrailer);
+TARVO_API bool readLevelFile(LevelSource& source, LevelFile& level, LevelError& error,
+                             bool keepTrailer);
 
 // Appends one layer's size and cell stream. False with message set when a cell is not a byte
 // or a run of empty cells before a literal does not fit an int16.
-bool writeCellStream(const LevelLayerData& layer, std::vector<uint8_t>& bytes,
-                     std::string& message);
+TARVO_API bool writeCellStream(const LevelLayerData& layer, std::vector<uint8_t>& bytes,
+                               std::string& message);
 
 // The tile number a first-layer cell stands for: its translation-table entry (entry 0 for an
 // empty cell), or -1 when the table has no such entry.
-int32_t translateCell(const LevelFile& level, int16_t cell);
+TARVO_API int32_t translateCell(const LevelFile& level, int16_t cell);
 
 // Encodes a level, choosing runs for empty cells. False with error.message set when a count
 // does not fit its field or a run of empty cells before a literal is too long to encode.
-bool writeLevelFile(const LevelFile& level, std::vector<uint8_t>& bytes, LevelError& error);
+TARVO_API bool writeLevelFile(const LevelFile& level, std::vector<uint8_t>& bytes,
+                              LevelError& error);
 
 } // namespace tarvo

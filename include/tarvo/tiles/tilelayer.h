@@ -1,13 +1,15 @@
 // TileLayer: one grid of tile numbers; -1 (or any number the tile set lacks) is no tile.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <cstdint>
 #include <vector>
 
 namespace tarvo
 {
 
-class TileLayer
+class TARVO_API TileLayer
 {
 public:
     // Every cell starts as -1. Negative sizes make an empty grid.

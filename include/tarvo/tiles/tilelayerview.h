@@ -1,6 +1,7 @@
 // TileLayerView: draws one tile layer with its tile set, scrolling one to one with the camera.
 #pragma once
 
+#include "tarvo/api.h"
 #include "tarvo/tiles/drawable.h"
 
 namespace tarvo
@@ -9,7 +10,7 @@ namespace tarvo
 class TileLayer;
 class TileSet;
 
-class TileLayerView : public Drawable
+class TARVO_API TileLayerView : public Drawable
 {
 public:
     void draw(Surface& target) override;

@@ -1,6 +1,8 @@
 // TileSet: the level's tile images in load order; a tile number is an index into it.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <memory>
 #include <vector>
 
@@ -9,7 +11,7 @@ namespace tarvo
 
 class Surface;
 
-class TileSet
+class TARVO_API TileSet
 {
 public:
     TileSet();

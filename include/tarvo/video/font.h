@@ -2,6 +2,7 @@
 // magenta transparent, drawn one blit per character, left-aligned or with centred lines.
 #pragma once
 
+#include "tarvo/api.h"
 #include "tarvo/video/surface.h"
 
 #include <SDL.h>
@@ -9,7 +10,7 @@
 namespace tarvo
 {
 
-class BitmapFont
+class TARVO_API BitmapFont
 {
 public:
     enum : int { centered = 1 };

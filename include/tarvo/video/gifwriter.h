@@ -2,6 +2,8 @@
 // changes what a viewer already shows, so a recording costs little memory whatever its length.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -14,7 +16,7 @@ struct GifColorType;
 namespace tarvo
 {
 
-class GifWriter
+class TARVO_API GifWriter
 {
 public:
     GifWriter() = default;

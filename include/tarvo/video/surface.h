@@ -2,6 +2,8 @@
 // is a silent no-op, so a missing image simply draws nothing.
 #pragma once
 
+#include "tarvo/api.h"
+
 #include <SDL.h>
 #include <cstdint>
 #include <vector>
@@ -30,9 +32,9 @@ const int kScreenDepth = 32;
 
 // A width x height 32-bit format with its colour in 0x00RRGGBB and the given alpha mask: the
 // layout of the screen, the renderer's targets and its textures.
-SurfaceFormat argbFormat(int width, int height, uint32_t alphaMask = 0);
+TARVO_API SurfaceFormat argbFormat(int width, int height, uint32_t alphaMask = 0);
 
-class Surface
+class TARVO_API Surface
 {
 public:
     Surface() = default;
@@ -93,6 +95,6 @@ private:
     uint32_t clearColor = 0;
 };
 
-extern Surface* gScreen;
+extern TARVO_API Surface* gScreen;
 
 } // namespace tarvo
