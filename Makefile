@@ -4,6 +4,11 @@ SANITIZE_DIR ?= build-sanitize
 JOBS ?= $(shell nproc)
 ARGS ?=
 
+# $(call configure_build,DIR,BUILD_TYPE,TARGETS,CMAKE_OPTIONS): configures DIR and builds
+# TARGETS there (everything when empty).
+configure_build = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(4) && \
+	cmake --build $(1) -j$(JOBS) $(if $(3),--target $(3))
+
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -15,21 +20,18 @@ setup:
 	@scripts/setup.sh
 
 build: setup
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD_DIR) -j$(JOBS)
+	$(call configure_build,$(BUILD_DIR),RelWithDebInfo)
 
 # Only what the demo needs; the user's arguments come first, so their own -game wins.
 run: setup
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD_DIR) -j$(JOBS) --target morwenfall pak
+	$(call configure_build,$(BUILD_DIR),RelWithDebInfo,morwenfall pak)
 	./$(BUILD_DIR)/morwenfall $(ARGS) -game $(BUILD_DIR)/base
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS)
 
 test-sanitize: setup
-	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=ON
-	cmake --build $(SANITIZE_DIR) -j$(JOBS)
+	$(call configure_build,$(SANITIZE_DIR),RelWithDebInfo,,-DTARVO_SANITIZE=ON)
 	$(SANITIZER_ENV) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j$(JOBS)
 
 # Walks every stage under Xvfb and saves one picture per stage into docs/screenshots.
@@ -52,20 +54,22 @@ golden: build
 # renderbench needs Allegro 4, which only this target installs; the table goes to docs.
 bench: setup
 	scripts/setup.sh --bench
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
-	cmake --build build-bench --target renderbench -j$(JOBS)
+	$(call configure_build,build-bench,Release,renderbench)
 	./build-bench/bench/renderbench --markdown docs/performance.md
 
-# Every libFuzzer target (fuzz/NAME.cpp) for FUZZ_SECONDS each, or those in FUZZ_TARGETS.
+# Every libFuzzer target (fuzz/NAME.cpp) for FUZZ_SECONDS each, or those in FUZZ_TARGETS,
+# built by CMake with clang into build-fuzz/fuzz/NAME; new inputs go to build-fuzz/corpus/NAME.
 # Huge allocations fail instead of ending the run, and the libraries' chatter on stderr is
 # dropped (libFuzzer's own lines and crash reports still show).
 FUZZ_SECONDS ?= 600
 FUZZ_TARGETS ?= $(basename $(notdir $(wildcard fuzz/*.cpp)))
 fuzz: setup
 	scripts/setup.sh --fuzz
-	fuzz/build.sh build-fuzz $(FUZZ_TARGETS)
+	$(call configure_build,build-fuzz,RelWithDebInfo,$(addprefix fuzzer_,$(FUZZ_TARGETS)),\
+		-DTARVO_FUZZ=ON -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14)
 	for target in $(FUZZ_TARGETS); do \
-		ASAN_OPTIONS=allocator_may_return_null=1 ./build-fuzz/$$target \
+		mkdir -p build-fuzz/corpus/$$target && \
+		ASAN_OPTIONS=allocator_may_return_null=1 ./build-fuzz/fuzz/$$target \
 			-max_total_time=$(FUZZ_SECONDS) -rss_limit_mb=2048 -close_fd_mask=2 \
 			build-fuzz/corpus/$$target fuzz/corpus/$$target || exit 1; \
 	done
@@ -73,8 +77,7 @@ fuzz: setup
 # The whole demo replayed as fast as it draws, in the Release build; the table goes into
 # docs/performance.md between the bench-demo markers.
 bench-demo: setup
-	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release
-	cmake --build build-bench --target morwenfall pak -j$(JOBS)
+	$(call configure_build,build-bench,Release,morwenfall pak)
 	/usr/bin/python3 scripts/benchdemo.py --program build-bench/morwenfall \
 		--pak build-bench/base/pak000.zip
 
@@ -82,13 +85,11 @@ bench-demo: setup
 # with resident memory watched. soak-sanitize plays it in the sanitized build, by hand.
 SOAK = /usr/bin/python3 scripts/soak.py
 soak: setup
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD_DIR) -j$(JOBS) --target morwenfall pak
+	$(call configure_build,$(BUILD_DIR),RelWithDebInfo,morwenfall pak)
 	$(SOAK) --program $(BUILD_DIR)/morwenfall --pak $(BUILD_DIR)/base/pak000.zip
 
 soak-sanitize: setup
-	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=ON
-	cmake --build $(SANITIZE_DIR) -j$(JOBS) --target morwenfall pak
+	$(call configure_build,$(SANITIZE_DIR),RelWithDebInfo,morwenfall pak,-DTARVO_SANITIZE=ON)
 	$(SANITIZER_ENV) $(SOAK) --program $(SANITIZE_DIR)/morwenfall \
 		--pak $(SANITIZE_DIR)/base/pak000.zip --rss skip
 
@@ -98,15 +99,13 @@ soak-sanitize: setup
 MONKEY_SECONDS ?= 300
 MONKEY_RSS_KIB ?= 1024
 monkey: setup
-	cmake -S . -B $(SANITIZE_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTARVO_SANITIZE=ON
-	cmake --build $(SANITIZE_DIR) -j$(JOBS) --target morwenfall pak
+	$(call configure_build,$(SANITIZE_DIR),RelWithDebInfo,morwenfall pak,-DTARVO_SANITIZE=ON)
 	$(SANITIZER_ENV) TARVO_XSESSION_ASAN_OPTIONS=detect_leaks=0 /usr/bin/python3 scripts/monkey.py \
 		--program $(SANITIZE_DIR)/morwenfall --pak $(SANITIZE_DIR)/base/pak000.zip \
 		--seconds $(MONKEY_SECONDS)
 
 monkey-rss: setup
-	cmake -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
-	cmake --build $(BUILD_DIR) -j$(JOBS) --target morwenfall pak
+	$(call configure_build,$(BUILD_DIR),RelWithDebInfo,morwenfall pak)
 	/usr/bin/python3 scripts/monkey.py --program $(BUILD_DIR)/morwenfall \
 		--pak $(BUILD_DIR)/base/pak000.zip --seconds $(MONKEY_SECONDS) \
 		--max-rss-growth $(MONKEY_RSS_KIB)

@@ -3,11 +3,11 @@
 // cell (repetition 1 of each, then repetition 2, ...) so that ratios hold on a busy machine.
 #include "allegropeer.h"
 #include "benchscene.h"
-#include "core/log.h"
 #include "demo/matrix.h"
-#include "render3d/polygon.h"
-#include "render3d/renderpath.h"
-#include "video/surface.h"
+#include "tarvo/core/log.h"
+#include "tarvo/render3d/polygon.h"
+#include "tarvo/render3d/renderpath.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL_gfxPrimitives.h>
 #include <algorithm>
@@ -22,6 +22,9 @@
 #include <string>
 #include <thread>
 #include <time.h>
+
+using namespace morwenfall;
+using namespace tarvo;
 
 namespace
 {

@@ -1,16 +1,18 @@
 // libFuzzer target for the archive stream: any byte string is mounted as a zip file, and every
 // file in it is read through the SDL stream whole, then again after seeks
 // from each end, which must give the same bytes; bad seeks fail and every close succeeds.
-#include "fs/archive.h"
+#include "tarvo/fs/archive.h"
 
-#include "fs/vfs.h"
 #include "scratch.h"
+#include "tarvo/fs/vfs.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <climits>
 #include <string>
 #include <vector>
+
+using namespace tarvo;
 
 namespace
 {

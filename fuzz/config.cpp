@@ -1,9 +1,11 @@
 // libFuzzer target for the defaults file: any byte string is read as kelda.cfg. Whatever the
 // file holds, parse() must return (a warning at worst) with the channel count in range.
-#include "core/cfgfile.h"
 #include "scratch.h"
+#include "tarvo/core/cfgfile.h"
 
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

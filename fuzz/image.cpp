@@ -1,13 +1,15 @@
 // libFuzzer target for image and font loading: any byte string is a file of a mounted game
 // directory, loaded through the archive stream as a picture (a failed load must keep the old
 // one) and as a font sheet, and both are drawn.
-#include "fs/vfs.h"
 #include "scratch.h"
-#include "video/font.h"
-#include "video/surface.h"
+#include "tarvo/fs/vfs.h"
+#include "tarvo/video/font.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL.h>
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

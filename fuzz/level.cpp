@@ -1,18 +1,20 @@
 // libFuzzer target for the level loader: any byte string is read as a level file; a level that
 // reads is built (images come from a scratch game directory), drawn at several cameras and
 // dumped, and its text form must compile back to the same bytes.
-#include "tiles/level.h"
+#include "tarvo/tiles/level.h"
 
-#include "core/log.h"
-#include "fs/vfs.h"
 #include "levelformat.h"
-#include "tiles/levelfile.h"
-#include "video/surface.h"
+#include "tarvo/core/log.h"
+#include "tarvo/fs/vfs.h"
+#include "tarvo/tiles/levelfile.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL.h>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+using namespace tarvo;
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Replay replay;

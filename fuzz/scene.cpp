@@ -1,12 +1,14 @@
 // libFuzzer target for polyraster's scene reader: any byte string is read as a scene and drawn,
 // with textures from a scratch directory and sides capped so that one input stays fast.
-#include "core/exception.h"
 #include "scenefile.h"
 #include "scratch.h"
+#include "tarvo/core/exception.h"
 
 #include <fstream>
 #include <sstream>
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

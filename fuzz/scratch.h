@@ -2,12 +2,15 @@
 // input to a file there for the readers that only take file names.
 #pragma once
 
-#include "core/log.h"
+#include "tarvo/core/log.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+
+namespace tarvo
+{
 
 inline void openQuietLog()
 {
@@ -32,3 +35,5 @@ inline void writeInput(const std::string& path, const uint8_t* data, size_t size
         std::abort();
     }
 }
+
+} // namespace tarvo

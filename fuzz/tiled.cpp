@@ -5,12 +5,14 @@
 // to report and every field of it the map's to carry.
 #include "output.h"
 #include "scratch.h"
+#include "tarvo/tiles/levelfile.h"
+#include "tarvo/video/pngfile.h"
 #include "tiledmap.h"
-#include "tiles/levelfile.h"
-#include "video/pngfile.h"
 
 #include <string>
 #include <vector>
+
+using namespace tarvo;
 
 namespace
 {

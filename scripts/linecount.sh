@@ -12,7 +12,7 @@ sources() {
 }
 count() { sources "$@" | sort | xargs -r cat | grep -cv '^[[:space:]]*$' || true; }
 
-code=$(( $(count src tools scripts bench fuzz) + $(count data) + $(count CMakeLists.txt Makefile) ))
+code=$(( $(count include src tools scripts bench fuzz cmake) + $(count data) + $(count CMakeLists.txt Makefile) ))
 tests=$(count tests)
 echo "code $code"
 echo "tests $tests"

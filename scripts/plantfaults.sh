@@ -6,7 +6,8 @@
 #   scripts/plantfaults.sh [--check] [--work DIR] [FAULT-ID ...]
 #
 # --check only verifies, without building, that each fault's old text occurs exactly once and,
-# when no FAULT-ID is given, that every long file of src and tools has a fault of its own.
+# when no FAULT-ID is given, that every long file of include, src and tools has a fault of its
+# own.
 # --work DIR keeps the scratch copy and its build in DIR, so a later run rebuilds only what
 # changed; without it a temporary directory is used and removed.
 set -euo pipefail
@@ -33,7 +34,7 @@ COVERS = {
 # each takes tens of seconds.
 END_TO_END = r"^(?!demo_(soak|monkey|stall)_)\w*e2e"
 # Every file of these folders this long (non-blank lines) holds at least one fault.
-PLANTED_FOLDERS, PLANTED_MIN_LINES = ["src", "tools"], 150
+PLANTED_FOLDERS, PLANTED_MIN_LINES = ["include", "src", "tools"], 150
 PRODUCTS = ["morwenfall", "levelc", "leveldump", "polyraster", "pak"]  # build with any fault
 
 

@@ -3,13 +3,15 @@
 // Usage: levelc [--cut-tiles DIR] SOURCE OUT
 #include "levelformat.h"
 #include "output.h"
+#include "tarvo/tiles/levelfile.h"
 #include "tiledmap.h"
-#include "tiles/levelfile.h"
 
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
+
+using namespace tarvo;
 
 namespace
 {

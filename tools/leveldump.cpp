@@ -2,17 +2,17 @@
 // it as a Tiled map with its tileset, optionally with the game's images beside them.
 // Usage: leveldump LEVEL
 //        leveldump --tmx LEVEL OUT.tmx|OUT.tmj [--game DIR-or-PAK]
-#include "core/commandline.h"
-#include "core/log.h"
-#include "fs/archive.h"
 #include "fs/searchpath.h"
-#include "fs/vfs.h"
 #include "levelformat.h"
 #include "output.h"
+#include "tarvo/core/commandline.h"
+#include "tarvo/core/log.h"
+#include "tarvo/fs/archive.h"
+#include "tarvo/fs/vfs.h"
+#include "tarvo/tiles/levelfile.h"
+#include "tarvo/video/pngfile.h"
+#include "tarvo/video/surface.h"
 #include "tiledmap.h"
-#include "tiles/levelfile.h"
-#include "video/pngfile.h"
-#include "video/surface.h"
 
 #include <cstdio>
 #include <cstring>
@@ -20,6 +20,8 @@
 #include <iterator>
 #include <string>
 #include <vector>
+
+using namespace tarvo;
 
 namespace
 {

@@ -2,7 +2,7 @@
 // Writing and parsing live side by side so that each directive is read as it is written.
 #include "levelformat.h"
 
-#include "tiles/levelfile.h"
+#include "tarvo/tiles/levelfile.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +11,9 @@
 #include <cstdlib>
 #include <sstream>
 #include <vector>
+
+namespace tarvo
+{
 
 std::string hexText(const uint8_t* data, size_t size, const char* separator)
 {
@@ -497,3 +500,5 @@ bool levelFromText(const std::string& text, LevelFile& level, int& errorLine, st
     }
     return true;
 }
+
+} // namespace tarvo

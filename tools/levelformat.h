@@ -6,6 +6,9 @@
 #include <cstdint>
 #include <string>
 
+namespace tarvo
+{
+
 struct LevelFile;
 
 // Two lower-case hex digits per byte, each pair preceded by separator.
@@ -16,3 +19,5 @@ std::string levelToText(const LevelFile& level);
 
 // Parses source text. On failure returns false with the 1-based line and a message.
 bool levelFromText(const std::string& text, LevelFile& level, int& errorLine, std::string& message);
+
+} // namespace tarvo

@@ -6,6 +6,9 @@
 #include <fstream>
 #include <unistd.h>
 
+namespace tarvo
+{
+
 bool writeFileAtomically(const std::string& path, const std::string& bytes)
 {
     const std::string temporary = path + "." + std::to_string(getpid()) + ".part";
@@ -59,3 +62,5 @@ void RunOutput::adding(const std::string& path)
         created.push_back(path);
     }
 }
+
+} // namespace tarvo

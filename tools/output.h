@@ -5,6 +5,9 @@
 #include <string>
 #include <vector>
 
+namespace tarvo
+{
+
 // Writes beside path and renames over it, so a failure leaves nothing.
 bool writeFileAtomically(const std::string& path, const std::string& bytes);
 
@@ -28,3 +31,5 @@ private:
     std::vector<std::string> created; // in the order made, so removed in reverse
     bool kept = false;
 };
+
+} // namespace tarvo

@@ -2,12 +2,14 @@
 // raw pixels and depth values (and optionally a PNG), for inspecting the renderer offline.
 //
 //   polyraster [--png FILE] SCENE OUT
-#include "core/exception.h"
-#include "core/log.h"
 #include "scenefile.h"
+#include "tarvo/core/exception.h"
+#include "tarvo/core/log.h"
 
 #include <cstdio>
 #include <cstring>
+
+using namespace tarvo;
 
 int main(int argc, char** argv)
 {

@@ -1,7 +1,7 @@
 // Reading and drawing polyraster's text scenes.
 #include "scenefile.h"
 
-#include "video/pngfile.h"
+#include "tarvo/video/pngfile.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -9,6 +9,9 @@
 #include <fstream>
 #include <sstream>
 #include <utility>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -299,5 +302,7 @@ bool Scene::writePng(const char* pngPath) const
             rgb.push_back(static_cast<uint8_t>(row[x]));
         }
     }
-    return ::writePng(pngPath, rgb.data(), surface->w, surface->h, 3);
+    return tarvo::writePng(pngPath, rgb.data(), surface->w, surface->h, 3);
 }
+
+} // namespace tarvo

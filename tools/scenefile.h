@@ -5,13 +5,16 @@
 //   COLOR lines, end        (# starts a comment; FILE is relative to the scene's directory)
 #pragma once
 
-#include "render3d/polygon.h"
-#include "video/surface.h"
+#include "tarvo/render3d/polygon.h"
+#include "tarvo/video/surface.h"
 
 #include <istream>
 #include <memory>
 #include <string>
 #include <vector>
+
+namespace tarvo
+{
 
 // A malformed scene line; polyraster reports it as SCENE:LINE: message with status 1.
 struct SceneError {
@@ -57,3 +60,5 @@ private:
     unsigned long polygonSettings[4] = {}; // type, flags, alpha, mask
     std::vector<Vertex3d> polygonVertices;
 };
+
+} // namespace tarvo

@@ -1,9 +1,9 @@
 // From a Tiled map to a level file. Cells, tiles and backgrounds come from Tiled's own layers,
 // tileset and image layers; custom properties carry only what Tiled has no place for.
 #include "output.h"
+#include "tarvo/tiles/levelfile.h"
+#include "tarvo/video/pngfile.h"
 #include "tiledmap.h"
-#include "tiles/levelfile.h"
-#include "video/pngfile.h"
 
 #include <algorithm>
 #include <array>
@@ -16,6 +16,9 @@
 #include <map>
 #include <set>
 #include <sstream>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -623,3 +626,5 @@ bool writeCutTiles(const std::vector<std::vector<uint8_t>>& tiles, const std::st
     }
     return true;
 }
+
+} // namespace tarvo

@@ -3,11 +3,14 @@
 // and the writer describes a level in the same structures and writes them in either form.
 #pragma once
 
-#include "tiles/levelfile.h"
+#include "tarvo/tiles/levelfile.h"
 
 #include <cstdint>
 #include <string>
 #include <vector>
+
+namespace tarvo
+{
 
 class RunOutput;
 
@@ -150,3 +153,5 @@ bool writeCutTiles(const std::vector<std::vector<uint8_t>>& tiles, const std::st
 // with message set when a file cannot be written.
 bool writeTiledMap(const LevelFile& level, const std::string& path, const std::string& tilesetPath,
                    std::string& message);
+
+} // namespace tarvo

@@ -14,6 +14,9 @@
 #include <sstream>
 #include <zlib.h>
 
+namespace tarvo
+{
+
 using nlohmann::json;
 
 std::string TiledPlace::at(const std::string& member) const
@@ -733,3 +736,5 @@ std::vector<uint32_t> decodeTiledData(const TiledLayer& layer, int number)
     }
     return gids;
 }
+
+} // namespace tarvo

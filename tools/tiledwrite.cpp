@@ -3,8 +3,8 @@
 // described once, in the reader's structures, and written in either of Tiled's forms.
 #include "levelformat.h"
 #include "output.h"
+#include "tarvo/tiles/levelfile.h"
 #include "tiledmap.h"
-#include "tiles/levelfile.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -12,6 +12,9 @@
 #include <pugixml.hpp>
 #include <set>
 #include <sstream>
+
+namespace tarvo
+{
 
 using nlohmann::json;
 
@@ -470,3 +473,5 @@ bool writeTiledMap(const LevelFile& level, const std::string& path, const std::s
     }
     return true;
 }
+
+} // namespace tarvo

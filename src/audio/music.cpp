@@ -1,13 +1,16 @@
 // Background music, streamed by the mixer out of the game archives.
-#include "audio/music.h"
+#include "tarvo/audio/music.h"
 
-#include "core/log.h"
-#include "fs/archive.h"
+#include "tarvo/core/log.h"
+#include "tarvo/fs/archive.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <cstdlib>
 #include <unistd.h>
+
+namespace tarvo
+{
 
 MusicPlayer* gMusic = nullptr;
 
@@ -116,3 +119,5 @@ void MusicPlayer::unload()
         stream = nullptr;
     }
 }
+
+} // namespace tarvo

@@ -1,11 +1,14 @@
 // Sound effects on the mixer's channels.
-#include "audio/sound.h"
+#include "tarvo/audio/sound.h"
 
-#include "core/log.h"
-#include "fs/archive.h"
+#include "tarvo/core/log.h"
+#include "tarvo/fs/archive.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+
+namespace tarvo
+{
 
 SoundBank* gSound = nullptr;
 
@@ -84,3 +87,5 @@ void SoundBank::haltChannel(int channel)
         Mix_HaltChannel(channel);
     }
 }
+
+} // namespace tarvo

@@ -1,13 +1,16 @@
 // Parses kelda.cfg with libConfuse. One bad line makes the whole file count as faulty, so
 // a half-read file never mixes its values with the built-in ones.
-#include "core/cfgfile.h"
+#include "tarvo/core/cfgfile.h"
 
-#include "core/exception.h"
-#include "core/log.h"
+#include "tarvo/core/exception.h"
+#include "tarvo/core/log.h"
 
 #include <algorithm>
 #include <confuse.h>
 #include <sys/stat.h>
+
+namespace tarvo
+{
 
 Config* gConfig = nullptr;
 
@@ -89,3 +92,5 @@ void Config::setDefaults()
 {
     *this = Config(filename);
 }
+
+} // namespace tarvo

@@ -1,7 +1,10 @@
 // Option lookup over the raw argument words; the program path (word 0) is never an option.
-#include "core/commandline.h"
+#include "tarvo/core/commandline.h"
 
 #include <cstring>
+
+namespace tarvo
+{
 
 CommandLine* gCommandLine = nullptr;
 
@@ -22,3 +25,5 @@ const char* CommandLine::optionValue(unsigned index) const
     }
     return argv[index + 1];
 }
+
+} // namespace tarvo

@@ -1,7 +1,10 @@
 // Fatal errors: message plus the place they were thrown, reported on standard error by main.
-#include "core/exception.h"
+#include "tarvo/core/exception.h"
 
 #include <cstdio>
+
+namespace tarvo
+{
 
 Exception::Exception(const std::string& message, const char* file, int line)
     : message(message), file(file), line(line)
@@ -30,3 +33,5 @@ void Exception::report() const
     std::fprintf(stderr, "Message: %s\n", message.c_str());
     std::fflush(stderr);
 }
+
+} // namespace tarvo

@@ -1,7 +1,10 @@
 // The engine log. Every line is flushed so the log is complete even if the process dies.
-#include "core/log.h"
+#include "tarvo/core/log.h"
 
 #include <cstdarg>
+
+namespace tarvo
+{
 
 Log* gLog = nullptr;
 
@@ -39,3 +42,5 @@ void Log::print(const char* format, ...)
     std::fputc('\n', out);
     std::fflush(out);
 }
+
+} // namespace tarvo

@@ -8,6 +8,9 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+namespace tarvo
+{
+
 namespace
 {
 
@@ -99,8 +102,10 @@ bool ReplayParser::feed(const uint8_t* data, size_t size, std::string& error)
 
 bool ReplayParser::takeHeader(std::string& error)
 {
-    // A short file is called truncated only while what it has still matches the magic.
-    if (std::memcmp(pending.data(), kMagic, std::min(pending.size(), sizeof kMagic)) != 0) {
+    // A short file is called truncated only while what it has still matches the magic. An
+    // empty one has no bytes to compare, and memcmp must not be handed its null data.
+    if (!pending.empty() &&
+        std::memcmp(pending.data(), kMagic, std::min(pending.size(), sizeof kMagic)) != 0) {
         error = atByte("not a replay file", 0);
         return false;
     }
@@ -319,3 +324,5 @@ void ReplayWriter::close()
         fd = -1;
     }
 }
+
+} // namespace tarvo

@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+namespace tarvo
+{
+
 const size_t kReplayHeaderSize = 21;
 const uint16_t kReplayFormatVersion = 1;
 const uint8_t kReplayFastTimeFlag = 0x01;
@@ -71,3 +74,5 @@ private:
     int fd = -1;
     size_t whole = 0; // the bytes of the header and the whole records written
 };
+
+} // namespace tarvo

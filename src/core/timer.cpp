@@ -1,11 +1,14 @@
 // The three game clocks and the command-line choice between them.
-#include "core/timer.h"
+#include "tarvo/core/timer.h"
 
-#include "core/commandline.h"
+#include "tarvo/core/commandline.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <cstdlib>
+
+namespace tarvo
+{
 
 GameTimer* gTimer = nullptr;
 
@@ -83,3 +86,5 @@ void GameTimer::delay(uint32_t ms)
 {
     SDL_Delay(ms);
 }
+
+} // namespace tarvo

@@ -2,20 +2,25 @@
 // stage once per unpaused tick, handles the demo's keys and draws picture, title and counter.
 #include "demo/demo.h"
 
-#include "audio/music.h"
-#include "audio/sound.h"
 #include "demo/polygonstage.h"
 #include "demo/rotatescale.h"
 #include "demo/soundstage.h"
 #include "demo/tilestage.h"
 #include "engine/demohooks.h"
-#include "engine/mainloop.h"
-#include "video/font.h"
-#include "video/surface.h"
+#include "tarvo/audio/music.h"
+#include "tarvo/audio/sound.h"
+#include "tarvo/engine/mainloop.h"
+#include "tarvo/video/font.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL.h>
 #include <cstdio>
 #include <cstdlib>
+
+namespace morwenfall
+{
+
+using namespace tarvo;
 
 BitmapFont* gDemoFont = nullptr;
 Surface* gLogo = nullptr;
@@ -132,6 +137,14 @@ void drawTitleStage()
                       static_cast<int32_t>(gMainLoop->tickCount), false);
 }
 
+} // namespace morwenfall
+
+// The hooks through which the engine's loop drives the demo.
+namespace tarvo
+{
+
+using namespace morwenfall;
+
 void loadDemoAssets(bool reload)
 {
     if (!reload) {
@@ -241,3 +254,5 @@ void drawDemo()
     drawTitle();
     drawFpsCounter();
 }
+
+} // namespace tarvo

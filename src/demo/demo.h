@@ -3,8 +3,15 @@
 #pragma once
 
 struct Mix_Chunk;
+
+namespace tarvo
+{
 class BitmapFont;
 class Surface;
+} // namespace tarvo
+
+namespace morwenfall
+{
 
 // The stages in the order they are shown; the demo only ever moves forward.
 enum class DemoStage : int { Title = 0, RotateScale = 1, Polygons = 2, Tiles = 3, Sound = 4 };
@@ -33,7 +40,9 @@ void updateTitleStage();
 void drawTitleStage();
 
 // Created by loadDemoAssets and kept until the process ends.
-extern BitmapFont* gDemoFont;
-extern Surface* gLogo;
-extern Surface* gGear;
+extern tarvo::BitmapFont* gDemoFont;
+extern tarvo::Surface* gLogo;
+extern tarvo::Surface* gGear;
 extern Mix_Chunk* gAxeSound; // null when effects are disabled or the file failed
+
+} // namespace morwenfall

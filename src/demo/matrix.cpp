@@ -4,6 +4,11 @@
 
 #include <cmath>
 
+namespace morwenfall
+{
+
+using namespace tarvo;
+
 namespace
 {
 
@@ -125,3 +130,5 @@ void projectVertices(const Viewport& viewport, const Vertex3d* in, Vertex3d* out
         out[i].y = y;
     }
 }
+
+} // namespace morwenfall

@@ -2,7 +2,10 @@
 // perspective, and the transformation and projection of vertex arrays. Single precision.
 #pragma once
 
-#include "render3d/polygon.h"
+#include "tarvo/render3d/polygon.h"
+
+namespace morwenfall
+{
 
 struct Vector3 {
     float x = 0.0f;
@@ -40,7 +43,11 @@ struct SpinState {
 };
 
 // Writes only x, y and z of each out vertex.
-void transformVertices(const Matrix34& m, const Vertex3d* in, Vertex3d* out, int count);
+void transformVertices(const Matrix34& m, const tarvo::Vertex3d* in, tarvo::Vertex3d* out,
+                       int count);
 // Perspective divide and viewport mapping; writes only x and y of each out vertex, so the
 // depth stays with the vertex when in and out are the same array.
-void projectVertices(const Viewport& viewport, const Vertex3d* in, Vertex3d* out, int count);
+void projectVertices(const Viewport& viewport, const tarvo::Vertex3d* in, tarvo::Vertex3d* out,
+                     int count);
+
+} // namespace morwenfall

@@ -2,12 +2,17 @@
 // depth buffer resolves where the cubes pass through each other.
 #include "demo/polygonstage.h"
 
-#include "core/log.h"
-#include "core/runseed.h"
+#include "tarvo/core/log.h"
+#include "tarvo/core/runseed.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <cstdlib>
+
+namespace morwenfall
+{
+
+using namespace tarvo;
 
 namespace
 {
@@ -271,3 +276,5 @@ void handlePolygonStageKey(uint16_t character)
 {
     stage->handleKey(character);
 }
+
+} // namespace morwenfall

@@ -3,18 +3,21 @@
 #pragma once
 
 #include "demo/matrix.h"
-#include "render3d/polygon.h"
-#include "video/surface.h"
+#include "tarvo/render3d/polygon.h"
+#include "tarvo/video/surface.h"
 
 #include <cstdint>
 #include <vector>
+
+namespace morwenfall
+{
 
 class PolygonStage
 {
 public:
     // Sizes the depth buffer and viewport for the screen, aims the camera and loads both
     // textures; throws Exception when the first texture is not usable.
-    explicit PolygonStage(const Surface& screen);
+    explicit PolygonStage(const tarvo::Surface& screen);
     PolygonStage(const PolygonStage&) = delete;
     PolygonStage& operator=(const PolygonStage&) = delete;
 
@@ -25,12 +28,12 @@ public:
     // One tick: every angle moves on by its rate, and back 2^20 steps on reaching that size.
     void update();
     // Clears the depth buffer and draws both cubes, face by face, into target.
-    void draw(Surface& target);
+    void draw(tarvo::Surface& target);
     // e: translucency, r: next polygon type, t: the other texture (when usable; a warning the
     // first time it is not); other characters do nothing.
     void handleKey(uint16_t character);
 
-    const Polygon3d& getPolygon() const { return polygon; }
+    const tarvo::Polygon3d& getPolygon() const { return polygon; }
     const Viewport& getViewport() const { return viewport; }
     const Matrix34& getSmallCubeMatrix() const { return smallCube; }
     const Matrix34& getLargeCubeMatrix() const { return largeCube; }
@@ -39,25 +42,25 @@ public:
 
 private:
     void rebuildCubeMatrices();
-    void drawFace(Surface& target, Vertex3d* cube, const uint8_t* face);
+    void drawFace(tarvo::Surface& target, tarvo::Vertex3d* cube, const uint8_t* face);
 
     std::vector<float> depthValues;
-    DepthBuffer depthBuffer;
+    tarvo::DepthBuffer depthBuffer;
     Viewport viewport;
     Matrix34 camera;
     Matrix34 smallCube;
     Matrix34 largeCube;
     SpinState smallSpin;
     SpinState largeSpin;
-    Vertex3d smallModel[8];
-    Vertex3d largeModel[8];
+    tarvo::Vertex3d smallModel[8];
+    tarvo::Vertex3d largeModel[8];
     // Per-frame screen-space copies of the models, and the corners of the face being drawn.
-    Vertex3d smallWork[8];
-    Vertex3d largeWork[8];
-    Vertex3d* faceCorners[4] = {};
-    Polygon3d polygon;
-    Surface firstTexture;
-    Surface secondTexture;
+    tarvo::Vertex3d smallWork[8];
+    tarvo::Vertex3d largeWork[8];
+    tarvo::Vertex3d* faceCorners[4] = {};
+    tarvo::Polygon3d polygon;
+    tarvo::Surface firstTexture;
+    tarvo::Surface secondTexture;
     bool translucent = false;
     bool secondTextureShown = false;
     bool secondTextureWarned = false; // the unusable second texture is reported once
@@ -72,3 +75,5 @@ void resetPolygonStage(); // seeded with the run's seed
 void updatePolygonStage();
 void drawPolygonStage();
 void handlePolygonStageKey(uint16_t character);
+
+} // namespace morwenfall

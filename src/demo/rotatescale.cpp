@@ -2,7 +2,12 @@
 #include "demo/rotatescale.h"
 
 #include "demo/demo.h"
-#include "video/surface.h"
+#include "tarvo/video/surface.h"
+
+namespace morwenfall
+{
+
+using namespace tarvo;
 
 namespace
 {
@@ -45,3 +50,5 @@ void drawRotateScaleStage()
     copy.blitTo(*gScreen, nullptr, &position);
     copy.release();
 }
+
+} // namespace morwenfall

@@ -2,6 +2,9 @@
 // re-transformed from the original every frame.
 #pragma once
 
+namespace morwenfall
+{
+
 // Program-wide gear motion, set when the program starts and never reset.
 struct RotateScaleState {
     double gearAngle = 0.0; // degrees, kept in [0, 360)
@@ -14,3 +17,5 @@ const RotateScaleState& rotateScaleState();
 void updateRotateScaleStage();
 // Draws the rotated and scaled gear centred on gScreen, white keyed out.
 void drawRotateScaleStage();
+
+} // namespace morwenfall

@@ -2,12 +2,17 @@
 // left, both, right.
 #include "demo/soundstage.h"
 
-#include "audio/music.h"
-#include "audio/sound.h"
 #include "demo/demo.h"
+#include "tarvo/audio/music.h"
+#include "tarvo/audio/sound.h"
 
 #include <climits>
 #include <cstdint>
+
+namespace morwenfall
+{
+
+using namespace tarvo;
 
 namespace
 {
@@ -54,3 +59,5 @@ void updateSoundStage()
     gSound->setPanning(channel, pan.left, pan.right);
     state.panStep = (state.panStep + 1) % kPanSteps;
 }
+
+} // namespace morwenfall

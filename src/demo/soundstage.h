@@ -2,6 +2,9 @@
 // right in turn, over the music started on entry.
 #pragma once
 
+namespace morwenfall
+{
+
 // Program-wide sound stage counters, set when the program starts and never reset.
 struct SoundStageState {
     int soundTicks = 0; // ticks run in the stage
@@ -14,3 +17,5 @@ const SoundStageState& soundStageState();
 void enterSoundStage();
 // One tick; every 120th plays the effect on the first free channel at the next pan.
 void updateSoundStage();
+
+} // namespace morwenfall

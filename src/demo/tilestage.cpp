@@ -3,11 +3,16 @@
 #include "demo/tilestage.h"
 
 #include "demo/demo.h"
-#include "tiles/level.h"
-#include "video/font.h"
-#include "video/surface.h"
+#include "tarvo/tiles/level.h"
+#include "tarvo/video/font.h"
+#include "tarvo/video/surface.h"
 
 #include <cstdio>
+
+namespace morwenfall
+{
+
+using namespace tarvo;
 
 namespace
 {
@@ -114,3 +119,5 @@ void drawTileStage()
         gDemoFont->drawText(*gScreen, 0, 0, text, 0);
     }
 }
+
+} // namespace morwenfall

@@ -3,6 +3,9 @@
 
 #include <cstdint>
 
+namespace morwenfall
+{
+
 // The legs of the camera's tour, in the order it takes them.
 enum class CameraLeg : int32_t {
     Wait = 0,
@@ -35,3 +38,5 @@ bool enterTileStage();
 void updateTileStage();
 // The level for the camera and "Camera pos: X, Y" at the top-left corner.
 void drawTileStage();
+
+} // namespace morwenfall

@@ -4,6 +4,9 @@
 
 #include <algorithm>
 
+namespace tarvo
+{
+
 void Benchmark::beginPass()
 {
     passStart = now();
@@ -59,3 +62,5 @@ void Benchmark::report(FILE* out) const
                  seconds > 0 ? static_cast<double>(frames) / seconds : 0.0);
     std::fflush(out);
 }
+
+} // namespace tarvo

@@ -8,6 +8,9 @@
 #include <utility>
 #include <vector>
 
+namespace tarvo
+{
+
 class Benchmark
 {
 public:
@@ -39,3 +42,5 @@ private:
     Clock::duration runPaused{};
     bool started = false;
 };
+
+} // namespace tarvo

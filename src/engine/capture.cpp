@@ -2,17 +2,20 @@
 // writers of src/video do the encoding.
 #include "engine/capture.h"
 
-#include "core/log.h"
-#include "core/timer.h"
-#include "video/gifwriter.h"
-#include "video/pngfile.h"
-#include "video/surface.h"
+#include "tarvo/core/log.h"
+#include "tarvo/core/timer.h"
+#include "tarvo/video/gifwriter.h"
+#include "tarvo/video/pngfile.h"
+#include "tarvo/video/surface.h"
 
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -237,3 +240,5 @@ void Capture::restoreDot(Surface& screen)
     forDotPixels(screen, [&](uint32_t& pixel, int index) { pixel = underDot[index]; });
     dotDrawn = false;
 }
+
+} // namespace tarvo

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+namespace tarvo
+{
+
 class Surface;
 
 class Capture
@@ -66,3 +69,5 @@ private:
 // never written through. False (with the last name tried) when all 9999 are taken or the
 // folder refuses the file.
 bool reserveCaptureName(const char* prefix, const char* extension, std::string& name);
+
+} // namespace tarvo

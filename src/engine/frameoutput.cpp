@@ -1,8 +1,8 @@
 // Frame checksums and shots: zlib's crc32 over the R, G, B bytes of the 320 x 240 screen.
 #include "engine/frameoutput.h"
 
-#include "video/pngfile.h"
-#include "video/surface.h"
+#include "tarvo/video/pngfile.h"
+#include "tarvo/video/surface.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,6 +11,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -110,3 +113,5 @@ void FrameOutput::removeOutput()
     writtenFiles.clear();
     createdFolders.clear();
 }
+
+} // namespace tarvo

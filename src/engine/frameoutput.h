@@ -7,6 +7,9 @@
 #include <string>
 #include <vector>
 
+namespace tarvo
+{
+
 class Surface;
 
 class FrameOutput
@@ -37,3 +40,5 @@ private:
     std::vector<std::string> writtenFiles;
     std::vector<uint8_t> rgb;
 };
+
+} // namespace tarvo

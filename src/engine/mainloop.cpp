@@ -1,24 +1,35 @@
 // The main loop: game logic in fixed ticks, drawing as often as the screen allows. A replay
 // feeds the same event path as the keyboard, so a replayed run takes the same steps.
-#include "engine/mainloop.h"
+#include "tarvo/engine/mainloop.h"
 
-#include "core/cfgfile.h"
-#include "core/commandline.h"
-#include "core/exception.h"
-#include "core/log.h"
-#include "core/runseed.h"
-#include "core/timer.h"
-#include "core/version.h"
 #include "engine/benchmark.h"
 #include "engine/capture.h"
 #include "engine/demohooks.h"
 #include "engine/frameoutput.h"
 #include "engine/runoptions.h"
-#include "video/surface.h"
+#include "tarvo/core/cfgfile.h"
+#include "tarvo/core/commandline.h"
+#include "tarvo/core/exception.h"
+#include "tarvo/core/log.h"
+#include "tarvo/core/runseed.h"
+#include "tarvo/core/timer.h"
+#include "tarvo/version.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <cstdlib>
+
+namespace tarvo
+{
+
+// Weak references: a program that links the library without the loop (a tool) need not define
+// the hooks, as an undefined symbol of the shared library would otherwise demand.
+__attribute__((weak)) void loadDemoAssets(bool reload);
+__attribute__((weak)) void updateDemo();
+__attribute__((weak)) void handleDemoEvent(const SDL_Event& event);
+__attribute__((weak)) void drawDemo();
+__attribute__((weak)) const char* demoStageName();
 
 MainLoop* gMainLoop = nullptr;
 
@@ -359,3 +370,5 @@ void MainLoop::handleCaptureKey(int sym)
         }
     });
 }
+
+} // namespace tarvo

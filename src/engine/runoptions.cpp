@@ -2,10 +2,13 @@
 // starts, -replay's own first.
 #include "engine/runoptions.h"
 
-#include "core/commandline.h"
-#include "core/exception.h"
+#include "tarvo/core/commandline.h"
+#include "tarvo/core/exception.h"
 
 #include <algorithm>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -126,3 +129,5 @@ RunOptions readRunOptions(const CommandLine& commandLine)
     }
     return options;
 }
+
+} // namespace tarvo

@@ -10,6 +10,9 @@
 #include <string>
 #include <vector>
 
+namespace tarvo
+{
+
 class CommandLine;
 
 struct RunOptions {
@@ -30,3 +33,5 @@ RunOptions readRunOptions(const CommandLine& commandLine);
 
 // "12,5,40" as ticks; false for anything but decimal u32 values separated by single commas.
 bool parseTickList(const char* text, std::vector<uint32_t>& ticks);
+
+} // namespace tarvo

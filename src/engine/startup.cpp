@@ -2,27 +2,30 @@
 // can fail fatally, audio and game data merely warn.
 #include "engine/startup.h"
 
-#include "audio/music.h"
-#include "audio/sound.h"
-#include "core/cfgfile.h"
-#include "core/commandline.h"
-#include "core/exception.h"
-#include "core/log.h"
-#include "core/runseed.h"
-#include "core/timer.h"
-#include "core/version.h"
-#include "engine/mainloop.h"
 #include "engine/runoptions.h"
 #include "fs/searchpath.h"
-#include "render3d/renderpath.h"
+#include "tarvo/audio/music.h"
+#include "tarvo/audio/sound.h"
+#include "tarvo/core/cfgfile.h"
+#include "tarvo/core/commandline.h"
+#include "tarvo/core/exception.h"
+#include "tarvo/core/log.h"
+#include "tarvo/core/runseed.h"
+#include "tarvo/core/timer.h"
+#include "tarvo/engine/mainloop.h"
+#include "tarvo/render3d/renderpath.h"
+#include "tarvo/version.h"
+#include "tarvo/video/surface.h"
 #include "video/display.h"
-#include "video/surface.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -209,3 +212,5 @@ void shutdownEngine()
         std::_Exit(1);
     }
 }
+
+} // namespace tarvo

@@ -2,7 +2,14 @@
 // a routine that runs on every normal process exit.
 #pragma once
 
-// Brings the engine up; throws Exception on a fatal failure.
-void initEngine(int argc, char** argv);
+#include "tarvo/api.h"
+
+namespace tarvo
+{
+
+// Brings the engine up; throws Exception on a fatal failure. Exported for the demo's main.
+TARVO_API void initEngine(int argc, char** argv);
 // Registered with atexit by initEngine; copes with globals that were never created.
 void shutdownEngine();
+
+} // namespace tarvo

@@ -1,9 +1,12 @@
 // SDL_RWops callbacks over a PhysicsFS file. Positions are narrowed to SDL 1.2's 32-bit ints
 // only after checking that they fit; every failure sets SDL's error text and returns -1.
-#include "fs/archive.h"
+#include "tarvo/fs/archive.h"
 
 #include <SDL.h>
 #include <climits>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -133,3 +136,5 @@ SDL_RWops* openArchiveStream(const char* name)
     file.handle = vfsOpenRead(name);
     return file.makeStream();
 }
+
+} // namespace tarvo

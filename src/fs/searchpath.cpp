@@ -3,12 +3,15 @@
 // then lower-numbered archives.
 #include "fs/searchpath.h"
 
-#include "core/commandline.h"
-#include "core/exception.h"
-#include "core/log.h"
-#include "fs/vfs.h"
+#include "tarvo/core/commandline.h"
+#include "tarvo/core/exception.h"
+#include "tarvo/core/log.h"
+#include "tarvo/fs/vfs.h"
 
 #include <cstdio>
+
+namespace tarvo
+{
 
 void initFileSystem(const char* argv0)
 {
@@ -60,3 +63,5 @@ void shutdownFileSystem()
         std::fprintf(stderr, "Warning: Failed to deinit PhysicsFS.\nError: %s\n", error);
     }
 }
+
+} // namespace tarvo

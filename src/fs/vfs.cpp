@@ -1,11 +1,14 @@
 // Thin calls into PhysicsFS, in the 1.x interface the engine was written against.
-#include "fs/vfs.h"
+#include "tarvo/fs/vfs.h"
 
 #include <physfs.h>
 
 // The 1.x-style calls are deprecated in PhysicsFS 3 but remain the interface this engine uses.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wdeprecated-declarations"
+
+namespace tarvo
+{
 
 bool vfsInit(const char* argv0)
 {
@@ -110,3 +113,5 @@ bool vfsClose(VfsFile* file)
 }
 
 #pragma GCC diagnostic pop
+
+} // namespace tarvo

@@ -2,9 +2,12 @@
 // the drawer choice indexes this table, and every vector path builds its row drawers from it.
 #pragma once
 
-#include "render3d/polygon.h"
+#include "tarvo/render3d/polygon.h"
 
 #include <cstdint>
+
+namespace tarvo
+{
 
 // Internal linkage, as in pixel.h: the vector paths compile this header with wider instruction
 // sets.
@@ -77,3 +80,5 @@ constexpr bool indexFollowsTheTable()
 static_assert(indexFollowsTheTable(), "drawerIndexFor must follow the layout of kDrawers");
 
 } // namespace
+
+} // namespace tarvo

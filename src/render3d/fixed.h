@@ -7,6 +7,9 @@
 #include <emmintrin.h>
 #endif
 
+namespace tarvo
+{
+
 // a × 65536 rounded to single precision, then to the nearest integer with ties to even (the
 // default rounding mode). NaN and results outside int32 give 0x80000000, the x86 conversion's
 // "integer indefinite", instead of undefined behaviour: on x86 that is one cvtss2si.
@@ -22,3 +25,5 @@ inline int32_t toFixed(float a)
     return static_cast<int32_t>(std::rint(scaled));
 #endif
 }
+
+} // namespace tarvo

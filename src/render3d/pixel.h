@@ -2,10 +2,13 @@
 // scalar drawers and the vector paths' row loops so that every path computes the same pixels.
 #pragma once
 
-#include "render3d/polygon.h"
 #include "render3d/raster.h"
+#include "tarvo/render3d/polygon.h"
 
 #include <cstdint>
+
+namespace tarvo
+{
 
 // Internal linkage on purpose: the vector paths compile this header with wider instruction sets,
 // and a shared inline definition could hand their code to a processor that lacks them.
@@ -103,3 +106,5 @@ inline uint32_t shadePixel(const SpanConstants& c, uint32_t texel, uint32_t rFix
 }
 
 } // namespace
+
+} // namespace tarvo

@@ -1,14 +1,14 @@
 // Polygon3d: texture validation, drawer choice and a top-left edge-walking rasteriser that hands
 // each clipped row of a convex polygon to a scanline drawer (rows.cpp: the vector paths instead).
-#include "render3d/polygon.h"
+#include "tarvo/render3d/polygon.h"
 
-#include "core/exception.h"
 #include "render3d/drawers.h"
 #include "render3d/fixed.h"
 #include "render3d/raster.h"
-#include "render3d/renderpath.h"
 #include "render3d/rows.h"
-#include "video/surface.h"
+#include "tarvo/core/exception.h"
+#include "tarvo/render3d/renderpath.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL.h>
 #include <algorithm>
@@ -19,6 +19,9 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+
+namespace tarvo
+{
 
 const uint32_t kDefaultInterpFlags[4] = {
     INTERP_Z | INTERP_FLAT,
@@ -542,3 +545,5 @@ void Polygon3d::pointAtRow(const Surface& target, int y, int32_t xl, ScanlineSpa
                                             static_cast<ptrdiff_t>(y) * surface->pitch) +
                 xl;
 }
+
+} // namespace tarvo

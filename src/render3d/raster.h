@@ -2,9 +2,12 @@
 // pipeline and the vector paths' driver and row loops.
 #pragma once
 
-#include "render3d/polygon.h"
+#include "tarvo/render3d/polygon.h"
 
 #include <cstdint>
+
+namespace tarvo
+{
 
 // Types and internal-linkage helpers only, no function bodies of external linkage: the AVX2 unit
 // compiles this header too, and an inline definition built there could be the one the linker
@@ -76,3 +79,5 @@ inline void addDrawnRow(DrawnRows& drawn, int32_t xl, int32_t xr, int32_t y)
 }
 
 } // namespace
+
+} // namespace tarvo

@@ -1,12 +1,15 @@
 // The choice of pixel loops: detected once from the processor, forced by TARVO_RENDER_PATH.
-#include "render3d/renderpath.h"
+#include "tarvo/render3d/renderpath.h"
 
-#include "core/log.h"
+#include "tarvo/core/log.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -92,3 +95,5 @@ RenderPath renderPath()
     }
     return current;
 }
+
+} // namespace tarvo

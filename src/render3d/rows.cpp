@@ -2,13 +2,16 @@
 // time, each batch pointed into the target and drawn by the polygon's row drawers.
 #include "render3d/rows.h"
 
-#include "render3d/polygon.h"
 #include "render3d/raster.h"
-#include "video/surface.h"
+#include "tarvo/render3d/polygon.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL.h>
 #include <algorithm>
 #include <cstddef>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -139,3 +142,5 @@ void Polygon3d::drawRowLanes(Surface& target, int yFrom, int yTo, PolygonEdge& l
     }
     storeEdges(edges, values, both);
 }
+
+} // namespace tarvo

@@ -3,10 +3,13 @@
 // scalar pipeline adds them, so lanes carry rows, never neighbouring pixels of one row.
 #pragma once
 
-#include "render3d/polygon.h"
-#include "render3d/renderpath.h"
+#include "tarvo/render3d/polygon.h"
+#include "tarvo/render3d/renderpath.h"
 
 #include <cstdint>
+
+namespace tarvo
+{
 
 const int kMaxRows = 8;
 
@@ -66,3 +69,5 @@ extern const RowsPath kAvx2Rows;
 
 // The vector path that draws for path; null for the scalar pipeline.
 const RowsPath* rowsPathFor(RenderPath path);
+
+} // namespace tarvo

@@ -3,6 +3,9 @@
 
 #include <immintrin.h>
 
+namespace tarvo
+{
+
 namespace
 {
 
@@ -119,3 +122,5 @@ struct Avx2 {
 } // namespace
 
 const RowsPath kAvx2Rows = {Avx2::kLanes, kRowsSetUps<Avx2>, kRowsDrawers<Avx2>.data()};
+
+} // namespace tarvo

@@ -3,6 +3,9 @@
 
 #include <emmintrin.h>
 
+namespace tarvo
+{
+
 namespace
 {
 
@@ -108,3 +111,5 @@ struct Sse2 {
 } // namespace
 
 const RowsPath kSse2Rows = {Sse2::kLanes, kRowsSetUps<Sse2>, kRowsDrawers<Sse2>.data()};
+
+} // namespace tarvo

@@ -14,6 +14,9 @@
 #include <cstddef>
 #include <utility>
 
+namespace tarvo
+{
+
 namespace
 {
 
@@ -497,3 +500,5 @@ const RowsSetUp kRowsSetUps[4] = {setUpRows<V, PFLAT>, setUpRows<V, PGOURAUD>, s
                                   setUpRows<V, PTEXGOURAUD>};
 
 } // namespace
+
+} // namespace tarvo

@@ -3,8 +3,11 @@
 #include "render3d/drawers.h"
 #include "render3d/fixed.h"
 #include "render3d/pixel.h"
-#include "render3d/polygon.h"
 #include "render3d/raster.h"
+#include "tarvo/render3d/polygon.h"
+
+namespace tarvo
+{
 
 namespace
 {
@@ -165,3 +168,5 @@ void drawTexShadeAffineBlendMasked(const ScanlineSpan* span)
 {
     drawSpan<PTEXGOURAUD, Stepping::Affine, true, true>(span);
 }
+
+} // namespace tarvo

@@ -1,8 +1,11 @@
 // Background: a parallax image. Copies extend right and down from the first visible one, so
 // a repeating image covers the screen from its scrolled position onward.
-#include "tiles/background.h"
+#include "tarvo/tiles/background.h"
 
-#include "video/surface.h"
+#include "tarvo/video/surface.h"
+
+namespace tarvo
+{
 
 namespace
 {
@@ -68,3 +71,5 @@ void Background::draw(Surface& target)
         }
     }
 }
+
+} // namespace tarvo

@@ -1,4 +1,9 @@
 // Drawable: the base draws nothing, so an unbound or bare drawable is harmless.
-#include "tiles/drawable.h"
+#include "tarvo/tiles/drawable.h"
+
+namespace tarvo
+{
 
 void Drawable::draw(Surface&) {}
+
+} // namespace tarvo

@@ -1,14 +1,17 @@
 // The tile stage's level: loaded once from the level file, drawn back to front for a camera,
 // and its first layer dumped as text for checking.
-#include "tiles/level.h"
+#include "tarvo/tiles/level.h"
 
-#include "core/log.h"
-#include "fs/vfs.h"
-#include "tiles/levelfile.h"
-#include "video/surface.h"
+#include "tarvo/core/log.h"
+#include "tarvo/fs/vfs.h"
+#include "tarvo/tiles/levelfile.h"
+#include "tarvo/video/surface.h"
 
 #include <algorithm>
 #include <cstdio>
+
+namespace tarvo
+{
 
 TileMap* gLevel = nullptr;
 LayerViews gLayerViews;
@@ -235,3 +238,5 @@ void dumpLevel()
         writeLayerDump(*gLevel->layers[0], "mapdump.dat");
     }
 }
+
+} // namespace tarvo

@@ -1,9 +1,12 @@
 // Level file reader and writer. All integers are little-endian; every count is checked against
 // its field and every read against the end of the data before anything is stored.
-#include "tiles/levelfile.h"
+#include "tarvo/tiles/levelfile.h"
 
 #include <algorithm>
 #include <cstring>
+
+namespace tarvo
+{
 
 size_t MemoryLevelSource::read(void* buffer, size_t count)
 {
@@ -514,3 +517,5 @@ bool writeLevelFile(const LevelFile& level, std::vector<uint8_t>& bytes, LevelEr
     bytes.swap(out);
     return true;
 }
+
+} // namespace tarvo

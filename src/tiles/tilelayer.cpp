@@ -1,7 +1,10 @@
 // TileLayer: a bounds-checked grid of tile numbers.
-#include "tiles/tilelayer.h"
+#include "tarvo/tiles/tilelayer.h"
 
 #include <cstddef>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -39,3 +42,5 @@ void TileLayer::setCell(int32_t value, int32_t col, int32_t row)
     cells[static_cast<std::size_t>(col) +
           static_cast<std::size_t>(row) * static_cast<std::size_t>(cols)] = value;
 }
+
+} // namespace tarvo

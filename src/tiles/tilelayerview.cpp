@@ -1,9 +1,12 @@
 // TileLayerView: blits only the tiles that touch the target, one row of tiles at a time.
-#include "tiles/tilelayerview.h"
+#include "tarvo/tiles/tilelayerview.h"
 
-#include "tiles/tilelayer.h"
-#include "tiles/tileset.h"
-#include "video/surface.h"
+#include "tarvo/tiles/tilelayer.h"
+#include "tarvo/tiles/tileset.h"
+#include "tarvo/video/surface.h"
+
+namespace tarvo
+{
 
 void TileLayerView::draw(Surface& target)
 {
@@ -41,3 +44,5 @@ void TileLayerView::draw(Surface& target)
         }
     }
 }
+
+} // namespace tarvo

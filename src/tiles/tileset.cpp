@@ -1,7 +1,10 @@
 // TileSet: owned tile images, addressed by load position.
-#include "tiles/tileset.h"
+#include "tarvo/tiles/tileset.h"
 
-#include "video/surface.h"
+#include "tarvo/video/surface.h"
+
+namespace tarvo
+{
 
 TileSet::TileSet() = default;
 TileSet::~TileSet() = default;
@@ -18,3 +21,5 @@ void TileSet::addTile(std::unique_ptr<Surface> surface)
 {
     tiles.push_back(std::move(surface));
 }
+
+} // namespace tarvo

@@ -7,6 +7,9 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace tarvo
+{
+
 namespace
 {
 
@@ -62,3 +65,5 @@ void disableVblankWait()
 {
     setenv("SDL12COMPAT_SYNC_TO_VBLANK", "0", 1);
 }
+
+} // namespace tarvo

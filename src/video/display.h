@@ -3,6 +3,9 @@
 // the user has set its variables. Everything drawn and saved stays 320 x 240.
 #pragma once
 
+namespace tarvo
+{
+
 // Before SDL_Init, which reads the scaling method.
 void prepareScaleMethod();
 // After SDL_Init and before the video mode is set; reads the desktop size from SDL. Under
@@ -13,3 +16,5 @@ void prepareWindow(int width, int height, bool fullscreen, bool doublebuffer);
 int windowScaleFactor(int desktopWidth, int desktopHeight, int width, int height);
 // Frames as fast as they can be drawn, whatever the user or the configuration asked for.
 void disableVblankWait();
+
+} // namespace tarvo

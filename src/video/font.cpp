@@ -1,7 +1,10 @@
 // Bitmap font: measuring and drawing text one glyph blit at a time from a 16-column sheet.
-#include "video/font.h"
+#include "tarvo/video/font.h"
 
-#include "fs/archive.h"
+#include "tarvo/fs/archive.h"
+
+namespace tarvo
+{
 
 namespace
 {
@@ -108,3 +111,5 @@ void BitmapFont::drawText(Surface& target, int x, int y, const char* text, int f
         penX = static_cast<Sint16>(penX + advance);
     }
 }
+
+} // namespace tarvo

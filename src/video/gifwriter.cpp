@@ -1,6 +1,6 @@
 // GIF encoding over giflib. The last two pictures wait until their delays are settled (a picture
 // too short to show merges into the one before it); everything older is already in the file.
-#include "video/gifwriter.h"
+#include "tarvo/video/gifwriter.h"
 
 #include <algorithm>
 #include <array>
@@ -8,6 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <gif_lib.h>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -431,3 +434,5 @@ bool GifWriter::writeImage(const GifColorType* colours, int count, int delay, in
     written += ok;
     return ok;
 }
+
+} // namespace tarvo

@@ -1,12 +1,15 @@
 // Image loading through the virtual file system. A failed step logs one warning and leaves
 // the Surface as it was; a successful one frees the picture it replaces.
-#include "core/log.h"
-#include "fs/archive.h"
-#include "video/surface.h"
+#include "tarvo/core/log.h"
+#include "tarvo/fs/archive.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL_image.h>
 #include <cstdint>
 #include <cstring>
+
+namespace tarvo
+{
 
 namespace
 {
@@ -85,3 +88,5 @@ void Surface::convertToDisplayFormat(bool withAlpha)
     }
     adopt(converted);
 }
+
+} // namespace tarvo

@@ -1,10 +1,13 @@
 // PNG output through libpng's simplified write interface, which needs no setjmp handling.
-#include "video/pngfile.h"
+#include "tarvo/video/pngfile.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <png.h>
 #include <unistd.h>
+
+namespace tarvo
+{
 
 bool writePng(const std::string& path, const uint8_t* pixels, int width, int height, int channels)
 {
@@ -59,3 +62,5 @@ bool readPng(const std::string& path, std::vector<uint8_t>& rgba, int& width, in
     rgba.swap(pixels);
     return true;
 }
+
+} // namespace tarvo

@@ -1,7 +1,10 @@
 // Rotate-and-scale through SDL_gfx; this Surface takes ownership of the transformed copy.
-#include "video/surface.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL_rotozoom.h>
+
+namespace tarvo
+{
 
 void Surface::rotoZoom(const Surface& source, double angle, double zoom, int smooth)
 {
@@ -13,3 +16,5 @@ void Surface::rotoZoom(const Surface& source, double angle, double zoom, int smo
         adopt(result);
     }
 }
+
+} // namespace tarvo

@@ -1,13 +1,16 @@
 // Surface: thin pass-through calls to SDL guarded by one emptiness test, the ownership rule,
 // and the ripple blit used by the title screen.
-#include "video/surface.h"
+#include "tarvo/video/surface.h"
 
-#include "core/log.h"
+#include "tarvo/core/log.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstddef>
 #include <cstring>
+
+namespace tarvo
+{
 
 Surface* gScreen = nullptr;
 
@@ -260,3 +263,5 @@ void Surface::waveBlit(const Surface& source, double amplitude, double frequency
         setAlpha(SDL_SRCALPHA, 255);
     }
 }
+
+} // namespace tarvo

@@ -1,14 +1,16 @@
 // Sound effects and music on an open mixer (SDL's dummy driver) with sound files on the search
 // path: channel guards, which failures are logged, the music volume, fades and file ownership.
-#include "audio/music.h"
-#include "audio/sound.h"
 #include "support/capturedlog.h"
 #include "support/gamedir.h"
+#include "tarvo/audio/music.h"
+#include "tarvo/audio/sound.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

@@ -1,13 +1,15 @@
 // Config::parse on files written here: case-insensitive keys and words, the channel count and
 // the recording limit kept within their ranges, and a faulty or unreadable file replaced wholly by
 // the built-in values.
-#include "core/cfgfile.h"
 #include "support/capturedlog.h"
+#include "tarvo/core/cfgfile.h"
 
 #include <fstream>
 #include <gtest/gtest.h>
 #include <string>
 #include <tuple>
+
+using namespace tarvo;
 
 namespace
 {

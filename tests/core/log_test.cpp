@@ -1,11 +1,13 @@
 // Log lines flushed at once and cut at 1,023 characters, a second open ignored, and Exception's
 // report with and without a location. The console when no file opens is seen by start-up's test.
-#include "core/exception.h"
-#include "core/log.h"
 #include "support/gamedir.h"
+#include "tarvo/core/exception.h"
+#include "tarvo/core/log.h"
 
 #include <gtest/gtest.h>
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+using namespace tarvo;
+
 namespace
 {
 

@@ -1,11 +1,13 @@
 // GameTimer: the clock the command line picks (real, scaled within 10..1000 percent, or one
 // tick per query), and real time counted across the millisecond counter's wrap and back-steps.
-#include "core/timer.h"
 #include "support/words.h"
+#include "tarvo/core/timer.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+using namespace tarvo;
 
 namespace
 {

@@ -1,19 +1,19 @@
 // The stage machine, the rotate-and-scale and the sound stage driven tick by tick and key by
 // key, with game data holding only the polygon textures: every other asset and the level fail
 // to load. The binary stands in for the mixer's play and pan calls, to see each effect's pan.
-#include "audio/music.h"
-#include "audio/sound.h"
-#include "core/timer.h"
 #include "demo/demo.h"
 #include "demo/polygonstage.h"
 #include "demo/rotatescale.h"
 #include "demo/soundstage.h"
 #include "engine/demohooks.h"
-#include "engine/mainloop.h"
 #include "support/capturedlog.h"
 #include "support/gamedir.h"
 #include "support/words.h"
-#include "video/surface.h"
+#include "tarvo/audio/music.h"
+#include "tarvo/audio/sound.h"
+#include "tarvo/core/timer.h"
+#include "tarvo/engine/mainloop.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL.h>
 #include <SDL_mixer.h>
@@ -28,6 +28,9 @@
 #include <unistd.h>
 #include <utility>
 #include <vector>
+
+using namespace morwenfall;
+using namespace tarvo;
 
 namespace
 {

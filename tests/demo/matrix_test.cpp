@@ -4,6 +4,9 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+using namespace morwenfall;
+using namespace tarvo;
+
 namespace
 {
 

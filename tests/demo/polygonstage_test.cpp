@@ -16,6 +16,9 @@
 #include <utility>
 #include <vector>
 
+using namespace morwenfall;
+using namespace tarvo;
+
 namespace
 {
 

@@ -1,11 +1,14 @@
 // The tile stage: the camera's tour of the first layer, tick by tick; the first case runs
 // through the stage itself, over a level's first layer of 100 x 20 tiles of 24 pixels.
 #include "demo/tilestage.h"
-#include "tiles/level.h"
+#include "tarvo/tiles/level.h"
 
 #include <gtest/gtest.h>
 #include <memory>
 #include <vector>
+
+using namespace morwenfall;
+using namespace tarvo;
 
 namespace
 {

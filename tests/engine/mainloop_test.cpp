@@ -1,13 +1,15 @@
 // The main loop driven against a fake demo that counts what the loop asks of it: one tick per
 // pass on the fast clock, a frame per pass. Input, focus and quit are seen through replays.
-#include "core/timer.h"
 #include "engine/demohooks.h"
-#include "engine/mainloop.h"
 #include "support/words.h"
-#include "video/surface.h"
+#include "tarvo/core/timer.h"
+#include "tarvo/engine/mainloop.h"
+#include "tarvo/video/surface.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
+
+using namespace tarvo;
 
 namespace
 {
@@ -19,6 +21,9 @@ struct DemoCalls {
 } gCalls;
 
 } // namespace
+
+namespace tarvo
+{
 
 void loadDemoAssets(bool reload)
 {
@@ -37,6 +42,8 @@ const char* demoStageName()
 {
     return "fake";
 }
+
+} // namespace tarvo
 
 TEST(MainLoopTest, RunsOneTickPerPassWithTheFastClockAndDrawsEveryPass)
 {

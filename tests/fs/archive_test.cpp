@@ -1,11 +1,13 @@
 // Archive streams: SDL's seek, read, write and close over a file of the search path, setting
 // SDL's error text exactly when a call fails.
-#include "fs/archive.h"
 #include "support/gamedir.h"
+#include "tarvo/fs/archive.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

@@ -1,14 +1,16 @@
 // The search path built at start-up: what it logs, and which copy of a file wins.
-#include "fs/archive.h"
 #include "fs/searchpath.h"
 #include "support/capturedlog.h"
 #include "support/words.h"
 #include "support/zipwriter.h"
+#include "tarvo/fs/archive.h"
 
 #include <SDL.h>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

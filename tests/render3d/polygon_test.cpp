@@ -1,11 +1,13 @@
 // Polygon3d against geometry worked out by hand: the top-left fill rule that the reference
 // rasteriser follows, bad input kept inside the target, texture validation, drawer exceptions.
-#include "core/exception.h"
 #include "rendertarget.h"
+#include "tarvo/core/exception.h"
 
 #include <cmath>
 #include <limits>
 #include <set>
+
+using namespace tarvo;
 
 namespace
 {

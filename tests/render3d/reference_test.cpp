@@ -2,14 +2,16 @@
 // the two edges covering the row, per pixel it evaluates depth, texel, colour and blend in
 // integers. Random scenes use all twenty drawers; larger ones are pinned by checksum. Every vector
 // path draws the same pictures as the scalar pipeline.
-#include "render3d/renderpath.h"
 #include "rendertarget.h"
+#include "tarvo/render3d/renderpath.h"
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+using namespace tarvo;
 
 namespace
 {

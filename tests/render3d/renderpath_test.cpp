@@ -1,9 +1,11 @@
 // The render path a TARVO_RENDER_PATH value picks, and the warning when it cannot have it.
-#include "render3d/renderpath.h"
 #include "support/capturedlog.h"
+#include "tarvo/render3d/renderpath.h"
 
 #include <gtest/gtest.h>
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

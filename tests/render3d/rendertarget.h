@@ -1,13 +1,16 @@
 // Test surfaces for the polygon renderer: a 32-bit target with its depth buffer, and textures.
 #pragma once
 
-#include "render3d/polygon.h"
-#include "video/surface.h"
+#include "tarvo/render3d/polygon.h"
+#include "tarvo/video/surface.h"
 
 #include <gtest/gtest.h>
 #include <memory>
 #include <utility>
 #include <vector>
+
+namespace tarvo
+{
 
 inline uint32_t& pixelOf(const Surface& surface, int x, int y)
 {
@@ -79,3 +82,5 @@ inline void drawPolygon(RenderTarget& target, std::vector<Vertex3d> corners, uin
     polygon.vertexCount = static_cast<uint32_t>(pointers.size());
     polygon.draw(target.surface);
 }
+
+} // namespace tarvo

@@ -1,12 +1,14 @@
 // The scanline drawers called directly on hand-built spans, expected pixels worked out by hand.
 #include "render3d/drawers.h"
 #include "render3d/fixed.h"
-#include "render3d/polygon.h"
 #include "render3d/raster.h"
+#include "tarvo/render3d/polygon.h"
 
 #include <gtest/gtest.h>
 #include <limits>
 #include <vector>
+
+using namespace tarvo;
 
 namespace
 {

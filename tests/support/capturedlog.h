@@ -2,10 +2,13 @@
 // can read back exactly what the engine logged.
 #pragma once
 
-#include "core/log.h"
 #include "support/gamedir.h"
+#include "tarvo/core/log.h"
 
 #include <string>
+
+namespace tarvo
+{
 
 class CapturedLog
 {
@@ -32,3 +35,5 @@ private:
     Log log;
     Log* const previous;
 };
+
+} // namespace tarvo

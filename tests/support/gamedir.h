@@ -2,7 +2,7 @@
 // writes itself, GameDir for game data on the search path; readFile reads any file back.
 #pragma once
 
-#include "fs/vfs.h"
+#include "tarvo/fs/vfs.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -10,6 +10,9 @@
 #include <sstream>
 #include <stdexcept>
 #include <string>
+
+namespace tarvo
+{
 
 // The whole file, or "" when it cannot be read.
 inline std::string readFile(const std::string& path)
@@ -76,3 +79,5 @@ public:
 private:
     bool started;
 };
+
+} // namespace tarvo

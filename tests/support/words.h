@@ -1,10 +1,13 @@
 // A CommandLine over its own copy of the words, which it only points at; word 0 is the program.
 #pragma once
 
-#include "core/commandline.h"
+#include "tarvo/core/commandline.h"
 
 #include <string>
 #include <vector>
+
+namespace tarvo
+{
 
 struct Words {
     explicit Words(std::vector<std::string> list)
@@ -27,3 +30,5 @@ struct Words {
     std::vector<char*> pointers;
     CommandLine line{static_cast<int>(pointers.size()), pointers.data()};
 };
+
+} // namespace tarvo

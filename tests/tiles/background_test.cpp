@@ -1,10 +1,12 @@
 // Background drawing: where copies of an image land for given positions, divisors and repeat
 // flags. The image's left column and top row are marked so copy origins can be found.
 #include "pixels.h"
-#include "tiles/background.h"
+#include "tarvo/tiles/background.h"
 
 #include <gtest/gtest.h>
 #include <tuple>
+
+using namespace tarvo;
 
 namespace
 {

@@ -3,9 +3,11 @@
 #include "pixels.h"
 #include "support/capturedlog.h"
 #include "support/gamedir.h"
-#include "tiles/level.h"
+#include "tarvo/tiles/level.h"
 
 #include <gtest/gtest.h>
+
+using namespace tarvo;
 
 namespace
 {

@@ -1,8 +1,10 @@
 // The level file reader on hand-made bytes, and the cell stream writer's limits.
 #include "levelbytes.h"
-#include "tiles/levelfile.h"
+#include "tarvo/tiles/levelfile.h"
 
 #include <gtest/gtest.h>
+
+using namespace tarvo;
 
 namespace
 {

@@ -2,10 +2,13 @@
 // images written as BMP (the loader goes by content, not name).
 #pragma once
 
-#include "video/surface.h"
+#include "tarvo/video/surface.h"
 
 #include <cstdint>
 #include <string>
+
+namespace tarvo
+{
 
 // One colour, with pixel (0, 0) in corner when corner >= 0.
 inline void writeImage(const std::string& path, int w, int h, uint32_t rgb, int64_t corner = -1)
@@ -33,3 +36,5 @@ inline uint32_t pixelAt(const Surface& surface, int x, int y)
     SDL_GetRGB(value, raw->format, &r, &g, &b);
     return static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | b;
 }
+
+} // namespace tarvo

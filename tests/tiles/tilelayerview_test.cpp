@@ -1,12 +1,14 @@
 // Tile layer drawing: every screen pixel shows the tile under level pixel
 // (x + cameraX, y + cameraY), found here by floor division, or nothing.
 #include "pixels.h"
-#include "tiles/tilelayer.h"
-#include "tiles/tilelayerview.h"
-#include "tiles/tileset.h"
+#include "tarvo/tiles/tilelayer.h"
+#include "tarvo/tiles/tilelayerview.h"
+#include "tarvo/tiles/tileset.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
+
+using namespace tarvo;
 
 namespace
 {

@@ -1,10 +1,12 @@
 // The level text: where levelc points at a mistake, and that text and binary convert into each
 // other without loss.
 #include "levelformat.h"
-#include "tiles/levelfile.h"
+#include "tarvo/tiles/levelfile.h"
 #include "tools/randomlevel.h"
 
 #include <gtest/gtest.h>
+
+using namespace tarvo;
 
 namespace
 {

@@ -10,6 +10,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+using namespace tarvo;
+
 namespace
 {
 

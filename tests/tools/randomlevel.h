@@ -2,9 +2,12 @@
 // conversion that loses anything shows.
 #pragma once
 
-#include "tiles/levelfile.h"
+#include "tarvo/tiles/levelfile.h"
 
 #include <random>
+
+namespace tarvo
+{
 
 // Small numbers repeat, name tiles and table entries or fall past them; the ends of each range
 // come up half the time, as that is where conversions break (a divisor of -32768).
@@ -50,3 +53,5 @@ inline LevelFile randomLevel(std::mt19937& random)
     }
     return level;
 }
+
+} // namespace tarvo

@@ -1,10 +1,12 @@
 // Tiled maps to levels: every bad map is reported at the member at fault, in its own file, and
 // a parallax factor that is not 10 / n compiles with a warning.
 #include "support/gamedir.h"
+#include "tarvo/video/pngfile.h"
 #include "tiledmap.h"
-#include "video/pngfile.h"
 
 #include <gtest/gtest.h>
+
+using namespace tarvo;
 
 namespace
 {

@@ -1,18 +1,20 @@
 // Tiled's own rendering of the demo level, exported by leveldump --tmx with the game's images,
 // against the engine's drawing of the same layers: the picture Tiled shows is the level.
 // One background lies up and left of the map, so the map is not at the picture's corner.
-#include "core/commandline.h"
-#include "core/log.h"
 #include "fs/searchpath.h"
 #include "support/gamedir.h"
-#include "tiles/level.h"
-#include "tiles/levelfile.h"
-#include "video/pngfile.h"
-#include "video/surface.h"
+#include "tarvo/core/commandline.h"
+#include "tarvo/core/log.h"
+#include "tarvo/tiles/level.h"
+#include "tarvo/tiles/levelfile.h"
+#include "tarvo/video/pngfile.h"
+#include "tarvo/video/surface.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 
+using namespace tarvo;
+
 namespace
 {
 

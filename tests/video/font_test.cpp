@@ -1,11 +1,13 @@
 // The bitmap font: each character measured and drawn from its cell of the sheet at the pen,
 // control characters, centring and clipping.
 #include "support/gamedir.h"
-#include "video/font.h"
+#include "tarvo/video/font.h"
 
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+
+using namespace tarvo;
 
 namespace
 {

@@ -1,6 +1,6 @@
 // GIF recordings decoded by giflib and composed as a viewer composes them; failures leave no file.
 #include "support/gamedir.h"
-#include "video/gifwriter.h"
+#include "tarvo/video/gifwriter.h"
 
 #include <algorithm>
 #include <array>
@@ -10,6 +10,8 @@
 #include <gif_lib.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
+
+using namespace tarvo;
 
 namespace
 {

@@ -2,11 +2,13 @@
 // one warning and keeps the picture the surface had.
 #include "support/capturedlog.h"
 #include "support/gamedir.h"
-#include "video/surface.h"
+#include "tarvo/video/surface.h"
 
 #include <array>
 #include <gtest/gtest.h>
 #include <string>
+
+using namespace tarvo;
 
 namespace
 {

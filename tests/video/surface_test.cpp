@@ -2,10 +2,12 @@
 // but does not own, and the wave blit's row shifts. Every end-to-end screenshot reads saveBmp's
 // pictures back.
 #include "support/capturedlog.h"
-#include "video/surface.h"
+#include "tarvo/video/surface.h"
 
 #include <gtest/gtest.h>
 #include <vector>
+
+using namespace tarvo;
 
 namespace
 {

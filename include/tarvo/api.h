@@ -1,0 +1,5 @@
+// TARVO_API marks what the library exports. It is built with hidden visibility, so a
+// declaration without the mark stays inside the library, even in the shared build.
+#pragma once
+
+#define TARVO_API __attribute__((visibility("default")))
