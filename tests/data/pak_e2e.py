@@ -128,7 +128,8 @@ class AssetPakTest(unittest.TestCase):
             self.assertEqual(any(self.clear(picture, (0, 0, width, height))), picture.clear,
                              picture.name)
             step = picture.cell or max(width, height)
-            for top, left in ((y, x) for y in range(0, height, step) for x in range(0, width, step)):
+            for top, left in ((y, x) for y in range(0, height, step)
+                              for x in range(0, width, step)):
                 clear = self.clear(picture, (left, top, left + step, top + step))
                 self.assertFalse(all(clear), (picture.name, left, top))
 
