@@ -9,6 +9,9 @@ ARGS ?=
 configure_build = cmake -S . -B $(1) -DCMAKE_BUILD_TYPE=$(2) $(4) && \
 	cmake --build $(1) -j$(JOBS) $(if $(3),--target $(3))
 
+# The scripts import the test harness package, tests/support/tarvotest, as the tests do.
+PYTHON = PYTHONPATH=$(CURDIR)/tests/support /usr/bin/python3
+
 SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
@@ -36,18 +39,18 @@ test-sanitize: setup
 
 # Walks every stage under Xvfb and saves one picture per stage into docs/screenshots.
 screenshots: build
-	/usr/bin/python3 scripts/screenshots.py --program $(BUILD_DIR)/morwenfall \
+	$(PYTHON) scripts/screenshots.py --program $(BUILD_DIR)/morwenfall \
 		--pak $(BUILD_DIR)/base/pak000.zip --out docs/screenshots
 
 # One animation per stage into docs/anim, rendered headless from the golden walk's replay.
 gifs: build
-	/usr/bin/python3 scripts/gifs.py --program $(BUILD_DIR)/morwenfall \
+	$(PYTHON) scripts/gifs.py --program $(BUILD_DIR)/morwenfall \
 		--pak $(BUILD_DIR)/base/pak000.zip --out docs/anim
 
 # The golden walk's frame list, made afresh from tests/golden/walk.replay; RECORD=1 first
 # records the walk again under Xvfb with real key presses.
 golden: build
-	/usr/bin/python3 scripts/golden.py --program $(BUILD_DIR)/morwenfall \
+	$(PYTHON) scripts/golden.py --program $(BUILD_DIR)/morwenfall \
 		--pak $(BUILD_DIR)/base/pak000.zip $(if $(RECORD),--record)
 
 # Speed is measured here, by hand, never in the tests.
@@ -78,12 +81,12 @@ fuzz: setup
 # docs/performance.md between the bench-demo markers.
 bench-demo: setup
 	$(call configure_build,build-bench,Release,morwenfall pak)
-	/usr/bin/python3 scripts/benchdemo.py --program build-bench/morwenfall \
+	$(PYTHON) scripts/benchdemo.py --program build-bench/morwenfall \
 		--pak build-bench/base/pak000.zip
 
 # The soak (scripts/soak.py): 1,200,000 polygon ticks, three camera tours, a minute of sound,
 # with resident memory watched. soak-sanitize plays it in the sanitized build, by hand.
-SOAK = /usr/bin/python3 scripts/soak.py
+SOAK = $(PYTHON) scripts/soak.py
 soak: setup
 	$(call configure_build,$(BUILD_DIR),RelWithDebInfo,morwenfall pak)
 	$(SOAK) --program $(BUILD_DIR)/morwenfall --pak $(BUILD_DIR)/base/pak000.zip
@@ -100,13 +103,13 @@ MONKEY_SECONDS ?= 300
 MONKEY_RSS_KIB ?= 1024
 monkey: setup
 	$(call configure_build,$(SANITIZE_DIR),RelWithDebInfo,morwenfall pak,-DTARVO_SANITIZE=ON)
-	$(SANITIZER_ENV) TARVO_XSESSION_ASAN_OPTIONS=detect_leaks=0 /usr/bin/python3 scripts/monkey.py \
+	$(SANITIZER_ENV) TARVO_XSESSION_ASAN_OPTIONS=detect_leaks=0 $(PYTHON) scripts/monkey.py \
 		--program $(SANITIZE_DIR)/morwenfall --pak $(SANITIZE_DIR)/base/pak000.zip \
 		--seconds $(MONKEY_SECONDS)
 
 monkey-rss: setup
 	$(call configure_build,$(BUILD_DIR),RelWithDebInfo,morwenfall pak)
-	/usr/bin/python3 scripts/monkey.py --program $(BUILD_DIR)/morwenfall \
+	$(PYTHON) scripts/monkey.py --program $(BUILD_DIR)/morwenfall \
 		--pak $(BUILD_DIR)/base/pak000.zip --seconds $(MONKEY_SECONDS) \
 		--max-rss-growth $(MONKEY_RSS_KIB)
 

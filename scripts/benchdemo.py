@@ -11,16 +11,13 @@ polygon type (r), translucency (e) and second texture (t) for 300 frames.
 
 import argparse
 import os
-import sys
+
+from tarvotest import headless, replayfile
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 REPLAY = os.path.join(ROOT, "bench", "demo.replay")
 DOC = os.path.join(ROOT, "docs", "performance.md")
 BEGIN, END = "<!-- bench-demo -->", "<!-- /bench-demo -->"
-sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
-
-import headless  # noqa: E402
-import replayfile  # noqa: E402
 
 SEED = 2026
 STAGE_TICKS = {"title": 240, "rotatescale": 240, "polygons": 300, "tiles": 600, "sound": 240}

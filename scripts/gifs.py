@@ -12,11 +12,10 @@ import argparse
 import os
 import sys
 
+from tarvotest import headless
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 WALK = os.path.join(ROOT, "tests", "golden", "walk.replay")
-sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
-
-import headless  # noqa: E402
 
 # Name, first and last tick of the walk shown: each stage while it moves, its keys included.
 RANGES = [("01-title", 60, 299), ("02-rotate-scale", 523, 603), ("03-polygons", 605, 844),

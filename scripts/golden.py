@@ -13,13 +13,11 @@ import os
 import sys
 import time
 
+from tarvotest import headless, replayfile
+from tarvotest.xsession import XSession
+
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 GOLDEN = os.path.join(ROOT, "tests", "golden")
-sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
-
-import headless  # noqa: E402
-import replayfile  # noqa: E402
-from xsession import XSession  # noqa: E402
 
 MAX_TICKS = 1500
 # Keys and the seconds to wait after each: every stage and every key of the demo.

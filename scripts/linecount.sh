@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Counts non-blank lines of code and of tests, and their ratio (tests over code). Code is the
-# engine, tools, scripts, benchmarks, fuzz targets and the build files; tests are everything
-# under tests/. Data (level sources, corpora, golden files, replays, pictures) is not counted.
+# engine, tools, scripts, benchmarks, fuzz targets, examples, games and the build files; tests
+# are everything under tests/. Data (level sources, corpora, golden files, replays, pictures)
+# is not counted.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,7 +13,7 @@ sources() {
 }
 count() { sources "$@" | sort | xargs -r cat | grep -cv '^[[:space:]]*$' || true; }
 
-code=$(( $(count include src tools scripts bench fuzz cmake) + $(count data) + $(count CMakeLists.txt Makefile) ))
+code=$(( $(count include src tools scripts bench fuzz cmake examples games) + $(count data) + $(count CMakeLists.txt Makefile) ))
 tests=$(count tests)
 echo "code $code"
 echo "tests $tests"

@@ -35,7 +35,8 @@ COVERS = {
 END_TO_END = r"^(?!demo_(soak|monkey|stall)_)\w*e2e"
 # Every file of these folders this long (non-blank lines) holds at least one fault.
 PLANTED_FOLDERS, PLANTED_MIN_LINES = ["include", "src", "tools"], 150
-PRODUCTS = ["morwenfall", "levelc", "leveldump", "polyraster", "pak"]  # build with any fault
+# Built with any fault.
+PRODUCTS = ["morwenfall", "levelc", "leveldump", "polyraster", "pak", "assets"]
 
 
 def load_faults(path):

@@ -16,11 +16,10 @@ import os
 import sys
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+from tarvotest import xsession
+from tarvotest.xsession import XSession
 
-import xsession  # noqa: E402
-from xsession import XSession  # noqa: E402
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 # Stage, seconds to let it run before the picture.
 WALK = [("title", 1.5), ("rotate-scale", 1.6), ("polygons", 1.5), ("tiles", 3.0),

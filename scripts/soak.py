@@ -24,11 +24,10 @@ import sys
 import tempfile
 import time
 
-ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.path.insert(0, os.path.join(ROOT, "tests", "support"))
+from tarvotest import replayfile as rf
+from tarvotest.engine import resident_kib
 
-import replayfile as rf  # noqa: E402
-from engine import resident_kib  # noqa: E402
+ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 TICKS_PER_SECOND = 60
 BLOCK = 4096  # polygon ticks per combination of e, r and t

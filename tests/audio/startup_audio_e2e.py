@@ -4,7 +4,7 @@ audio driver. The default start's report is checked with the whole log in the en
 import os
 import unittest
 
-import engine
+from tarvotest import engine
 
 DEVICE = "* Configured audio device: 16-bit 44.1 KHz stereo (1024 bytes/slice)"
 

@@ -1,5 +1,5 @@
-"""Checks the built base/pak000.zip: every demo file is there in the form its user needs, and the
-data tools give the same bytes every time."""
+"""Checks the built base/pak000.zip and assets/pak000.zip: every file is there in the form its
+user needs, the data tools give the same bytes every time, and the generators' command lines."""
 import io
 import os
 import struct
@@ -9,13 +9,16 @@ import tempfile
 import unittest
 import wave
 import zipfile
+from collections import namedtuple
 
 from PIL import Image
+from tarvotest.engine import ScratchTest
 
 SOURCE = os.environ.get("TARVO_SOURCE_DIR", os.path.join(os.path.dirname(__file__), "..", ".."))
 PAK = os.environ.get("TARVO_PAK", os.path.join(SOURCE, "base", "pak000.zip"))
 TOOLS = os.path.join(SOURCE, "tools", "data")
 DATA = os.path.join(SOURCE, "data")
+ASSETS = os.path.join(os.environ.get("TARVO_BUILD_DIR", SOURCE), "assets", "pak000.zip")
 DEMO_FILES = ["demo1/OLMFontBlue.png", "demo1/OLM Logo.png", "demo1/GEAR5.PNG", "demo1/Axe.wav",
               "demo1/OLM- Meridel2.mid", "demo1/test.png", "demo1/testa.png"]
 
@@ -83,6 +86,107 @@ class PakContentTest(unittest.TestCase):
         self.assertGreaterEqual(midi_seconds(self.files["demo1/OLM- Meridel2.mid"]), 30.0)
 
 
+def run_tool(script, *args):
+    return subprocess.run([sys.executable, "-B", os.path.join(TOOLS, script), *args],
+                          capture_output=True, text=True)
+
+
+# key: the transparent colour of an RGB picture (RGBA ones use alpha 0); clear: whether some
+# pixels are transparent; cell: the frame size, every frame of which must show something.
+Picture = namedtuple("Picture", "name size mode key clear cell")
+ASSET_PICTURES = [
+    Picture("tarvo/font8.png", (128, 112), "RGB", (255, 0, 255), True, None),
+    Picture("tarvo/sprites-key.png", (128, 64), "RGB", (255, 0, 255), True, 32),
+    Picture("tarvo/sprites-alpha.png", (128, 64), "RGBA", None, True, 32),
+    Picture("tarvo/texture-bricks.png", (32, 32), "RGBA", None, False, None),
+    Picture("tarvo/texture-glass.png", (32, 32), "RGBA", None, True, None),
+    Picture("tarvo/tiles24.png", (144, 120), "RGB", (255, 255, 255), True, 24),
+    Picture("tarvo/bg-sky.png", (320, 240), "RGB", None, False, None),
+    Picture("tarvo/bg-mountains.png", (320, 150), "RGB", (255, 255, 255), True, None)]
+
+
+class AssetPakTest(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        with zipfile.ZipFile(ASSETS) as pak:
+            cls.files = {info.filename: pak.read(info) for info in pak.infolist()}
+
+    def clear(self, picture, box):
+        """Whether each pixel of box is transparent."""
+        image = Image.open(io.BytesIO(self.files[picture.name])).crop(box)
+        if picture.mode == "RGBA":
+            return [a == 0 for a in image.getchannel("A").getdata()]
+        return [rgb == picture.key for rgb in image.getdata()]
+
+    def test_pictures_have_the_size_format_and_transparency_promised(self):
+        self.assertEqual(set(self.files), {p.name for p in ASSET_PICTURES}
+                         | {"tarvo/chime.wav", "tarvo/tune.mid"})
+        for picture in ASSET_PICTURES:
+            image = Image.open(io.BytesIO(self.files[picture.name]))
+            self.assertEqual((image.size, image.mode), (picture.size, picture.mode), picture.name)
+            width, height = picture.size
+            self.assertEqual(any(self.clear(picture, (0, 0, width, height))), picture.clear,
+                             picture.name)
+            step = picture.cell or max(width, height)
+            for top, left in ((y, x) for y in range(0, height, step)
+                              for x in range(0, width, step)):
+                clear = self.clear(picture, (left, top, left + step, top + step))
+                self.assertFalse(all(clear), (picture.name, left, top))
+
+    def test_font_draws_the_apostrophe(self):
+        font = Image.open(io.BytesIO(self.files["tarvo/font8.png"]))
+        cell = lambda code: font.crop((code % 16 * 8, (code - 32) // 16 * 8,
+                                       code % 16 * 8 + 8, (code - 32) // 16 * 8 + 8)).tobytes()
+        self.assertNotEqual(cell(ord("'")), cell(ord(" ")))
+        self.assertNotEqual(cell(ord("'")), cell(127))  # the box of characters without a drawing
+
+    def test_effect_and_tune_play_as_promised(self):
+        with wave.open(io.BytesIO(self.files["tarvo/chime.wav"])) as sound:
+            self.assertEqual((sound.getsampwidth(), sound.getframerate(), sound.getnchannels()),
+                             (2, 44100, 1))
+            self.assertEqual(sound.getnframes(), int(0.6 * 44100))
+        self.assertEqual(midi_seconds(self.files["tarvo/tune.mid"]), 16.0)
+
+
+class GeneratorCommandLineTest(ScratchTest):
+    def output(self, script, *args):
+        result = run_tool(script, *args, self.path("out"))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        with open(self.path("out"), "rb") as f:
+            return f.read()
+
+    def test_bad_input_names_file_line_and_cause(self):
+        Case = namedtuple("Case", "script source text message")
+        ramp = "".join(f"row {n} {n} {n}\n" for n in range(7))
+        for case in [
+                Case("makefont.py", "colours.txt", ramp + "shadow 0 0 0\nplaceholder 9 9 9\n"
+                     "background 255 0 255\n", "colours.txt: needs 8 'row' colour(s)"),
+                Case("makesound.py", "fx.txt", "length 0.1\nsine 0 - 1 freq 440 wobble 3\n",
+                     "fx.txt:2: unknown option 'wobble'"),
+                Case("makemusic.py", "song.txt", "chords C\nmelody C5:4 D5:2\n",
+                     "song.txt:2: bar does not hold four beats")]:
+            args = ([os.path.join(DATA, "font", "glyphs.txt")] if case.script == "makefont.py"
+                    else [])
+            result = run_tool(case.script, *args, self.path(case.source, case.text),
+                              self.path("out"))
+            self.assertEqual(result.returncode, 1, case.script)
+            self.assertTrue(result.stderr.strip().endswith(case.message), result.stderr)
+            self.assertFalse(os.path.exists(self.path("out")), case.script)
+
+    def test_makesound_seed_option_replaces_the_recipes_seed(self):
+        recipe = "length 0.05\nnoise 0 - 0.5\n"
+        by_option = self.output("makesound.py", "--seed", "7", self.path("a.txt", recipe))
+        self.assertEqual(by_option, self.output("makesound.py",
+                                                self.path("b.txt", recipe + "seed 7\n")))
+        self.assertNotEqual(by_option, self.output("makesound.py", self.path("a.txt")))
+
+    def test_makemusic_titles_from_the_file_name_and_leaves_out_parts_without_program(self):
+        midi = self.output("makemusic.py", self.path("song.txt", "program melody 0\nchords C\n"
+                                                      "melody C5:1\n"))
+        self.assertEqual(struct.unpack(">H", midi[10:12])[0], 3)  # tempo, melody and drums
+        self.assertIn(b"\xff\x03\x04Song", midi)
+
+
 class PipelineTest(unittest.TestCase):
     def build(self, staging, out):
         demo1, palettes = os.path.join(staging, "demo1"), os.path.join(DATA, "palettes")
@@ -94,7 +198,7 @@ class PipelineTest(unittest.TestCase):
                 ["makegear.py", f"{palettes}/gear.txt", f"{demo1}/GEAR5.PNG"],
                 ["maketextures.py", f"{palettes}/textures.txt", f"{demo1}/test.png",
                  f"{demo1}/testa.png"],
-                ["makesound.py", f"{demo1}/Axe.wav"],
+                ["makesound.py", f"{DATA}/sounds/axe.txt", f"{demo1}/Axe.wav"],
                 ["makemusic.py", f"{DATA}/music/meridel.txt", f"{demo1}/OLM- Meridel2.mid"],
                 ["makepak.py", staging, out]]:
             subprocess.run([sys.executable, "-B", os.path.join(TOOLS, script), *args], check=True)
@@ -108,6 +212,24 @@ class PipelineTest(unittest.TestCase):
         self.assertEqual(first, second)
         with zipfile.ZipFile(io.BytesIO(first)) as pak:
             self.assertEqual(sorted(pak.namelist()), sorted(DEMO_FILES))
+
+    def test_asset_pak_built_afresh_matches_the_build(self):
+        sources, glyphs = os.path.join(DATA, "assets"), os.path.join(DATA, "font", "glyphs.txt")
+        with tempfile.TemporaryDirectory() as temp:
+            tarvo = os.path.join(temp, "pak", "tarvo")
+            os.makedirs(tarvo)
+            for script, *args in [
+                    ["makefont.py", glyphs, f"{sources}/font8.txt", f"{tarvo}/font8.png"],
+                    ["maketextures.py", f"{sources}/textures.txt", f"{tarvo}/texture-bricks.png",
+                     f"{tarvo}/texture-glass.png"],
+                    ["makesound.py", f"{sources}/chime.txt", f"{tarvo}/chime.wav"],
+                    ["makemusic.py", f"{sources}/tune.txt", f"{tarvo}/tune.mid"],
+                    ["makeassets.py", os.path.join(temp, "pak")],
+                    ["makepak.py", os.path.join(temp, "pak"), os.path.join(temp, "a.zip")]]:
+                subprocess.run([sys.executable, "-B", os.path.join(TOOLS, script), *args],
+                               check=True)
+            with open(os.path.join(temp, "a.zip"), "rb") as fresh, open(ASSETS, "rb") as built:
+                self.assertEqual(fresh.read(), built.read())
 
 
 if __name__ == "__main__":

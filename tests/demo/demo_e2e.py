@@ -6,10 +6,10 @@ import pathlib
 import re
 import unittest
 
-import replayfile as rf
-import xsession
+from tarvotest import replayfile as rf
+from tarvotest import xsession
 from PIL import Image
-from engine import Workdir, run
+from tarvotest.engine import Workdir, run
 
 LEVEL = os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "data", "levels", "blk301a.tmx")
 WHITE, BLOCK = (255, 255, 255), (200, 40, 10)

@@ -2,11 +2,9 @@
 
 import os
 import random
-import sys
 import unittest
 
-sys.path.insert(0, os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "scripts"))
-import monkey  # noqa: E402
+from tarvotest import monkey
 
 
 class Monkey(unittest.TestCase):

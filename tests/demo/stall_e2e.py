@@ -7,7 +7,7 @@ import signal
 import time
 import unittest
 
-from xsession import XSession
+from tarvotest.xsession import XSession
 
 CHUNK, GAP = 441 * 4, 10  # 10 ms of 16-bit stereo; silent chunks between two sounds
 

@@ -7,11 +7,11 @@ import subprocess
 import unittest
 from collections import namedtuple
 
-import replayfile as rf
+from tarvotest import replayfile as rf
 from PIL import Image, ImageChops, ImageStat
-from engine import ENGINE, Workdir, file_size_limit
-from replayfile import F9, F12
-from xsession import XSession
+from tarvotest.engine import ENGINE, Workdir, file_size_limit
+from tarvotest.replayfile import F9, F12
+from tarvotest.xsession import XSession
 
 END = "Exiting Tarvo Engine."
 WALK = os.path.join(os.environ.get("TARVO_SOURCE_DIR", ""), "tests", "golden", "walk.replay")

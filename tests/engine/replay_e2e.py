@@ -7,10 +7,10 @@ import unittest
 import zlib
 from collections import namedtuple
 
-import replayfile as rf
+from tarvotest import replayfile as rf
 from PIL import Image
-from engine import Workdir, file_size_limit, run
-from xsession import XSession
+from tarvotest.engine import Workdir, file_size_limit, run
+from tarvotest.xsession import XSession
 
 END = "Exiting Tarvo Engine."
 NO_DEFAULTS = "Warning: couldn't read defaults from kelda.cfg"

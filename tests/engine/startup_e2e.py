@@ -3,7 +3,7 @@ exit status."""
 import signal
 import unittest
 
-from engine import Workdir, run
+from tarvotest.engine import Workdir, run
 
 DEVICE = "* Configured audio device: 16-bit 44.1 KHz stereo (1024 bytes/slice)"
 AUDIO = [DEVICE, "* Allocated 16 digital sound channels", "* Music enabled"]

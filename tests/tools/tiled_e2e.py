@@ -12,7 +12,7 @@ import unittest
 import zlib
 
 from PIL import Image
-from engine import BUILD, ScratchTest, tool as run
+from tarvotest.engine import BUILD, ScratchTest, tool as run
 
 DEMO = os.path.join(BUILD, "data", "pak", "demo1", "levels", "blk301a")
 

@@ -5,7 +5,7 @@ import struct
 import subprocess
 import unittest
 
-from xsession import GlyphSheet, XSession
+from tarvotest.xsession import GlyphSheet, XSession
 
 
 def window_size(session):

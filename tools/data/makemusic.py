@@ -1,10 +1,14 @@
-"""Writes the demo's music, demo1/OLM- Meridel2.mid, as a General MIDI file from a note list.
+#!/usr/bin/python3
+"""Writes a General MIDI file from a note list: a melody and one chord per bar, from which the
+bass, pad and guitar parts are arranged, and drum patterns. The note-list format is in
+docs/generators.md; data/music/meridel.txt is the demo's music, data/assets/tune.txt the asset
+pak's tune.
 
 The Standard MIDI File bytes are put together here (format 1, one tempo track and one track per
 part); no MIDI library is needed. Melody on channel 1, bass 2, pad 3, guitar 4, drums 10.
-
-usage: makemusic.py NOTES.txt OUT.mid
 """
+import argparse
+import os
 import struct
 import sys
 
@@ -27,7 +31,10 @@ def pitch(name):
     while rest and rest[0] in "#b":
         step += 1 if rest[0] == "#" else -1
         rest = rest[1:]
-    return (int(rest) + 1) * 12 + step
+    number = (int(rest) + 1) * 12 + step
+    if not 0 <= number <= 127:
+        raise ValueError
+    return number
 
 
 def length_in_beats(text):
@@ -46,40 +53,69 @@ def chord(symbol):
     return root % 12, CHORD_SHAPES[quality]
 
 
+def melody_bar(args):
+    bar = []
+    for item in args:
+        try:
+            note, length = item.split(":")
+            bar.append((None if note == "r" else pitch(note), length_in_beats(length)))
+        except (ValueError, KeyError, IndexError, ZeroDivisionError):
+            raise ValueError(f"bad note '{item}': NOTE:LENGTH, MIDI notes 0 to 127") from None
+    if abs(sum(beats for _, beats in bar) - BEATS_PER_BAR) > 1e-9:
+        raise ValueError("bar does not hold four beats")
+    return bar
+
+
+def read_line(song, keyword, args):
+    if keyword == "title":
+        song["title"] = " ".join(args)
+    elif keyword == "tempo":
+        song["tempo"] = int(args[0])
+    elif keyword == "program":
+        if args[0] not in CHANNELS:
+            raise ValueError(f"no part '{args[0]}'")
+        song["programs"][args[0]] = int(args[1])
+    elif keyword == "chords":
+        for symbol in args:
+            try:
+                chord(symbol)  # an unknown chord fails here, at its line
+            except (KeyError, IndexError):
+                raise ValueError(f"unknown chord '{symbol}' (major 'D', minor 'Dm')") from None
+        song["chords"] = args
+    elif keyword == "melody":
+        song["melody"].append(melody_bar(args))
+    elif keyword == "hit":
+        name, key, beat, velocity = args
+        song["hits"].setdefault(name, []).append((int(key), float(beat), int(velocity)))
+    elif keyword == "drums":
+        first, _, last = args[1].partition("-")
+        for bar in range(int(first), int(last or first) + 1):
+            song["drums"][bar - 1] = args[0]
+    else:
+        raise ValueError(f"unknown keyword '{keyword}'")
+
+
 def parse(path):
-    song = {"tempo": 100, "programs": {}, "chords": [], "melody": [], "hits": {}, "drums": {}}
+    # Without a title line the file's name names the tune: meridel.txt is "Meridel".
+    title = os.path.splitext(os.path.basename(path))[0].capitalize()
+    song = {"title": title, "tempo": 100, "programs": {}, "chords": [], "melody": [],
+            "hits": {}, "drums": {}}
     with open(path, encoding="utf-8") as source:
         for number, line in enumerate(source, 1):
             words = line.split()
             if not words or words[0].startswith("#"):
                 continue
-            keyword, args = words[0], words[1:]
-            if keyword == "tempo":
-                song["tempo"] = int(args[0])
-            elif keyword == "program":
-                song["programs"][args[0]] = int(args[1])
-            elif keyword == "chords":
-                song["chords"] = args
-            elif keyword == "melody":
-                bar = []
-                for item in args:
-                    note, length = item.split(":")
-                    bar.append((None if note == "r" else pitch(note), length_in_beats(length)))
-                if abs(sum(beats for _, beats in bar) - BEATS_PER_BAR) > 1e-9:
-                    raise NoteListError(f"{path}:{number}: bar does not hold four beats")
-                song["melody"].append(bar)
-            elif keyword == "hit":
-                name, key, beat, velocity = args
-                song["hits"].setdefault(name, []).append((int(key), float(beat), int(velocity)))
-            elif keyword == "drums":
-                first, _, last = args[1].partition("-")
-                for bar in range(int(first), int(last or first) + 1):
-                    song["drums"][bar - 1] = args[0]
-            else:
-                raise NoteListError(f"{path}:{number}: unknown keyword '{keyword}'")
+            try:
+                read_line(song, words[0], words[1:])
+            except (ValueError, KeyError, IndexError) as error:
+                detail = str(error) if isinstance(error, ValueError) else "malformed line"
+                raise NoteListError(f"{path}:{number}: {detail}") from None
     if len(song["melody"]) != len(song["chords"]):
         raise NoteListError(f"{path}: {len(song['melody'])} melody bars but "
                             f"{len(song['chords'])} chords")
+    for pattern in song["drums"].values():
+        if pattern not in song["hits"]:
+            raise NoteListError(f"{path}: drum pattern '{pattern}' has no hits")
     return song
 
 
@@ -190,26 +226,36 @@ def part_track(name, channel, program, notes, end_tick):
 def make_midi(song):
     end_tick = ticks(len(song["chords"]) * BEATS_PER_BAR)
     tempo = 60_000_000 // song["tempo"]
-    conductor = track_chunk([(0, 0, meta_name("Meridel")),
+    conductor = track_chunk([(0, 0, meta_name(song["title"])),
                              (0, 1, b"\xff\x58\x04\x04\x02\x18\x08"),
                              (0, 2, b"\xff\x51\x03" + tempo.to_bytes(3, "big"))], end_tick)
-    programs = song["programs"]
-    parts = [part_track("Melody", CHANNELS["melody"], programs["melody"], melody_notes(song),
-                        end_tick),
-             part_track("Bass", CHANNELS["bass"], programs["bass"], bass_notes(song), end_tick),
-             part_track("Pad", CHANNELS["pad"], programs["pad"], pad_notes(song), end_tick),
-             part_track("Guitar", CHANNELS["guitar"], programs["guitar"], guitar_notes(song),
-                        end_tick),
-             part_track("Drums", DRUM_CHANNEL, None, drum_notes(song), end_tick)]
+    # A part without a program line is left out.
+    arranged = (("melody", melody_notes), ("bass", bass_notes), ("pad", pad_notes),
+                ("guitar", guitar_notes))
+    parts = [part_track(name.capitalize(), CHANNELS[name], song["programs"][name],
+                        notes(song), end_tick)
+             for name, notes in arranged if name in song["programs"]]
+    parts.append(part_track("Drums", DRUM_CHANNEL, None, drum_notes(song), end_tick))
     header = b"MThd" + struct.pack(">IHHH", 6, 1, 1 + len(parts), DIVISION)
     return header + conductor + b"".join(parts)
 
 
-def main(argv):
-    notes_path, out_path = argv[1:3]
-    with open(out_path, "wb") as out:
-        out.write(make_midi(parse(notes_path)))
+def main():
+    parser = argparse.ArgumentParser(
+        description="Writes a General MIDI file (melody, bass, pad, guitar, drums) from a note "
+                    "list (format: share/doc/tarvo/generators.md).")
+    parser.add_argument("notes", help="the note list")
+    parser.add_argument("out", help="the MIDI file to write")
+    args = parser.parse_args()
+    try:
+        midi = make_midi(parse(args.notes))
+        with open(args.out, "wb") as out:
+            out.write(midi)
+    except NoteListError as error:
+        sys.exit(f"{parser.prog}: {error}")
+    except OSError as error:
+        sys.exit(f"{parser.prog}: {error.filename}: {error.strerror}")
 
 
 if __name__ == "__main__":
-    main(sys.argv)
+    main()

@@ -412,17 +412,24 @@ def hills(rnd):
     return img
 
 
+def paint():
+    """(tiles in TILES order, backgrounds in BACKGROUNDS order), all from one fixed seed; the
+    asset pak's tileset and backgrounds are these same pictures."""
+    rnd = random.Random(301)
+    tiles = make_tiles(rnd)
+    return tiles, [sky(), clouds(rnd), mountains(rnd), hills(rnd)]
+
+
 def main():
     if len(sys.argv) != 2:
         sys.exit(__doc__)
     out = sys.argv[1]
-    rnd = random.Random(301)
     os.makedirs(os.path.join(out, "tiles"), exist_ok=True)
     os.makedirs(os.path.join(out, "bg"), exist_ok=True)
-    for number, tile in enumerate(make_tiles(rnd), start=1):
+    tiles, backgrounds = paint()
+    for number, tile in enumerate(tiles, start=1):
         tile.save(os.path.join(out, "tiles", "TILE%04d.PNG" % number), optimize=False)
-    images = [sky(), clouds(rnd), mountains(rnd), hills(rnd)]
-    for number, image in enumerate(images):
+    for number, image in enumerate(backgrounds):
         image.save(os.path.join(out, "bg", "BG%04d.PNG" % number), optimize=False)
 
 

@@ -13,7 +13,7 @@ import subprocess
 import time
 import zipfile
 
-from engine import Workdir
+from .engine import Workdir
 
 
 class SessionError(AssertionError):
