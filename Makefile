@@ -16,7 +16,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: setup build run test test-sanitize screenshots gifs golden bench bench-demo fuzz soak \
+.PHONY: setup build run test test-sanitize docs screenshots gifs golden bench bench-demo fuzz soak \
 	soak-sanitize monkey monkey-rss clean
 
 setup:
@@ -36,6 +36,14 @@ test: build
 test-sanitize: setup
 	$(call configure_build,$(SANITIZE_DIR),RelWithDebInfo,,-DTARVO_SANITIZE=ON)
 	$(SANITIZER_ENV) ctest --test-dir $(SANITIZE_DIR) --output-on-failure -j$(JOBS)
+
+# The API reference from the public headers' comments, into build/docs/html (docs/Doxyfile);
+# any Doxygen warning, an undocumented declaration among them, fails it.
+docs:
+	scripts/setup.sh --docs
+	mkdir -p build/docs
+	TARVO_VERSION=$$(sed -n 's/^#define TARVO_VERSION_[A-Z]* //p' include/tarvo/version.h | \
+		paste -sd.) doxygen docs/Doxyfile
 
 # Walks every stage under Xvfb and saves one picture per stage into docs/screenshots.
 screenshots: build

@@ -1,4 +1,5 @@
-// The whole engine in one include: every public header of the library.
+/// @file
+/// The whole engine in one include: every public header of the library.
 #pragma once
 
 #include "tarvo/api.h"

@@ -12,6 +12,14 @@ namespace tarvo
 
 GameTimer* gTimer = nullptr;
 
+// Ticks since the clock was made; modulo 2^32, so callers take unsigned differences.
+class Clock
+{
+public:
+    virtual ~Clock() = default;
+    virtual uint32_t now() = 0;
+};
+
 namespace
 {
 
@@ -20,7 +28,41 @@ uint32_t sdlTicks()
     return SDL_GetTicks();
 }
 
-} // namespace
+class RealClock : public Clock
+{
+public:
+    explicit RealClock(TickSource source);
+    uint32_t now() override { return static_cast<uint32_t>(elapsedTicks()); }
+
+protected:
+    // Whole 60 Hz ticks since construction, counted in 64 bits so neither the 49.7-day wrap
+    // of the millisecond counter nor the ms x 60 product can overflow.
+    uint64_t elapsedTicks();
+
+private:
+    TickSource source;
+    uint32_t lastMs = 0;
+    uint64_t elapsedMs = 0;
+};
+
+class ScaledClock : public RealClock
+{
+public:
+    ScaledClock(TickSource source, int percent);
+    uint32_t now() override;
+
+private:
+    int64_t scale = 0; // 16.16 fraction of real time
+};
+
+class FastClock : public Clock
+{
+public:
+    uint32_t now() override { return static_cast<uint32_t>(queries++); }
+
+private:
+    uint64_t queries = 0;
+};
 
 RealClock::RealClock(TickSource source) : source(source), lastMs(source()) {}
 
@@ -49,6 +91,8 @@ uint32_t ScaledClock::now()
     const uint64_t scaled = elapsedTicks() * static_cast<uint64_t>(scale);
     return static_cast<uint32_t>(scaled >> 16);
 }
+
+} // namespace
 
 int scaleTimePercent(const CommandLine& commandLine)
 {
@@ -80,6 +124,13 @@ GameTimer::GameTimer(const CommandLine& commandLine, TickSource source)
     } else {
         clock = std::make_unique<ScaledClock>(source, percent);
     }
+}
+
+GameTimer::~GameTimer() = default;
+
+uint32_t GameTimer::ticks()
+{
+    return clock->now();
 }
 
 void GameTimer::delay(uint32_t ms)

@@ -2,6 +2,8 @@
 // only after checking that they fit; every failure sets SDL's error text and returns -1.
 #include "tarvo/fs/archive.h"
 
+#include "tarvo/fs/vfs.h"
+
 #include <SDL.h>
 #include <climits>
 
@@ -107,7 +109,14 @@ int closeStream(SDL_RWops* stream)
     return 0;
 }
 
-} // namespace
+// A file handle on its way to becoming a stream; it never closes the handle itself.
+struct ArchiveFile {
+    VfsFile* handle = nullptr;
+
+    // Hands the handle to a new stream (which then owns it), or returns null with SDL's
+    // error text set when the open had failed.
+    SDL_RWops* makeStream();
+};
 
 SDL_RWops* ArchiveFile::makeStream()
 {
@@ -129,6 +138,8 @@ SDL_RWops* ArchiveFile::makeStream()
     stream->hidden.unknown.data1 = handle;
     return stream;
 }
+
+} // namespace
 
 SDL_RWops* openArchiveStream(const char* name)
 {

@@ -9,6 +9,31 @@
 namespace tarvo
 {
 
+using ScanlineDrawer = void (*)(const ScanlineSpan*);
+
+// The twenty scanline drawers (scanline.cpp), one per type, blending, masking and texture
+// stepping, in the order of kDrawers.
+void drawFlat(const ScanlineSpan* span);
+void drawFlatBlend(const ScanlineSpan* span);
+void drawGouraud(const ScanlineSpan* span);
+void drawGouraudBlend(const ScanlineSpan* span);
+void drawTexPersp(const ScanlineSpan* span);
+void drawTexPerspMasked(const ScanlineSpan* span);
+void drawTexPerspBlend(const ScanlineSpan* span);
+void drawTexPerspBlendMasked(const ScanlineSpan* span);
+void drawTexAffine(const ScanlineSpan* span);
+void drawTexAffineMasked(const ScanlineSpan* span);
+void drawTexAffineBlend(const ScanlineSpan* span);
+void drawTexAffineBlendMasked(const ScanlineSpan* span);
+void drawTexShadePersp(const ScanlineSpan* span);
+void drawTexShadePerspMasked(const ScanlineSpan* span);
+void drawTexShadePerspBlend(const ScanlineSpan* span);
+void drawTexShadePerspBlendMasked(const ScanlineSpan* span);
+void drawTexShadeAffine(const ScanlineSpan* span);
+void drawTexShadeAffineMasked(const ScanlineSpan* span);
+void drawTexShadeAffineBlend(const ScanlineSpan* span);
+void drawTexShadeAffineBlendMasked(const ScanlineSpan* span);
+
 // Internal linkage, as in pixel.h: the vector paths compile this header with wider instruction
 // sets.
 namespace

@@ -42,6 +42,23 @@ const int kUnknownTypeLine = 2171;
 PolygonEdge* edgePool = nullptr;
 int edgePoolCapacity = 0;
 
+// Grows the pool to count records, never shrinking it. Returns null when it cannot grow, so
+// drawing never proceeds on a pool that is too small.
+PolygonEdge* acquireEdges(int count)
+{
+    if (count <= edgePoolCapacity) {
+        return edgePool;
+    }
+    PolygonEdge* grown = new (std::nothrow) PolygonEdge[count]();
+    if (!grown) {
+        return nullptr;
+    }
+    delete[] edgePool;
+    edgePool = grown;
+    edgePoolCapacity = count;
+    return edgePool;
+}
+
 // The limits are whole numbers, so clamping before rounding up is the same as after; NaN fails
 // the first test and takes the lower limit. Both clamps are a max and a min, free of branches.
 int32_t ceilToInt(float value)
@@ -203,26 +220,10 @@ void clearDepth(DepthBuffer& buffer)
     buffer.drawnBottom = INT32_MIN;
 }
 
-PolygonEdge* acquireEdges(int count)
-{
-    if (count <= edgePoolCapacity) {
-        return edgePool;
-    }
-    PolygonEdge* grown = new (std::nothrow) PolygonEdge[count]();
-    if (!grown) {
-        return nullptr;
-    }
-    delete[] edgePool;
-    edgePool = grown;
-    edgePoolCapacity = count;
-    return edgePool;
-}
-
 Polygon3d::Polygon3d()
     : vertices(nullptr), vertexCount(0), texture(nullptr), textureWidthMask(0),
       textureHeightMask(0), textureWidthShift(0), depthBuffer(nullptr), type(PFLAT),
-      interpFlags(kDefaultInterpFlags[PFLAT]), alpha(0), maskZeroTexels(false), drawer(nullptr),
-      affineDrawer(nullptr)
+      interpFlags(kDefaultInterpFlags[PFLAT]), alpha(0), maskZeroTexels(false)
 {
     setTexture(nullptr);
 }

@@ -1,4 +1,5 @@
-// TileSet: the level's tile images in load order; a tile number is an index into it.
+/// @file
+/// TileSet: the level's tile images in load order; a tile number is an index into it.
 #pragma once
 
 #include "tarvo/api.h"
@@ -11,17 +12,21 @@ namespace tarvo
 
 class Surface;
 
+/// The tile images, owned, numbered from 0 in the order they were added.
 class TARVO_API TileSet
 {
 public:
+    /// An empty set.
     TileSet();
     ~TileSet();
     TileSet(const TileSet&) = delete;
     TileSet& operator=(const TileSet&) = delete;
 
-    // The tile, or null when n is not a tile number of this set.
+    /// The tile, or null when n is not a tile number of this set.
     Surface* getTile(int n) const;
+    /// Appends a tile as number count(); the set owns it from now on.
     void addTile(std::unique_ptr<Surface> surface);
+    /// Tiles in the set.
     int count() const { return static_cast<int>(tiles.size()); }
 
 private:

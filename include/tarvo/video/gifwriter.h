@@ -1,5 +1,6 @@
-// Animated GIF output for the recorder: pictures are encoded as they come, each one only where it
-// changes what a viewer already shows, so a recording costs little memory whatever its length.
+/// @file
+/// Animated GIF output for the recorder: pictures are encoded as they come, each one only where
+/// it changes what a viewer already shows, so a recording costs little memory whatever its length.
 #pragma once
 
 #include "tarvo/api.h"
@@ -16,27 +17,34 @@ struct GifColorType;
 namespace tarvo
 {
 
+/// A looping animated GIF written picture by picture, each shown for as long as the game ran it.
+///
+/// Colours are kept exactly while a picture has at most 255 of them and quantised otherwise.
 class TARVO_API GifWriter
 {
 public:
     GifWriter() = default;
-    ~GifWriter(); // an unfinished file is abandoned (removed)
+    /// An unfinished file is abandoned (removed).
+    ~GifWriter();
     GifWriter(const GifWriter&) = delete;
     GifWriter& operator=(const GifWriter&) = delete;
 
-    // Creates path for a looping width x height animation. False when it cannot be created
-    // (nothing is left behind).
+    /// Creates path for a looping width x height animation. False when it cannot be created
+    /// (nothing is left behind).
     bool open(const std::string& path, int width, int height);
+    /// Whether a file is open: between open and finish, abandon or a failure.
     bool isOpen() const { return gif != nullptr; }
-    // One picture: 8-bit RGB, width*height*3 bytes, rows top down, taken at tick, counted from
-    // the start of the recording (the first picture is at 0; ticks strictly increase). False on
-    // a write error: the writer is then closed and the partial file removed.
+    /// One picture: 8-bit RGB, width*height*3 bytes, rows top down, taken at tick, counted from
+    /// the start of the recording (the first picture is at 0; ticks strictly increase). False on
+    /// a write error: the writer is then closed and the partial file removed.
     bool add(const uint8_t* rgb, uint32_t tick);
-    // The recording ends at endTick (endTick > the last picture's tick): the rest is written and
-    // the file closed. False on a write error (the partial file removed).
+    /// The recording ends at endTick (endTick > the last picture's tick): the rest is written and
+    /// the file closed. False on a write error (the partial file removed).
     bool finish(uint32_t endTick);
-    void abandon();                          // closes and removes the file
-    int pictures() const { return written; } // pictures in the file (after finish: the final count)
+    /// Closes and removes the file.
+    void abandon();
+    /// Pictures in the file (after finish: the final count).
+    int pictures() const { return written; }
 
 private:
     struct Held {
