@@ -1,6 +1,8 @@
-# make run: set up, build and start the demo; make test: set up, build and run every test.
+# make run: set up, build and start the demo; make test: set up, build and run every test;
+# make test-package: the installed and packaged engine; make package: the Debian packages.
 BUILD_DIR ?= build
 SANITIZE_DIR ?= build-sanitize
+SHARED_DIR ?= build-shared
 JOBS ?= $(shell nproc)
 ARGS ?=
 
@@ -16,8 +18,8 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: setup build run test test-sanitize docs screenshots gifs golden bench bench-demo fuzz soak \
-	soak-sanitize monkey monkey-rss clean
+.PHONY: setup build run test test-sanitize test-package package docs screenshots gifs golden \
+	bench bench-demo fuzz soak soak-sanitize monkey monkey-rss clean
 
 setup:
 	@scripts/setup.sh
@@ -44,6 +46,21 @@ docs:
 	mkdir -p build/docs
 	TARVO_VERSION=$$(sed -n 's/^#define TARVO_VERSION_[A-Z]* //p' include/tarvo/version.h | \
 		paste -sd.) doxygen docs/Doxyfile
+
+# The engine as its users get it (tests/package): installed into a temporary prefix and built
+# against with CMake and pkg-config, moved, as the shared library built alone in SHARED_DIR, and
+# as the Debian packages unpacked into a temporary root, after the API reference builds.
+# Installs nowhere else.
+test-package: build docs
+	scripts/setup.sh --package
+	TARVO_SOURCE_DIR=$(CURDIR) TARVO_BUILD_DIR=$(abspath $(BUILD_DIR)) \
+		TARVO_SHARED_BUILD_DIR=$(abspath $(SHARED_DIR)) JOBS=$(JOBS) \
+		$(PYTHON) tests/package/package_e2e.py
+
+# The Debian packages tarvo-dev and morwenfall, written into BUILD_DIR (cmake/packaging.cmake).
+package: build
+	scripts/setup.sh --package
+	cd $(BUILD_DIR) && cpack
 
 # Walks every stage under Xvfb and saves one picture per stage into docs/screenshots.
 screenshots: build
@@ -122,4 +139,4 @@ monkey-rss: setup
 		--max-rss-growth $(MONKEY_RSS_KIB)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) build-bench build-fuzz
+	rm -rf $(BUILD_DIR) $(SANITIZE_DIR) $(SHARED_DIR) build-bench build-fuzz

@@ -8,7 +8,8 @@ cd "$(dirname "$0")/.."
 
 sources() {
     find "$@" -type f \( -name '*.cpp' -o -name '*.h' -o -name '*.py' -o -name '*.sh' \
-        -o -name '*.cmake' -o -name CMakeLists.txt -o -name Makefile \) \
+        -o -name '*.cmake' -o -name '*.cmake.in' -o -name '*.pc.in' -o -name CMakeLists.txt \
+        -o -name Makefile \) \
         -not -path 'fuzz/corpus/*' -not -path 'tests/golden/*' 2>/dev/null
 }
 count() { sources "$@" | sort | xargs -r cat | grep -cv '^[[:space:]]*$' || true; }

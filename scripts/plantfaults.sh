@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Plants the faults of scripts/faults.txt one at a time in a scratch copy of the tree, builds,
-# runs the tests that cover the fault's subsystem plus every end-to-end test, and prints one line
-# per fault: "ID caught" (a test failed or did not build) or "ID missed".
+# runs the tests that cover the fault's subsystem plus every end-to-end test (for the package
+# subsystem, make test-package's driver instead), and prints one line per fault: "ID caught" (a
+# test failed or did not build) or "ID missed".
 #
 #   scripts/plantfaults.sh [--check] [--work DIR] [FAULT-ID ...]
 #
@@ -29,6 +30,7 @@ COVERS = {
     "engine": [r"^engine_"],
     "tools": [r"^tools_", r"^fuzz_(level|scene|tiled)$"],
     "data": [r"^data_"],
+    "package": [],  # not ctest's: the driver of make test-package, PACKAGE_TESTS
 }
 # Always run. The long runs (soak, monkey, stall) run only for their own subsystem's faults:
 # each takes tens of seconds.
@@ -37,6 +39,9 @@ END_TO_END = r"^(?!demo_(soak|monkey|stall)_)\w*e2e"
 PLANTED_FOLDERS, PLANTED_MIN_LINES = ["include", "src", "tools"], 150
 # Built with any fault.
 PRODUCTS = ["morwenfall", "levelc", "leveldump", "polyraster", "pak", "assets"]
+# The package subsystem's faults are in what is installed and packaged: make test-package's
+# driver installs and packages the whole build, with the shared library built beside it.
+PACKAGE_TESTS = "tests/package/package_e2e.py"
 
 
 def load_faults(path):
@@ -93,6 +98,13 @@ def run_tests(build, log, *options):
         return run(["ctest", "--test-dir", build, "--timeout", "120", "-j2", *options], log, env)
     finally:
         shutil.rmtree(scratch, ignore_errors=True)
+
+
+def run_package_tests(work, build, log):
+    env = dict(os.environ, TARVO_SOURCE_DIR=work, TARVO_BUILD_DIR=build,
+               TARVO_SHARED_BUILD_DIR=build + "-shared")
+    return (run(["cmake", "--build", build, "-j2"], log) or
+            run(["/usr/bin/python3", os.path.join(work, PACKAGE_TESTS)], log, env))
 
 
 def sync_tree(source, work):
@@ -158,7 +170,8 @@ def main(source, args):
     base = os.path.join(logs, "baseline.log")
     if (run(["cmake", "-S", work, "-B", build, "-DCMAKE_BUILD_TYPE=RelWithDebInfo"], base) or
             run(["cmake", "--build", build, "-j2"], base) or
-            run_tests(build, base)):
+            run_tests(build, base) or
+            (any(f[1] == "package" for f in faults) and run_package_tests(work, build, base))):
         sys.exit(f"plantfaults: the tree without faults does not build or pass; see {base}")
     tests = list_tests(build)
     stale = [p for patterns in COVERS.values() for p in patterns
@@ -175,6 +188,10 @@ def main(source, args):
         try:
             with open(target, "w", encoding="utf-8") as out:
                 out.write(original.replace(old, new, 1))
+            if subsystem == "package":
+                failed = run_package_tests(work, build, log) != 0
+                print(ident, "caught" if failed else "missed", flush=True)
+                continue
             # Only the programs and the chosen tests' binaries: relinking every test binary
             # for each fault would cost more than running the tests.
             binaries = sorted({tests[n] for n in chosen if tests[n]})

@@ -18,13 +18,16 @@ packages=(
     timgm6mb-soundfont
 )
 # make fuzz also needs clang with its libFuzzer runtime; make bench, Allegro 4 as the peer;
-# make docs, Doxygen.
+# make docs, Doxygen; make package and test-package, CPack's helpers for Debian packages and
+# lintian to check them.
 if [ "${1:-}" = "--fuzz" ]; then
     packages+=(clang-14 libclang-rt-14-dev)
 elif [ "${1:-}" = "--bench" ]; then
     packages+=(liballegro4-dev)
 elif [ "${1:-}" = "--docs" ]; then
     packages+=(doxygen)
+elif [ "${1:-}" = "--package" ]; then
+    packages+=(dpkg-dev file lintian)
 fi
 
 missing=()
