@@ -1,9 +1,15 @@
 """Start-up and shutdown of build/morwenfall, observed through its log, its reports and its
 exit status."""
+import os
+import shutil
 import signal
+import tempfile
 import unittest
+from collections import namedtuple
+from types import SimpleNamespace
 
-from engine import Workdir, run
+import replayfile as rf
+from engine import ENGINE, PAK, Workdir, run
 
 DEVICE = "* Configured audio device: 16-bit 44.1 KHz stereo (1024 bytes/slice)"
 AUDIO = [DEVICE, "* Allocated 16 digital sound channels", "* Music enabled"]
@@ -48,6 +54,56 @@ class LogTest(unittest.TestCase):
         self.assertEqual(result.status, 0)
         self.assertEqual(result.lines, ["Warning: couldn't open log file no/such/dir/game.log"]
                          + startup() + ["Exiting Tarvo Engine."])
+
+
+Place = namedtuple("Place", "name installed local args lines")
+CHOSEN = ("Warning: couldn't read defaults", "* Allocated", "* Sound effects", "* Music",
+          "* Added data file", "* Warning: specified game")
+
+
+class InstalledTest(unittest.TestCase):
+    def test_an_unpacked_tree_finds_its_data_and_defaults_beside_its_executable(self):
+        """TREE/games/morwenfall started from another directory; the tree's defaults disable the
+        music, the working directory's the effects. Without data the demo cannot start."""
+        rows = [
+            Place("the tree's", True, [], [], [AUDIO[1], "* Music is disabled (config)",
+                                           "* Added data file {tree}/share/games/morwenfall/"
+                                           "base/pak000.zip"]),
+            Place("the working directory's first", True, ["base", "kelda.cfg"], [],
+                  ["* Sound effects are disabled (config)", AUDIO[2],
+                   "* Added data file base/pak000.zip"]),
+            Place("-game's first", True, ["other"], ["-game", "other"],
+                  [AUDIO[1], "* Music is disabled (config)", "* Added data file other/pak000.zip"]),
+            Place("none anywhere", False, [], [],
+                  [MISSING, *AUDIO[1:], "* Warning: specified game 'base' is invalid"]),
+        ]
+        for row in rows:
+            with self.subTest(row.name), tempfile.TemporaryDirectory() as tree, \
+                    tempfile.TemporaryDirectory() as work:
+                os.mkdir(os.path.join(tree, "games"))
+                program = shutil.copy(ENGINE, os.path.join(tree, "games", "morwenfall"))
+                data = os.path.join(tree, "share", "games", "morwenfall")
+                if row.installed:
+                    self.place(data, "enablemusic = false", ["base", "kelda.cfg"])
+                self.place(work, "enablesfx = false", row.local)
+                with open(os.path.join(work, "r"), "wb") as f:
+                    f.write(rf.Replay().add(1, rf.END).bytes())
+                result = run(SimpleNamespace(path=work), ["-replay", "r", *row.args],
+                             until="Exiting", program=program)
+                expected = [line.format(tree=os.path.realpath(tree)) for line in row.lines]
+                self.assertEqual([line for line in result.lines if line.startswith(CHOSEN)],
+                                 expected, result.stderr)
+
+    @staticmethod
+    def place(folder, config, entries):
+        """Each of entries in folder: kelda.cfg holding config, or a folder with pak000.zip."""
+        for entry in entries:
+            if entry == "kelda.cfg":
+                with open(os.path.join(folder, entry), "w") as f:
+                    f.write(config + "\n")
+            else:
+                os.makedirs(os.path.join(folder, entry))
+                shutil.copyfile(PAK, os.path.join(folder, entry, "pak000.zip"))
 
 
 class SignalTest(unittest.TestCase):
