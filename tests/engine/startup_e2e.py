@@ -1,6 +1,7 @@
 """Start-up and shutdown of build/morwenfall, observed through its log, its reports and its
 exit status."""
 import os
+import pathlib
 import shutil
 import signal
 import tempfile
@@ -56,54 +57,45 @@ class LogTest(unittest.TestCase):
                          + startup() + ["Exiting Tarvo Engine."])
 
 
-Place = namedtuple("Place", "name installed local args lines")
+Place = namedtuple("Place", "name tree work args lines")  # tree and work: {file: bytes}
 CHOSEN = ("Warning: couldn't read defaults", "* Allocated", "* Sound effects", "* Music",
           "* Added data file", "* Warning: specified game")
+NO_MUSIC, ADDED = "* Music is disabled (config)", "* Added data file %s/pak000.zip"
 
 
 class InstalledTest(unittest.TestCase):
-    def test_an_unpacked_tree_finds_its_data_and_defaults_beside_its_executable(self):
-        """TREE/games/morwenfall started from another directory; the tree's defaults disable the
-        music, the working directory's the effects. Without data the demo cannot start."""
+    def test_an_unpacked_tree_finds_its_data_and_defaults_beside_its_program(self):
+        """TREE/games/morwenfall started in another directory. The tree's defaults turn the
+        music off, the working directory's the effects; without data the demo cannot start."""
+        pak = pathlib.Path(PAK).read_bytes()
+        data = {"share/games/morwenfall/base/pak000.zip": pak,
+                "share/games/morwenfall/kelda.cfg": b"enablemusic = false"}
         rows = [
-            Place("the tree's", True, [], [], [AUDIO[1], "* Music is disabled (config)",
-                                           "* Added data file {tree}/share/games/morwenfall/"
-                                           "base/pak000.zip"]),
-            Place("the working directory's first", True, ["base", "kelda.cfg"], [],
-                  ["* Sound effects are disabled (config)", AUDIO[2],
-                   "* Added data file base/pak000.zip"]),
-            Place("-game's first", True, ["other"], ["-game", "other"],
-                  [AUDIO[1], "* Music is disabled (config)", "* Added data file other/pak000.zip"]),
-            Place("none anywhere", False, [], [],
+            Place("the tree's", data, {}, [],
+                  [AUDIO[1], NO_MUSIC, ADDED % "{tree}/share/games/morwenfall/base"]),
+            Place("the working directory's first", data,
+                  {"base/pak000.zip": pak, "kelda.cfg": b"enablesfx = false"}, [],
+                  ["* Sound effects are disabled (config)", AUDIO[2], ADDED % "base"]),
+            Place("-game's first", data, {"other/pak000.zip": pak}, ["-game", "other"],
+                  [AUDIO[1], NO_MUSIC, ADDED % "other"]),
+            Place("none anywhere", {}, {}, [],
                   [MISSING, *AUDIO[1:], "* Warning: specified game 'base' is invalid"]),
         ]
         for row in rows:
-            with self.subTest(row.name), tempfile.TemporaryDirectory() as tree, \
-                    tempfile.TemporaryDirectory() as work:
-                os.mkdir(os.path.join(tree, "games"))
-                program = shutil.copy(ENGINE, os.path.join(tree, "games", "morwenfall"))
-                data = os.path.join(tree, "share", "games", "morwenfall")
-                if row.installed:
-                    self.place(data, "enablemusic = false", ["base", "kelda.cfg"])
-                self.place(work, "enablesfx = false", row.local)
-                with open(os.path.join(work, "r"), "wb") as f:
-                    f.write(rf.Replay().add(1, rf.END).bytes())
+            with self.subTest(row.name), tempfile.TemporaryDirectory() as root:
+                tree, work = os.path.realpath(root + "/tree"), root + "/work"
+                files = {**{tree + "/" + name: content for name, content in row.tree.items()},
+                         **{work + "/" + name: content for name, content in row.work.items()},
+                         work + "/r": rf.Replay().add(1, rf.END).bytes()}
+                for name, content in files.items():
+                    os.makedirs(os.path.dirname(name), exist_ok=True)
+                    pathlib.Path(name).write_bytes(content)
+                os.makedirs(tree + "/games")
+                program = shutil.copy(ENGINE, tree + "/games/morwenfall")
                 result = run(SimpleNamespace(path=work), ["-replay", "r", *row.args],
                              until="Exiting", program=program)
-                expected = [line.format(tree=os.path.realpath(tree)) for line in row.lines]
                 self.assertEqual([line for line in result.lines if line.startswith(CHOSEN)],
-                                 expected, result.stderr)
-
-    @staticmethod
-    def place(folder, config, entries):
-        """Each of entries in folder: kelda.cfg holding config, or a folder with pak000.zip."""
-        for entry in entries:
-            if entry == "kelda.cfg":
-                with open(os.path.join(folder, entry), "w") as f:
-                    f.write(config + "\n")
-            else:
-                os.makedirs(os.path.join(folder, entry))
-                shutil.copyfile(PAK, os.path.join(folder, entry, "pak000.zip"))
+                                 [line.format(tree=tree) for line in row.lines], result.stderr)
 
 
 class SignalTest(unittest.TestCase):
