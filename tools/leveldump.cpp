@@ -5,7 +5,6 @@
 #include "fs/searchpath.h"
 #include "levelformat.h"
 #include "output.h"
-#include "tarvo/core/commandline.h"
 #include "tarvo/core/log.h"
 #include "tarvo/fs/archive.h"
 #include "tarvo/fs/vfs.h"
@@ -79,16 +78,12 @@ bool copyFile(const std::string& name, const std::string& out, RunOutput& output
 
 // Mounts the game folder or pak, as the engine's own -game handling does (a folder with its
 // paks, or a pak alone). False when it is neither.
-bool openGame(const char* argv0, const char* game)
+bool openGame(const char* game)
 {
     if (!vfsInit(nullptr) || !vfsMount(game)) {
         return false;
     }
-    const char* words[] = {argv0, "-game", game};
-    CommandLine commandLine(3, const_cast<char**>(words));
-    gCommandLine = &commandLine;
-    addGameData();
-    gCommandLine = nullptr;
+    addGameData(game);
     return true;
 }
 
@@ -138,10 +133,9 @@ int usage()
 }
 
 // Writes the map, its tileset and, with a game, its images; on any failure none of it stays.
-int writeMap(const LevelFile& level, const std::string& mapPath, const char* argv0,
-             const char* game)
+int writeMap(const LevelFile& level, const std::string& mapPath, const char* game)
 {
-    if (game && !openGame(argv0, game)) {
+    if (game && !openGame(game)) {
         std::fprintf(stderr, "%s: not a game folder or pak\n", game);
         return 1;
     }
@@ -198,7 +192,7 @@ int main(int argc, char** argv)
     Log log;
     log.open("/dev/null"); // the file system's lines are not this tool's output
     gLog = &log;
-    const int status = writeMap(level, argv[3], argv[0], game ? argv[5] : nullptr);
+    const int status = writeMap(level, argv[3], game ? argv[5] : nullptr);
     if (vfsIsInit()) {
         shutdownFileSystem();
     }

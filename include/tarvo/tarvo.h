@@ -11,6 +11,7 @@
 #include "tarvo/core/log.h"
 #include "tarvo/core/runseed.h"
 #include "tarvo/core/timer.h"
+#include "tarvo/engine/game.h"
 #include "tarvo/engine/mainloop.h"
 #include "tarvo/fs/archive.h"
 #include "tarvo/fs/vfs.h"

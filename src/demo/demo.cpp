@@ -6,7 +6,6 @@
 #include "demo/rotatescale.h"
 #include "demo/soundstage.h"
 #include "demo/tilestage.h"
-#include "engine/demohooks.h"
 #include "tarvo/audio/music.h"
 #include "tarvo/audio/sound.h"
 #include "tarvo/engine/mainloop.h"
@@ -15,7 +14,6 @@
 
 #include <SDL.h>
 #include <cstdio>
-#include <cstdlib>
 
 namespace morwenfall
 {
@@ -137,15 +135,7 @@ void drawTitleStage()
                       static_cast<int32_t>(gMainLoop->tickCount), false);
 }
 
-} // namespace morwenfall
-
-// The hooks through which the engine's loop drives the demo.
-namespace tarvo
-{
-
-using namespace morwenfall;
-
-void loadDemoAssets(bool reload)
+void Demo::load(bool reload)
 {
     if (!reload) {
         gDemoFont = new BitmapFont("demo1/OLMFontBlue.png", 8, 8);
@@ -164,7 +154,7 @@ void loadDemoAssets(bool reload)
     gGear->convertToDisplayFormat(false);
 }
 
-void updateDemo()
+void Demo::update()
 {
     // A right arrow pressed while paused is dropped, not kept for later.
     if (state.paused) {
@@ -196,7 +186,7 @@ void updateDemo()
     }
 }
 
-void handleDemoEvent(const SDL_Event& event)
+void Demo::handleEvent(const SDL_Event& event)
 {
     if (event.type != SDL_KEYDOWN) {
         return;
@@ -213,7 +203,8 @@ void handleDemoEvent(const SDL_Event& event)
             gScreen->saveBmp("kelda.bmp");
             break;
         case 'x':
-            std::exit(0);
+            requestQuit(0);
+            return;
         default:
             break;
         }
@@ -226,13 +217,13 @@ void handleDemoEvent(const SDL_Event& event)
     }
 }
 
-const char* demoStageName()
+const char* Demo::stageName() const
 {
     static const char* const names[] = {"title", "rotatescale", "polygons", "tiles", "sound"};
     return names[static_cast<int>(state.stage)];
 }
 
-void drawDemo()
+void Demo::draw()
 {
     gScreen->clear();
     switch (state.stage) {
@@ -255,4 +246,4 @@ void drawDemo()
     drawFpsCounter();
 }
 
-} // namespace tarvo
+} // namespace morwenfall

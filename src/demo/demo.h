@@ -2,6 +2,8 @@
 // five stages with the right-arrow key and draws each stage's picture, title and FPS counter.
 #pragma once
 
+#include "tarvo/engine/game.h"
+
 struct Mix_Chunk;
 
 namespace tarvo
@@ -12,6 +14,18 @@ class Surface;
 
 namespace morwenfall
 {
+
+// The demo as the engine's game: its stage machine, its keys p, s and x, and the current stage's
+// step and picture. Its state lives for the process: the demo runs once.
+class Demo : public tarvo::Game
+{
+public:
+    void load(bool reload) override;
+    void update() override;
+    void handleEvent(const SDL_Event& event) override;
+    void draw() override;
+    const char* stageName() const override;
+};
 
 // The stages in the order they are shown; the demo only ever moves forward.
 enum class DemoStage : int { Title = 0, RotateScale = 1, Polygons = 2, Tiles = 3, Sound = 4 };
@@ -39,7 +53,7 @@ void updateTitleStage();
 // The logo rippled on gScreen, its phase following the loop's tick counter.
 void drawTitleStage();
 
-// Created by loadDemoAssets and kept until the process ends.
+// Created by Demo::load and kept until the process ends.
 extern tarvo::BitmapFont* gDemoFont;
 extern tarvo::Surface* gLogo;
 extern tarvo::Surface* gGear;

@@ -1,25 +1,9 @@
-// Entry point: start the engine and run the main loop, which ends the process itself. Only
-// a failure comes back here, and it is reported with exit status 1.
-#include "engine/startup.h"
-#include "tarvo/core/exception.h"
-#include "tarvo/engine/mainloop.h"
-
-#include <cstdio>
-#include <exception>
-
-using namespace tarvo;
+// Morwenfall Tech Demo One: the demo game run by the engine, which returns the exit status.
+#include "demo/demo.h"
 
 int main(int argc, char** argv)
 {
-    try {
-        initEngine(argc, argv);
-        gMainLoop->run();
-    } catch (const Exception& exception) {
-        exception.report();
-    } catch (const std::exception& exception) {
-        std::fprintf(stderr, "Error: Standard library exception caught in main.\nMessage: %s\n",
-                     exception.what());
-        std::fflush(stderr);
-    }
-    return 1;
+    const tarvo::GameInfo info{"morwenfall", "Morwenfall", "kelda.cfg", "kelda"};
+    morwenfall::Demo demo;
+    return tarvo::run(argc, argv, info, demo);
 }

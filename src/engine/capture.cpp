@@ -59,13 +59,13 @@ struct Capture::Recording {
     int added = 0;
 };
 
-bool reserveCaptureName(const char* prefix, const char* extension, std::string& name)
+bool reserveCaptureName(const std::string& prefix, const char* extension, std::string& name)
 {
-    char buffer[64];
     for (int number = 1; number <= 9999; ++number) {
-        std::snprintf(buffer, sizeof buffer, "%s-%04d.%s", prefix, number, extension);
-        name = buffer;
-        const int fd = ::open(buffer, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        char suffix[16];
+        std::snprintf(suffix, sizeof suffix, "-%04d.", number);
+        name = prefix + suffix + extension;
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) {
             ::close(fd);
             return true;
@@ -77,7 +77,10 @@ bool reserveCaptureName(const char* prefix, const char* extension, std::string& 
     return false;
 }
 
-Capture::Capture(uint32_t maxTicks) : maxTicks(maxTicks) {}
+Capture::Capture(uint32_t maxTicks, std::string prefix)
+    : maxTicks(maxTicks), prefix(std::move(prefix))
+{
+}
 
 Capture::~Capture() = default;
 
@@ -85,7 +88,7 @@ void Capture::screenshot(const Surface& screen)
 {
     std::string name;
     // With all 9999 names taken the warning names the last; its file stays as it is.
-    if (reserveCaptureName("kelda", "png", name)) {
+    if (reserveCaptureName(prefix, "png", name)) {
         screen.readRgb(rgb);
         if (!rgb.empty() && writePng(name, rgb.data(), screen.getWidth(), screen.getHeight(), 3)) {
             gLog->print("Saved screenshot %s", name.c_str());
@@ -112,7 +115,7 @@ void Capture::toggle(uint32_t tick)
     recording->limited = maxTicks > 0;
     recording->lastTick = recording->limited ? maxTicks - 1 : kUnlimited;
     // With all 9999 names taken the warning names the last; its file stays as it is.
-    if (!reserveCaptureName("kelda", "gif", recording->name)) {
+    if (!reserveCaptureName(prefix, "gif", recording->name)) {
         gLog->print("Warning: couldn't write %s; recording stopped", recording->name.c_str());
         return;
     }

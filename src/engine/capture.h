@@ -18,17 +18,18 @@ class Surface;
 class Capture
 {
 public:
-    // Recordings started by the key stop by themselves after maxTicks (0: never).
-    explicit Capture(uint32_t maxTicks);
+    // Recordings started by the key stop by themselves after maxTicks (0: never); screenshots
+    // and those recordings are named prefix-NNNN.png and prefix-NNNN.gif.
+    Capture(uint32_t maxTicks, std::string prefix);
     // Recordings not finished by finishAll are abandoned.
     ~Capture();
     Capture(const Capture&) = delete;
     Capture& operator=(const Capture&) = delete;
 
-    // Saves the screen as it is now as the next kelda-NNNN.png.
+    // Saves the screen as it is now as the next prefix-NNNN.png.
     void screenshot(const Surface& screen);
     // F9 handled at the start of tick: stops the running F9 recording after that frame, or
-    // starts one into the next kelda-NNNN.gif whose first picture is frame tick, limited to
+    // starts one into the next prefix-NNNN.gif whose first picture is frame tick, limited to
     // maxTicks. A range recording is neither stopped nor counted.
     void toggle(uint32_t tick);
     // Starts recording the frames tick to lastTick (UINT32_MAX: to the end) into path, at
@@ -57,6 +58,7 @@ private:
     void fail(Recording& recording);
 
     uint32_t maxTicks = 0;
+    std::string prefix;
     std::list<std::unique_ptr<Recording>> recordings; // at most one F9 one without a stop
     std::vector<uint8_t> rgb;
     uint32_t underDot[16] = {};
@@ -68,6 +70,6 @@ private:
 // with an exclusive create: any entry of that name, a dangling link too, is passed over and
 // never written through. False (with the last name tried) when all 9999 are taken or the
 // folder refuses the file.
-bool reserveCaptureName(const char* prefix, const char* extension, std::string& name);
+bool reserveCaptureName(const std::string& prefix, const char* extension, std::string& name);
 
 } // namespace tarvo

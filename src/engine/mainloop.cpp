@@ -4,44 +4,42 @@
 
 #include "engine/benchmark.h"
 #include "engine/capture.h"
-#include "engine/demohooks.h"
 #include "engine/frameoutput.h"
 #include "engine/runoptions.h"
+#include "engine/startup.h"
 #include "tarvo/core/cfgfile.h"
 #include "tarvo/core/commandline.h"
 #include "tarvo/core/exception.h"
 #include "tarvo/core/log.h"
 #include "tarvo/core/runseed.h"
 #include "tarvo/core/timer.h"
+#include "tarvo/engine/game.h"
 #include "tarvo/version.h"
 #include "tarvo/video/surface.h"
 
 #include <SDL.h>
 #include <algorithm>
-#include <cstdlib>
 
 namespace tarvo
 {
-
-// Weak references: a program that links the library without the loop (a tool) need not define
-// the hooks, as an undefined symbol of the shared library would otherwise demand.
-__attribute__((weak)) void loadDemoAssets(bool reload);
-__attribute__((weak)) void updateDemo();
-__attribute__((weak)) void handleDemoEvent(const SDL_Event& event);
-__attribute__((weak)) void drawDemo();
-__attribute__((weak)) const char* demoStageName();
 
 MainLoop* gMainLoop = nullptr;
 
 // What a run does besides playing: its replay, its recording and its outputs.
 struct MainLoop::Session {
+    explicit Session(RunOptions runOptions)
+        : options(std::move(runOptions)), replaying(options.replayPath != nullptr),
+          capture(recordingLimit(), options.filePrefix)
+    {
+    }
+
     RunOptions options;
     bool replaying = false;
     size_t nextRecord = 0;
     uint8_t windowState = 0; // the state the loop follows: replayed, or SDL's latest
     ReplayWriter recorder;
     std::unique_ptr<Benchmark> benchmark;
-    Capture capture{recordingLimit()};
+    Capture capture;
     bool rangeStarted = false; // -gif's
     bool finished = false;
 
@@ -108,7 +106,7 @@ SDL_Event replayedEvent(const ReplayRecord& record)
     return event;
 }
 
-// F9 and F12 belong to the loop: never recorded, never the demo's, live in a replay.
+// F9 and F12 belong to the loop: never recorded, never the game's, live in a replay.
 bool isCaptureKey(const SDL_Event& event)
 {
     return (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
@@ -136,13 +134,12 @@ void MainLoop::Session::record(ReplayRecordType type, uint32_t tick, const SDL_E
     }
 }
 
-MainLoop::MainLoop() : MainLoop(RunOptions()) {}
+MainLoop::MainLoop(Game& game) : MainLoop(game, RunOptions()) {}
 
-MainLoop::MainLoop(RunOptions options) : session(std::make_unique<Session>())
+MainLoop::MainLoop(Game& game, RunOptions options)
+    : game(game), session(std::make_unique<Session>(std::move(options)))
 {
     Session& s = *session;
-    s.options = std::move(options);
-    s.replaying = s.options.replayPath != nullptr;
     s.windowState = s.replaying ? s.options.replay.header.appState : SDL_GetAppState();
     if (s.options.recordPath) {
         ReplayHeader header = s.replaying ? s.options.replay.header : liveHeader(s.windowState);
@@ -158,7 +155,7 @@ MainLoop::MainLoop(RunOptions options) : session(std::make_unique<Session>())
     }
     const int percent = gCommandLine ? scaleTimePercent(*gCommandLine) : 0;
     maxTicksPerPass = static_cast<uint32_t>(kTicksPerSecond * (percent > 0 ? percent : 100) / 100);
-    loadDemoAssets(false);
+    game.load(false);
     lastFpsTime = SDL_GetTicks();
     updateAppState(true);
 }
@@ -190,12 +187,17 @@ bool MainLoop::finish()
     return false;
 }
 
-void MainLoop::run()
+bool MainLoop::pass()
 {
-    for (;;) {
-        update();
+    // Asked from load(false), the run ends before its first tick.
+    if (quitRequested()) {
+        return false;
+    }
+    update();
+    if (!tickAbandoned) {
         render();
     }
+    return !quitRequested();
 }
 
 void MainLoop::update()
@@ -213,7 +215,8 @@ void MainLoop::update()
     // After a stall (a debugger, a stopped process, a paused machine) the missed ticks are
     // dropped: caught up, they would freeze the window and replay a burst of game time.
     const uint32_t due = std::min(elapsed, maxTicksPerPass);
-    for (uint32_t i = 0; i < due; ++i) {
+    // A quit ends the ticks: the frame drawn is that of the tick that asked for it.
+    for (uint32_t i = 0; i < due && !quitRequested(); ++i) {
         runTick();
     }
 }
@@ -221,7 +224,12 @@ void MainLoop::update()
 void MainLoop::runTick()
 {
     pumpEvents();
-    updateDemo();
+    // A quit asked for by an event ends the run at this tick: no update, no frame.
+    if (quitRequested()) {
+        tickAbandoned = true;
+        return;
+    }
+    game.update();
     ++tickCount;
     // A replay's counter depends on ticks alone, so its frames are the same on every run.
     if (session->replaying && tickCount > kTicksPerSecond) {
@@ -237,11 +245,11 @@ void MainLoop::render()
     if (!(appState() & SDL_APPACTIVE)) {
         s.untimed([&] { capture.frameSkipped(frame); });
         if (s.benchmark) {
-            s.benchmark->endPass(demoStageName(), false);
+            s.benchmark->endPass(game.stageName(), false);
         }
         return;
     }
-    drawDemo();
+    game.draw();
     s.untimed([&] {
         std::string error;
         if (s.options.frames && !s.options.frames->write(frame, *gScreen, error)) {
@@ -255,7 +263,7 @@ void MainLoop::render()
     capture.restoreDot(*gScreen);
     ++frameCount;
     if (s.benchmark) {
-        s.benchmark->endPass(demoStageName(), true);
+        s.benchmark->endPass(game.stageName(), true);
     }
     const uint32_t now = SDL_GetTicks();
     if (!session->replaying && static_cast<int32_t>(now - lastFpsTime) > 1000) {
@@ -277,7 +285,7 @@ void MainLoop::pumpEvents()
         injectReplayedEvents();
     }
     SDL_Event event;
-    while (SDL_PollEvent(&event)) {
+    while (!quitRequested() && SDL_PollEvent(&event)) {
         // A replay takes nothing from the keyboard or the window but the capture keys, and
         // can still be closed.
         if (!s.replaying || event.type == SDL_QUIT || isCaptureKey(event)) {
@@ -294,11 +302,13 @@ void MainLoop::injectReplayedEvents()
     Session& s = *session;
     const std::vector<ReplayRecord>& records = s.options.replay.records;
     const uint32_t tick = tickCount;
-    while (s.nextRecord < records.size() && records[s.nextRecord].tick == tick) {
+    while (!quitRequested() && s.nextRecord < records.size() &&
+           records[s.nextRecord].tick == tick) {
         const ReplayRecord& record = records[s.nextRecord++];
         if (record.type == ReplayRecordType::End) {
             // The run ended before this tick; the end record is written at shutdown.
-            std::exit(0);
+            requestQuit(0);
+            return;
         }
         if (record.type == ReplayRecordType::AppState) {
             s.windowState = record.appState;
@@ -319,7 +329,8 @@ void MainLoop::handleEvent(const SDL_Event& event)
     switch (event.type) {
     case SDL_QUIT:
         session->record(ReplayRecordType::Quit, tick);
-        std::exit(0);
+        requestQuit(0);
+        return;
     case SDL_ACTIVEEVENT:
         updateAppState(false);
         session->record(ReplayRecordType::AppState, tick);
@@ -334,7 +345,7 @@ void MainLoop::handleEvent(const SDL_Event& event)
         break;
     }
     if (active) {
-        handleDemoEvent(event);
+        game.handleEvent(event);
     }
 }
 
@@ -353,9 +364,9 @@ void MainLoop::updateAppState(bool initial)
     const bool nowVisible = (state & SDL_APPACTIVE) != 0;
     wasVisible = initial ? nowVisible : visible;
     visible = nowVisible;
-    // Restored from the iconified state: the demo's converted images are loaded afresh.
+    // Restored from the iconified state: the game's converted images are loaded afresh.
     if (visible && !wasVisible) {
-        loadDemoAssets(true);
+        game.load(true);
     }
 }
 

@@ -24,6 +24,7 @@ struct RunOptions {
     const char* gifPath = nullptr; // the replay's frames gifFrom to gifTo as one recording
     uint32_t gifFrom = 0;
     uint32_t gifTo = UINT32_MAX; // the last frame
+    std::string filePrefix;      // of F12's and F9's numbered pictures
 };
 
 // Checks the options, reads the replay in full and creates -frames' folder and list; throws

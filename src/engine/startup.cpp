@@ -1,5 +1,6 @@
 // Start-up and shutdown. Every step logs what it does; only SDL, PhysicsFS and the video mode
-// can fail fatally, audio and game data merely warn.
+// can fail fatally, audio and game data merely warn. An installed game finds its data and
+// defaults beside its executable's folder when the working directory has none.
 #include "engine/startup.h"
 
 #include "engine/runoptions.h"
@@ -12,7 +13,9 @@
 #include "tarvo/core/log.h"
 #include "tarvo/core/runseed.h"
 #include "tarvo/core/timer.h"
+#include "tarvo/engine/game.h"
 #include "tarvo/engine/mainloop.h"
+#include "tarvo/fs/vfs.h"
 #include "tarvo/render3d/renderpath.h"
 #include "tarvo/version.h"
 #include "tarvo/video/surface.h"
@@ -23,6 +26,8 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <string>
 
 namespace tarvo
 {
@@ -30,14 +35,60 @@ namespace tarvo
 namespace
 {
 
-const char* const kGameTitle = "Morwenfall";
-
 bool hasOption(const char* option)
 {
     return gCommandLine->findOption(option) != 0;
 }
 
-void initLog()
+// The running executable's folder; "" when it cannot be told.
+std::string executableDir()
+{
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (!error) {
+        return self.parent_path();
+    }
+    return vfsIsInit() ? vfsBaseDir() : "";
+}
+
+// EXEDIR/../share/games/NAME/entry, the installed layout, when it exists; else "".
+std::string installedPath(const GameInfo& info, const std::string& entry)
+{
+    const std::string exeDir = executableDir();
+    if (exeDir.empty()) {
+        return "";
+    }
+    const std::filesystem::path path =
+        (std::filesystem::path(exeDir) / ".." / "share" / "games" / info.name / entry)
+            .lexically_normal();
+    std::error_code error;
+    return std::filesystem::exists(path, error) ? path.string() : "";
+}
+
+// The working directory's entry when it exists, else the installed one when that does; the
+// working directory's name stands for a missing one.
+std::string localOrInstalled(const GameInfo& info, const std::string& local,
+                             const std::string& installed)
+{
+    std::error_code error;
+    if (std::filesystem::exists(local, error)) {
+        return local;
+    }
+    const std::string path = installedPath(info, installed);
+    return path.empty() ? local : path;
+}
+
+std::string gameDirectory(const GameInfo& info)
+{
+    if (const unsigned index = gCommandLine->findOption("-game")) {
+        if (const char* value = gCommandLine->optionValue(index)) {
+            return value;
+        }
+    }
+    return localOrInstalled(info, info.defaultGameDir, "base");
+}
+
+void initLog(const GameInfo& info)
 {
     gLog = new Log;
     if (const unsigned index = gCommandLine->findOption("-logfile")) {
@@ -55,12 +106,12 @@ void initLog()
     } else {
         gLog->print("Tarvo Engine v%d.%d.%d Startup", kVersionMajor, kVersionMinor, kVersionPatch);
     }
-    gLog->print("Now Playing: \"%s\"", kGameTitle);
+    gLog->print("Now Playing: \"%s\"", info.title.c_str());
 }
 
-void readDefaults()
+void readDefaults(const GameInfo& info)
 {
-    gConfig = new Config("kelda.cfg");
+    gConfig = new Config(localOrInstalled(info, info.configFile, info.configFile));
     gLog->print("Reading defaults...");
     gConfig->parse();
 }
@@ -131,7 +182,7 @@ uint32_t videoFlags(bool fullscreen)
     return flags;
 }
 
-void initVideo()
+void initVideo(const GameInfo& info)
 {
     gScreen = new Surface;
     gLog->print("Initializing video mode...");
@@ -145,40 +196,49 @@ void initVideo()
     if (!gScreen->setVideoMode(kScreenWidth, kScreenHeight, kScreenDepth, videoFlags(fullscreen))) {
         throw Exception("Failed to set 320x240x32 video mode.");
     }
-    SDL_WM_SetCaption(kGameTitle, nullptr);
+    SDL_WM_SetCaption(info.title.c_str(), nullptr);
 }
 
 } // namespace
 
-void initEngine(int argc, char** argv)
+void startEngine(int argc, char** argv, const GameInfo& info, Game& game)
 {
-    std::atexit(shutdownEngine);
     // Past a file-size limit a write then fails like one to a full disk, and the writers say
     // so, instead of the signal ending the run with its files half written.
     std::signal(SIGXFSZ, SIG_IGN);
     gCommandLine = new CommandLine(argc, argv);
-    initLog();
-    readDefaults();
+    initLog(info);
+    readDefaults(info);
     // The pixel loops are chosen now, so a bad TARVO_RENDER_PATH is reported at start-up.
-    renderPath();
+    setRenderPath(renderPathNamed(std::getenv("TARVO_RENDER_PATH")));
     RunOptions options = readRunOptions(*gCommandLine);
+    options.filePrefix = info.filePrefix;
     if (options.replayPath && !options.replay.hasEndRecord) {
         gLog->print("Warning: replay %s has no end record", options.replayPath);
     }
     gRunSeed = options.replayPath ? options.replay.header.seed : seedFromClock();
     initSDL();
     initFileSystem(argv[0]);
-    addGameData();
+    addGameData(gameDirectory(info).c_str());
     gTimer = new GameTimer(*gCommandLine);
     if (options.benchmark) {
         disableVblankWait();
     }
-    initVideo();
-    gMainLoop = new MainLoop(std::move(options));
+    initVideo(info);
+    gMainLoop = new MainLoop(game, std::move(options));
 }
 
-void shutdownEngine()
+bool stopEngine(Game& game)
 {
+    bool unloaded = true;
+    if (gMainLoop) {
+        try {
+            game.unload();
+        } catch (const std::exception& error) {
+            reportFailure(error);
+            unloaded = false;
+        }
+    }
     const bool outputWritten = !gMainLoop || gMainLoop->finish();
     // The music fades out and the channels halt in their destructors; the screen's
     // destructor leaves the video-mode surface to SDL.
@@ -205,12 +265,18 @@ void shutdownEngine()
     shutdownFileSystem();
     Mix_CloseAudio();
     SDL_Quit();
-    // The process is already exiting, so only _Exit can still make its status a failure; the
-    // exit handlers registered before this one are skipped.
-    if (!outputWritten) {
-        std::fflush(nullptr);
-        std::_Exit(1);
+    return outputWritten && unloaded;
+}
+
+void reportFailure(const std::exception& error)
+{
+    if (const auto* exception = dynamic_cast<const Exception*>(&error)) {
+        exception->report();
+        return;
     }
+    std::fprintf(stderr, "Error: Standard library exception caught in main.\nMessage: %s\n",
+                 error.what());
+    std::fflush(stderr);
 }
 
 } // namespace tarvo

@@ -1,15 +1,25 @@
-// Start-up and shutdown: the engine's globals are created in a fixed order and destroyed by
-// a routine that runs on every normal process exit.
+// Start-up and shutdown around the loop's passes: run is start, passes, stop, and a port that
+// gets its passes from elsewhere (a browser's frame callback) calls the three itself.
 #pragma once
 
-#include "tarvo/api.h"
+#include <exception>
 
 namespace tarvo
 {
 
-// Brings the engine up; throws Exception on a fatal failure. Exported for the demo's main.
-TARVO_API void initEngine(int argc, char** argv);
-// Registered with atexit by initEngine; copes with globals that were never created.
-void shutdownEngine();
+class Game;
+struct GameInfo;
+
+// Brings the engine up for game and creates gMainLoop, which calls game.load(false); throws
+// Exception on a fatal failure.
+void startEngine(int argc, char** argv, const GameInfo& info, Game& game);
+// The game's unload when its load(false) has returned, then shutdown, which copes with globals
+// that were never created. False after a failure reported on standard error: unload's, or
+// -gif's file not written.
+bool stopEngine(Game& game);
+// Writes the report of a fatal error, or of another exception, to standard error.
+void reportFailure(const std::exception& error);
+// Whether the run has been asked to end; never outside run.
+bool quitRequested();
 
 } // namespace tarvo

@@ -3,7 +3,6 @@
 // then lower-numbered archives.
 #include "fs/searchpath.h"
 
-#include "tarvo/core/commandline.h"
 #include "tarvo/core/exception.h"
 #include "tarvo/core/log.h"
 #include "tarvo/fs/vfs.h"
@@ -24,14 +23,8 @@ void initFileSystem(const char* argv0)
     }
 }
 
-void addGameData()
+void addGameData(const char* game)
 {
-    const char* game = "base";
-    if (const unsigned index = gCommandLine->findOption("-game")) {
-        if (const char* value = gCommandLine->optionValue(index)) {
-            game = value;
-        }
-    }
     if (!vfsMount(game)) {
         gLog->print("* Warning: specified game '%s' is invalid", game);
     }

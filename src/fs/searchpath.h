@@ -9,8 +9,9 @@ namespace tarvo
 
 // Starts PhysicsFS and mounts the program's own directory; throws Exception on failure.
 void initFileSystem(const char* argv0);
-// Mounts the game directory (-game, default "base") and every pak000.zip to pak999.zip.
-TARVO_API void addGameData();
+// Mounts the game directory and every pak000.zip to pak999.zip in it, logging each archive
+// by its path below game.
+TARVO_API void addGameData(const char* game);
 // Stops PhysicsFS, warning on stderr when it cannot, as after a start-up that never reached it.
 TARVO_API void shutdownFileSystem();
 

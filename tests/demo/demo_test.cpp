@@ -5,7 +5,6 @@
 #include "demo/polygonstage.h"
 #include "demo/rotatescale.h"
 #include "demo/soundstage.h"
-#include "engine/demohooks.h"
 #include "support/capturedlog.h"
 #include "support/gamedir.h"
 #include "support/words.h"
@@ -38,6 +37,7 @@ using Call = std::tuple<int, int, int>;
 std::vector<Call> plays; // channel, loops, time limit
 std::vector<Call> pans;  // channel, left, right
 std::vector<int> playResults;
+Demo demo;
 } // namespace
 
 extern "C" int Mix_PlayChannelTimed(int channel, Mix_Chunk*, int loops, int ticks)
@@ -63,10 +63,10 @@ void play(const char* keys, int ticks = 1)
         event.key.state = SDL_PRESSED;
         event.key.keysym.sym = *keys == '>' ? SDLK_RIGHT : SDLK_UNKNOWN;
         event.key.keysym.unicode = *keys == '>' ? 0 : *keys;
-        handleDemoEvent(event);
+        demo.handleEvent(event);
     }
     for (int tick = 0; tick < ticks; ++tick) {
-        updateDemo();
+        demo.update();
     }
 }
 
@@ -80,7 +80,7 @@ std::vector<uint32_t> screenPixels()
 // Draws a frame; true when anything on the screen is not black.
 bool drawsAnything()
 {
-    drawDemo();
+    demo.draw();
     const std::vector<uint32_t> pixels = screenPixels();
     return std::any_of(pixels.begin(), pixels.end(), [](uint32_t pixel) { return pixel != 0; });
 }
@@ -104,7 +104,7 @@ struct DemoWalk : testing::Test {
         sound.allocateChannels(8); // enabled, so that a missing effect is reported
         music.enable();
         std::tie(gScreen, gSound, gMusic) = std::tuple(&screen, &sound, &music);
-        gMainLoop = (loop = std::make_unique<MainLoop>()).get();
+        gMainLoop = (loop = std::make_unique<MainLoop>(demo)).get();
         loadLog = log.text();
     }
     // Puts back every global the walk set, and the current directory.

@@ -1,8 +1,8 @@
-// The main loop driven against a fake demo that counts what the loop asks of it: one tick per
+// The main loop driven against a fake game that counts what the loop asks of it: one tick per
 // pass on the fast clock, a frame per pass. Input, focus and quit are seen through replays.
-#include "engine/demohooks.h"
 #include "support/words.h"
 #include "tarvo/core/timer.h"
+#include "tarvo/engine/game.h"
 #include "tarvo/engine/mainloop.h"
 #include "tarvo/video/surface.h"
 
@@ -16,34 +16,16 @@ namespace
 
 uint32_t fakeMs = 0;
 
-struct DemoCalls {
+struct CountingGame : Game {
+    void load(bool reload) override { ++(reload ? reloads : loads); }
+    void update() override { ++updates; }
+    void handleEvent(const SDL_Event&) override {}
+    void draw() override { ++draws; }
+
     int loads = 0, reloads = 0, updates = 0, draws = 0;
 } gCalls;
 
 } // namespace
-
-namespace tarvo
-{
-
-void loadDemoAssets(bool reload)
-{
-    ++(reload ? gCalls.reloads : gCalls.loads);
-}
-void updateDemo()
-{
-    ++gCalls.updates;
-}
-void handleDemoEvent(const SDL_Event&) {}
-void drawDemo()
-{
-    ++gCalls.draws;
-}
-const char* demoStageName()
-{
-    return "fake";
-}
-
-} // namespace tarvo
 
 TEST(MainLoopTest, RunsOneTickPerPassWithTheFastClockAndDrawsEveryPass)
 {
@@ -55,7 +37,7 @@ TEST(MainLoopTest, RunsOneTickPerPassWithTheFastClockAndDrawsEveryPass)
     gScreen = &screen;
     gTimer = &timer;
     {
-        MainLoop loop;
+        MainLoop loop(gCalls);
         EXPECT_EQ(gCalls.loads, 1);
         EXPECT_EQ(gCalls.reloads, 0);
         loop.update(); // the fast clock's first reading is 0: no tick yet
@@ -77,7 +59,7 @@ TEST(MainLoopTest, RunsOneTickPerPassWithTheFastClockAndDrawsEveryPass)
         gCommandLine = &words.line;
         GameTimer stalling(words.line, [] { return fakeMs += 3600000; });
         gTimer = &stalling;
-        MainLoop loop;
+        MainLoop loop(gCalls);
         loop.update();
         loop.update();
         EXPECT_EQ(loop.tickCount, 2 * perSecond) << scale;

@@ -1,9 +1,16 @@
 """Start-up and shutdown of build/morwenfall, observed through its log, its reports and its
 exit status."""
+import os
+import pathlib
+import shutil
 import signal
+import tempfile
 import unittest
+from collections import namedtuple
+from types import SimpleNamespace
 
-from tarvotest.engine import Workdir, run
+from tarvotest import replayfile as rf
+from tarvotest.engine import ENGINE, PAK, Workdir, run
 
 DEVICE = "* Configured audio device: 16-bit 44.1 KHz stereo (1024 bytes/slice)"
 AUDIO = [DEVICE, "* Allocated 16 digital sound channels", "* Music enabled"]
@@ -48,6 +55,47 @@ class LogTest(unittest.TestCase):
         self.assertEqual(result.status, 0)
         self.assertEqual(result.lines, ["Warning: couldn't open log file no/such/dir/game.log"]
                          + startup() + ["Exiting Tarvo Engine."])
+
+
+Place = namedtuple("Place", "name tree work args lines")  # tree and work: {file: bytes}
+CHOSEN = ("Warning: couldn't read defaults", "* Allocated", "* Sound effects", "* Music",
+          "* Added data file", "* Warning: specified game")
+NO_MUSIC, ADDED = "* Music is disabled (config)", "* Added data file %s/pak000.zip"
+
+
+class InstalledTest(unittest.TestCase):
+    def test_an_unpacked_tree_finds_its_data_and_defaults_beside_its_program(self):
+        """TREE/games/morwenfall started in another directory. The tree's defaults turn the
+        music off, the working directory's the effects; without data the demo cannot start."""
+        pak = pathlib.Path(PAK).read_bytes()
+        data = {"share/games/morwenfall/base/pak000.zip": pak,
+                "share/games/morwenfall/kelda.cfg": b"enablemusic = false"}
+        rows = [
+            Place("the tree's", data, {}, [],
+                  [AUDIO[1], NO_MUSIC, ADDED % "{tree}/share/games/morwenfall/base"]),
+            Place("the working directory's first", data,
+                  {"base/pak000.zip": pak, "kelda.cfg": b"enablesfx = false"}, [],
+                  ["* Sound effects are disabled (config)", AUDIO[2], ADDED % "base"]),
+            Place("-game's first", data, {"other/pak000.zip": pak}, ["-game", "other"],
+                  [AUDIO[1], NO_MUSIC, ADDED % "other"]),
+            Place("none anywhere", {}, {}, [],
+                  [MISSING, *AUDIO[1:], "* Warning: specified game 'base' is invalid"]),
+        ]
+        for row in rows:
+            with self.subTest(row.name), tempfile.TemporaryDirectory() as root:
+                tree, work = os.path.realpath(root + "/tree"), root + "/work"
+                files = {**{tree + "/" + name: content for name, content in row.tree.items()},
+                         **{work + "/" + name: content for name, content in row.work.items()},
+                         work + "/r": rf.Replay().add(1, rf.END).bytes()}
+                for name, content in files.items():
+                    os.makedirs(os.path.dirname(name), exist_ok=True)
+                    pathlib.Path(name).write_bytes(content)
+                os.makedirs(tree + "/games")
+                program = shutil.copy(ENGINE, tree + "/games/morwenfall")
+                result = run(SimpleNamespace(path=work), ["-replay", "r", *row.args],
+                             until="Exiting", program=program)
+                self.assertEqual([line for line in result.lines if line.startswith(CHOSEN)],
+                                 [line.format(tree=tree) for line in row.lines], result.stderr)
 
 
 class SignalTest(unittest.TestCase):

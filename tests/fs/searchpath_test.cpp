@@ -1,7 +1,6 @@
 // The search path built at start-up: what it logs, and which copy of a file wins.
 #include "fs/searchpath.h"
 #include "support/capturedlog.h"
-#include "support/words.h"
 #include "support/zipwriter.h"
 #include "tarvo/fs/archive.h"
 
@@ -62,17 +61,14 @@ TEST(SearchPath, LooseFilesWinThenLowerArchivesAndMissingDataOnlyWarns)
         for (const auto& [name, bytes] : c.files) {
             dir.write("game/" + name, bytes);
         }
-        Words words({"prog", "-game", c.game});
-        gCommandLine = &words.line;
         CapturedLog log;
         initFileSystem("prog");
-        addGameData();
+        addGameData(c.game);
         EXPECT_EQ(log.text(), "Initializing PhysicsFS Library...\n" + c.log);
         for (const auto& [name, content] : c.reads) {
             EXPECT_EQ(readVirtual(name.c_str()), content) << name;
         }
         shutdownFileSystem();
-        gCommandLine = nullptr;
         std::filesystem::current_path(home);
     }
 }

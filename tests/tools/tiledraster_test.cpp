@@ -3,7 +3,6 @@
 // One background lies up and left of the map, so the map is not at the picture's corner.
 #include "fs/searchpath.h"
 #include "support/gamedir.h"
-#include "tarvo/core/commandline.h"
 #include "tarvo/core/log.h"
 #include "tarvo/tiles/level.h"
 #include "tarvo/tiles/levelfile.h"
@@ -33,11 +32,8 @@ TEST(TiledRaster, TiledDrawsEachDemoLayerAsTheEngineDoes)
 {
     Log log;
     gLog = &log;
-    const char* words[] = {"tiledraster_test", "-game", TARVO_BASE_DIR};
-    CommandLine commandLine(3, const_cast<char**>(words));
-    gCommandLine = &commandLine;
-    initFileSystem(words[0]);
-    addGameData();
+    initFileSystem("tiledraster_test");
+    addGameData(TARVO_BASE_DIR);
     TileMap level;
     ASSERT_TRUE(loadLevel("demo1/levels/blk301a", level));
 

@@ -84,18 +84,18 @@ class Workdir:
 
 
 def run(workdir, args=(), env=None, until="Initializing video mode...", settle=0.3,
-        stop=signal.SIGTERM, timeout=20, limit=None):
+        stop=signal.SIGTERM, timeout=20, limit=None, program=ENGINE):
     """Starts the engine, waits until `until` shows in its output (or it exits; with no
     `until`, not at all), waits `settle` seconds more, sends `stop` if it still runs, and
     returns what it printed and its exit status. `limit` runs in the child before the engine
-    starts (to set a resource limit)."""
+    starts (to set a resource limit). `program` is started instead of the built engine."""
     environment = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
     environment.pop("DISPLAY", None)
     environment.update(env or {})
     out_path = os.path.join(workdir.path, ".stdout")
     err_path = os.path.join(workdir.path, ".stderr")
     with open(out_path, "wb") as out, open(err_path, "wb") as err:
-        process = subprocess.Popen([ENGINE, *args], cwd=workdir.path, env=environment,
+        process = subprocess.Popen([program, *args], cwd=workdir.path, env=environment,
                                    stdout=out, stderr=err, start_new_session=True,
                                    preexec_fn=limit)
         try:
