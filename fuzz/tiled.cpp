@@ -7,7 +7,8 @@
 #include "scratch.h"
 #include "tarvo/tiles/levelfile.h"
 #include "tarvo/video/pngfile.h"
-#include "tiledmap.h"
+#include "tiledwrite.h"
+#include "tiles/tiledmap.h"
 
 #include <string>
 #include <vector>

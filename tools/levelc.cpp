@@ -3,8 +3,10 @@
 // Usage: levelc [--cut-tiles DIR] SOURCE OUT
 #include "levelformat.h"
 #include "output.h"
+#include "tarvo/tiles/level.h"
 #include "tarvo/tiles/levelfile.h"
-#include "tiledmap.h"
+#include "tiledwrite.h"
+#include "tiles/tiledmap.h"
 
 #include <cstdio>
 #include <cstring>
@@ -34,22 +36,19 @@ bool compileText(const std::string& sourcePath, LevelFile& level, int& line)
     return true;
 }
 
-// A Tiled map; false after printing its error. Its warnings come first either way.
+// A Tiled map, read by the same code the engine loads maps with; false after printing its
+// error. Its warnings come first either way.
 bool compileMap(const std::string& sourcePath, bool cutTiles, TiledLevel& compiled)
 {
     std::string error;
-    try {
-        levelFromTiledMap(readTiledMap(sourcePath), cutTiles, compiled);
-    } catch (const TiledError& failure) {
-        error = failure.message;
-    }
+    const bool compiledWell = compileTiledMap(sourcePath, cutTiles, compiled, error);
     for (const std::string& warning : compiled.warnings) {
         std::fprintf(stderr, "%s\n", warning.c_str());
     }
-    if (!error.empty()) {
+    if (!compiledWell) {
         std::fprintf(stderr, "%s\n", error.c_str());
     }
-    return error.empty();
+    return compiledWell;
 }
 
 } // namespace

@@ -11,7 +11,8 @@
 #include "tarvo/tiles/levelfile.h"
 #include "tarvo/video/pngfile.h"
 #include "tarvo/video/surface.h"
-#include "tiledmap.h"
+#include "tiledwrite.h"
+#include "tiles/tiledmap.h"
 
 #include <cstdio>
 #include <cstring>

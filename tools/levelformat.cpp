@@ -5,10 +5,12 @@
 #include "tarvo/tiles/levelfile.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -64,6 +66,79 @@ void writeRecords(std::ostringstream& out, const char* directive,
 std::string cellText(int16_t cell)
 {
     return cell == kEmptyCell ? "." : std::to_string(cell);
+}
+
+// A word the parser reads back as text: bare when it is plain, else in double quotes with
+// escapes for the quote, the backslash and control bytes.
+std::string textWord(const std::string& text, bool alwaysQuoted = false)
+{
+    const bool plain = !alwaysQuoted && !text.empty() &&
+                       text.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"
+                                              "0123456789_.+-/:") == std::string::npos;
+    if (plain) {
+        return text;
+    }
+    std::string quoted = "\"";
+    for (const char c : text) {
+        const auto byte = static_cast<uint8_t>(c);
+        if (c == '"' || c == '\\') {
+            quoted += '\\';
+            quoted += c;
+        } else if (c == '\n') {
+            quoted += "\\n";
+        } else if (byte < 0x20 || byte == 0x7F) {
+            quoted += "\\x" + hexText(&byte, 1);
+        } else {
+            quoted += c;
+        }
+    }
+    return quoted + '"';
+}
+
+const char* const kPropertyTypes[] = {"string", "int", "float", "bool"};
+
+// NAME TYPE VALUE, a string's value always quoted.
+std::string propertyWords(const Property& property)
+{
+    const bool isString = property.type == Property::Type::String;
+    return textWord(property.name) + ' ' + kPropertyTypes[static_cast<size_t>(property.type)] +
+           ' ' + (isString ? textWord(property.value, true) : property.value);
+}
+
+// The extension block, after everything else: each directive adds to what the block holds.
+void writeExtension(std::ostringstream& out, const LevelExtension& extension)
+{
+    if (extension.collisionLayer != 2) {
+        out << "collisionlayer " << int{extension.collisionLayer} << '\n';
+    }
+    for (const LevelTileData& record : extension.tiles) {
+        const TileProperties& properties = record.properties;
+        for (const auto& [flag, set] : {std::pair{"solid", properties.solid},
+                                        {"oneway", properties.oneway},
+                                        {"hazard", properties.hazard}}) {
+            if (set) {
+                out << "tileprop " << record.tile << ' ' << flag << '\n';
+            }
+        }
+        for (const Property& property : properties.custom) {
+            out << "tileprop " << record.tile << ' ' << propertyWords(property) << '\n';
+        }
+    }
+    for (const LevelAnimationData& animation : extension.animations) {
+        out << "animation " << animation.tile;
+        for (const LevelFrameData& frame : animation.frames) {
+            out << ' ' << frame.tile << ' ' << frame.milliseconds;
+        }
+        out << '\n';
+    }
+    for (const LevelObject& object : extension.objects) {
+        out << "object " << object.id << ' ' << textWord(object.name, object.name.empty()) << ' '
+            << textWord(object.type, object.type.empty()) << ' ' << object.x << ' ' << object.y
+            << ' ' << object.width << ' ' << object.height << ' ' << object.tile << '\n';
+        for (const Property& property : object.properties) {
+            out << "objectprop " << propertyWords(property) << '\n';
+        }
+    }
 }
 
 std::string padded(const std::string& text, size_t width)
@@ -140,6 +215,7 @@ std::string levelToText(const LevelFile& level)
     writeRecords(out, "record8", level.records8, kRecordSize8);
     writeLayer(out, level, 2);
     writeHexLines(out, "trailer", level.trailer);
+    writeExtension(out, level.extension);
     return out.str();
 }
 
@@ -150,16 +226,27 @@ struct ParseError {
     std::string message;
 };
 
-// Whitespace-separated words of one line, with the word position for messages.
+// Whitespace-separated words of one line, with the word position for messages. A word in
+// double quotes holds any text, '#' and spaces included, with \" \\ \n and \xHH escapes;
+// outside quotes '#' starts a comment.
 class Words
 {
 public:
     explicit Words(const std::string& line)
     {
-        std::istringstream in(line.substr(0, line.find('#')));
-        std::string word;
-        while (in >> word) {
-            words.push_back(word);
+        size_t at = 0;
+        while (true) {
+            at = line.find_first_not_of(" \t\r\v\f", at);
+            if (at == std::string::npos || line[at] == '#') {
+                return;
+            }
+            if (line[at] == '"') {
+                words.push_back(quoted(line, at));
+                continue;
+            }
+            const size_t end = std::min(line.find_first_of(" \t\r\v\f#", at), line.size());
+            words.push_back(line.substr(at, end - at));
+            at = end;
         }
     }
 
@@ -223,7 +310,57 @@ public:
         }
     }
 
+    const std::string& text(const char* what) { return take(what); }
+
+    // NAME TYPE VALUE, the value checked for its type.
+    Property property()
+    {
+        Property property;
+        property.name = take("a property name");
+        const std::string& type = take("a property type");
+        const auto* known = std::find(std::begin(kPropertyTypes), std::end(kPropertyTypes), type);
+        if (known == std::end(kPropertyTypes)) {
+            throw ParseError{"unknown property type '" + type + "'"};
+        }
+        property.type = static_cast<Property::Type>(known - kPropertyTypes);
+        property.value = take("a property value");
+        const std::string why = propertyValueError(property);
+        if (!why.empty()) {
+            throw ParseError{"property " + property.name + " is not valid: " + why};
+        }
+        return property;
+    }
+
 private:
+    static std::string quoted(const std::string& line, size_t& at)
+    {
+        std::string text;
+        for (++at; at < line.size() && line[at] != '"'; ++at) {
+            if (line[at] != '\\') {
+                text += line[at];
+                continue;
+            }
+            const char escape = at + 1 < line.size() ? line[++at] : '\0';
+            if (escape == '"' || escape == '\\') {
+                text += escape;
+            } else if (escape == 'n') {
+                text += '\n';
+            } else if (escape == 'x' && at + 2 < line.size() &&
+                       std::isxdigit(static_cast<unsigned char>(line[at + 1])) &&
+                       std::isxdigit(static_cast<unsigned char>(line[at + 2]))) {
+                text += static_cast<char>(std::stoi(line.substr(at + 1, 2), nullptr, 16));
+                at += 2;
+            } else {
+                throw ParseError{"unknown escape in a quoted word"};
+            }
+        }
+        if (at >= line.size()) {
+            throw ParseError{"a quoted word does not end"};
+        }
+        ++at;
+        return text;
+    }
+
     const std::string& take(const char* what)
     {
         if (next >= words.size()) {
@@ -278,6 +415,16 @@ public:
                 throw ParseError{"layer " + std::to_string(index + 1) + ": " + message};
             }
         }
+        for (auto& [tile, properties] : tileRecords) {
+            level.extension.tiles.push_back({tile, std::move(properties)});
+        }
+        for (auto& [tile, animation] : animationRecords) {
+            level.extension.animations.push_back(std::move(animation));
+        }
+        const std::string why = extensionError(level);
+        if (!why.empty()) {
+            throw ParseError{why};
+        }
     }
 
     int lineNumber = 0;
@@ -296,7 +443,119 @@ private:
     bool parseDirective(const std::string& directive, Words& words)
     {
         return parseFixed(directive, words) || parseList(directive, words) ||
-               parseRecord(directive, words);
+               parseRecord(directive, words) || parseExtension(directive, words);
+    }
+
+    // The extension block's directives; what they give is checked as a whole by finish.
+    bool parseExtension(const std::string& directive, Words& words)
+    {
+        LevelExtension& extension = level.extension;
+        if (directive == "collisionlayer") {
+            once(directive);
+            extension.collisionLayer = static_cast<uint8_t>(words.number(1, 3, "the layer"));
+        } else if (directive == "tileprop") {
+            parseTileProperty(words);
+        } else if (directive == "animation") {
+            parseAnimation(words);
+        } else if (directive == "object") {
+            LevelObject object;
+            object.id = static_cast<int32_t>(words.number(INT32_MIN, INT32_MAX, "the id"));
+            object.name = words.text("the name");
+            object.type = words.text("the type");
+            for (int32_t* field : {&object.x, &object.y, &object.width, &object.height}) {
+                *field = static_cast<int32_t>(words.number(INT32_MIN, INT32_MAX, "a position"));
+            }
+            object.tile = static_cast<int32_t>(words.number(-1, INT16_MAX - 1, "the tile"));
+            if (object.tile >= 0) {
+                checkTile(object.tile);
+            }
+            extension.objects.push_back(object);
+        } else if (directive == "objectprop") {
+            if (extension.objects.empty()) {
+                throw ParseError{"objectprop before any object"};
+            }
+            LevelObject& object = extension.objects.back();
+            addProperty(object.properties, words.property(), "object " + std::to_string(object.id));
+        } else {
+            return false;
+        }
+        return true;
+    }
+
+    // A tile number of the level's tiles, given before it.
+    int16_t levelTile(Words& words, const char* what)
+    {
+        const long tile = words.number(0, INT16_MAX - 1, what);
+        checkTile(tile);
+        return static_cast<int16_t>(tile);
+    }
+
+    void checkTile(long tile) const
+    {
+        if (static_cast<size_t>(tile) >= level.tileImages.size()) {
+            throw ParseError{"tile " + std::to_string(tile) + " is not one of the level's " +
+                             std::to_string(level.tileImages.size()) + " tiles"};
+        }
+    }
+
+    // In name order, each name once.
+    static void addProperty(std::vector<Property>& list, Property property,
+                            const std::string& owner)
+    {
+        const auto at =
+            std::lower_bound(list.begin(), list.end(), property,
+                             [](const Property& a, const Property& b) { return a.name < b.name; });
+        if (at != list.end() && at->name == property.name) {
+            throw ParseError{"property " + property.name + " of " + owner + " given twice"};
+        }
+        list.insert(at, std::move(property));
+    }
+
+    // tileprop TILE FLAG, or tileprop TILE NAME TYPE VALUE.
+    void parseTileProperty(Words& words)
+    {
+        const int16_t tile = levelTile(words, "the tile");
+        TileProperties& record = tileRecords[tile];
+        const std::string owner = "tile " + std::to_string(tile);
+        const std::pair<const char*, bool*> flags[] = {
+            {"solid", &record.solid}, {"oneway", &record.oneway}, {"hazard", &record.hazard}};
+        const auto flag = [&](const std::string& name) {
+            const auto* found = std::find_if(std::begin(flags), std::end(flags),
+                                             [&](const auto& f) { return name == f.first; });
+            return found == std::end(flags) ? nullptr : found->second;
+        };
+        if (words.left() == 1) {
+            const std::string& name = words.text("a flag");
+            bool* set = flag(name);
+            if (!set || *set) {
+                throw ParseError{set ? "'" + name + "' given twice for " + owner
+                                     : "'" + name + "' is not solid, oneway or hazard"};
+            }
+            *set = true;
+            return;
+        }
+        Property property = words.property();
+        if (flag(property.name)) {
+            throw ParseError{property.name + " is a flag: 'tileprop " + std::to_string(tile) + " " +
+                             property.name + "'"};
+        }
+        addProperty(record.custom, std::move(property), owner);
+    }
+
+    // animation TILE FRAME MILLISECONDS [FRAME MILLISECONDS ...]
+    void parseAnimation(Words& words)
+    {
+        const int16_t tile = levelTile(words, "the tile");
+        if (animationRecords.count(tile) > 0) {
+            throw ParseError{"the animation of tile " + std::to_string(tile) + " given twice"};
+        }
+        LevelAnimationData& animation = animationRecords[tile];
+        animation.tile = tile;
+        do {
+            const int16_t frame = levelTile(words, "a frame's tile");
+            animation.frames.push_back(
+                {frame, static_cast<int32_t>(words.number(0, INT32_MAX, "a frame's duration"))});
+        } while (words.left() > 0);
     }
 
     // The directives given once, and layers and backgrounds, which have their own parsers.
@@ -468,6 +727,8 @@ private:
     }
 
     LevelFile& level;
+    std::map<int16_t, TileProperties> tileRecords;          // in tile order
+    std::map<int16_t, LevelAnimationData> animationRecords; // in tile order
     std::string seen;
     int layerIndex = 0;
     int layerLines[3] = {};

@@ -1,10 +1,13 @@
 // From a level file to a Tiled map and its tileset: the layers, tiles and backgrounds in
 // Tiled's own terms, and in custom properties only what Tiled has no place for. The map is
 // described once, in the reader's structures, and written in either of Tiled's forms.
+#include "tiledwrite.h"
+
 #include "levelformat.h"
 #include "output.h"
 #include "tarvo/tiles/levelfile.h"
-#include "tiledmap.h"
+#include "tarvo/video/pngfile.h"
+#include "tiles/tiledmap.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -42,6 +45,15 @@ public:
     }
 
     void addInt(const char* name, int64_t value) { add(name, std::to_string(value), "int"); }
+
+    void addAll(const std::vector<Property>& kept)
+    {
+        static const char* const types[] = {"string", "int", "float", "bool"};
+        for (const Property& property : kept) {
+            list.push_back({TiledPlace(), property.name, types[static_cast<size_t>(property.type)],
+                            property.value});
+        }
+    }
 
     template <typename Bytes>
     void addBytes(const char* name, const Bytes& bytes, bool always)
@@ -88,6 +100,9 @@ void addMapProperties(const LevelFile& level, PropertyList& properties)
         properties.addBytes(("record" + std::to_string(i + 2)).c_str(), *records[i], true);
     }
     properties.addBytes("trailer", level.trailer, true);
+    if (level.extension.collisionLayer != 2) {
+        properties.addInt("collisionlayer", level.extension.collisionLayer);
+    }
 }
 
 // The tile a stored cell shows, -1 where it reads no tile the tile set holds: Tiled would
@@ -187,7 +202,30 @@ TiledLayer imageLayer(const LevelBackgroundData& background, int id)
     return layer;
 }
 
-// Back to front, as Tiled stacks them: the backgrounds, then the third layer to the first.
+// Every object in one layer: the level keeps their order, not their layers.
+TiledLayer objectLayer(const std::vector<LevelObject>& objects)
+{
+    TiledLayer layer;
+    layer.kind = TiledLayer::Kind::Object;
+    layer.name = "objects";
+    for (const LevelObject& kept : objects) {
+        TiledObject object;
+        object.id = kept.id;
+        object.name = kept.name;
+        object.type = kept.type;
+        object.x = kept.x;
+        object.y = kept.y;
+        object.width = kept.width;
+        object.height = kept.height;
+        object.gid = kept.tile < 0 ? -1 : kept.tile + 1;
+        PropertyList(object.properties).addAll(kept.properties);
+        layer.objects.push_back(object);
+    }
+    return layer;
+}
+
+// Back to front, as Tiled stacks them: the backgrounds, then the third layer to the first,
+// then the objects.
 TiledMap describeMap(const LevelFile& level)
 {
     TiledMap map;
@@ -196,6 +234,9 @@ TiledMap describeMap(const LevelFile& level)
     }
     for (int index = 2; index >= 0; --index) {
         map.layers.push_back(tileLayer(level, index));
+    }
+    if (!level.extension.objects.empty()) {
+        map.layers.push_back(objectLayer(level.extension.objects));
     }
     PropertyList properties(map.properties);
     addMapProperties(level, properties);
@@ -210,9 +251,37 @@ TiledTileset describeTileset(const LevelFile& level, const std::string& name)
     for (size_t i = 0; i < level.tileImages.size(); ++i) {
         char image[32];
         std::snprintf(image, sizeof image, "tiles/TILE%04d.PNG", level.tileImages[i]);
-        tileset.tiles.push_back({TiledPlace(), static_cast<int64_t>(i), image});
+        tileset.tiles.push_back({TiledPlace(), static_cast<int64_t>(i), image, {}, {}});
+    }
+    // The extension's tile numbers are the level's, checked to lie within its tiles.
+    for (const LevelTileData& record : level.extension.tiles) {
+        PropertyList properties(tileset.tiles[static_cast<size_t>(record.tile)].properties);
+        const std::pair<const char*, bool> flags[] = {{"hazard", record.properties.hazard},
+                                                      {"oneway", record.properties.oneway},
+                                                      {"solid", record.properties.solid}};
+        for (const auto& [name, set] : flags) {
+            if (set) {
+                properties.add(name, "true", "bool");
+            }
+        }
+        properties.addAll(record.properties.custom);
+    }
+    for (const LevelAnimationData& animation : level.extension.animations) {
+        for (const LevelFrameData& frame : animation.frames) {
+            tileset.tiles[static_cast<size_t>(animation.tile)].animation.push_back(
+                {TiledPlace(), frame.tile, frame.milliseconds});
+        }
     }
     return tileset;
+}
+
+int64_t nextObjectId(const LevelFile& level)
+{
+    int64_t next = 1;
+    for (const LevelObject& object : level.extension.objects) {
+        next = std::max<int64_t>(next, int64_t{object.id} + 1);
+    }
+    return next;
 }
 
 // The map's size in tiles: its largest layer.
@@ -263,8 +332,38 @@ void xmlProperties(pugi::xml_node owner, const std::vector<TiledProperty>& list)
     }
 }
 
+void xmlObjectLayer(pugi::xml_node map, const TiledLayer& layer, int id)
+{
+    pugi::xml_node node = map.append_child("objectgroup");
+    appendAttributes(node, {{"id", std::to_string(id)}, {"name", layer.name}});
+    for (const TiledObject& object : layer.objects) {
+        pugi::xml_node element = node.append_child("object");
+        element.append_attribute("id") = static_cast<long long>(object.id);
+        for (const auto& [name, value] :
+             {std::pair{"name", &object.name}, {"type", &object.type}}) {
+            if (!value->empty()) {
+                element.append_attribute(name) = value->c_str();
+            }
+        }
+        if (object.gid >= 0) {
+            element.append_attribute("gid") = static_cast<long long>(object.gid);
+        }
+        for (const auto& [name, value] : {std::pair{"x", object.x},
+                                          {"y", object.y},
+                                          {"width", object.width},
+                                          {"height", object.height}}) {
+            element.append_attribute(name) = static_cast<long long>(value);
+        }
+        xmlProperties(element, object.properties);
+    }
+}
+
 void xmlLayer(pugi::xml_node map, const TiledLayer& layer, int id)
 {
+    if (layer.kind == TiledLayer::Kind::Object) {
+        xmlObjectLayer(map, layer, id);
+        return;
+    }
     const bool image = layer.kind == TiledLayer::Kind::Image;
     pugi::xml_node node = map.append_child(image ? "imagelayer" : "layer");
     appendAttributes(node, {{"id", std::to_string(id)}, {"name", layer.name}});
@@ -309,7 +408,7 @@ std::string xmlText(const pugi::xml_document& document)
     return out.str();
 }
 
-std::string xmlMap(const TiledMap& map, const std::string& tilesetSource)
+std::string xmlMap(const TiledMap& map, const std::string& tilesetSource, int64_t nextObject)
 {
     pugi::xml_document document;
     pugi::xml_node node = document.append_child("map");
@@ -324,7 +423,7 @@ std::string xmlMap(const TiledMap& map, const std::string& tilesetSource)
                             {"tileheight", std::to_string(kTiledTileSize)},
                             {"infinite", "0"},
                             {"nextlayerid", std::to_string(map.layers.size() + 1)},
-                            {"nextobjectid", "1"}});
+                            {"nextobjectid", std::to_string(nextObject)}});
     xmlProperties(node, map.properties);
     pugi::xml_node tileset = node.append_child("tileset");
     tileset.append_attribute("firstgid") = 1;
@@ -351,31 +450,85 @@ std::string xmlTileset(const TiledTileset& tileset)
     for (const TiledTile& tile : tileset.tiles) {
         pugi::xml_node element = node.append_child("tile");
         element.append_attribute("id") = static_cast<long long>(tile.id);
+        xmlProperties(element, tile.properties);
         pugi::xml_node image = element.append_child("image");
         appendAttributes(image, {{"width", std::to_string(kTiledTileSize)},
                                  {"height", std::to_string(kTiledTileSize)},
                                  {"source", tile.image}});
+        if (!tile.animation.empty()) {
+            pugi::xml_node animation = element.append_child("animation");
+            for (const TiledFrame& frame : tile.animation) {
+                pugi::xml_node child = animation.append_child("frame");
+                child.append_attribute("tileid") = static_cast<long long>(frame.tileId);
+                child.append_attribute("duration") = static_cast<long long>(frame.duration);
+            }
+        }
     }
     return xmlText(document);
+}
+
+// A float's text goes out as a JSON number when the number reads back as the same text, and
+// as a string, which the reader also takes, when it would not (1e5 comes back as 100000.0).
+json jsonValue(const TiledProperty& property)
+{
+    if (property.type == "int") {
+        return std::stoll(property.value);
+    }
+    if (property.type == "bool") {
+        return property.value == "true";
+    }
+    if (property.type == "float") {
+        const json number = json::parse(property.value, nullptr, false);
+        if (number.is_number() && number.dump() == property.value) {
+            return number;
+        }
+    }
+    return property.value;
 }
 
 json jsonProperties(const std::vector<TiledProperty>& list)
 {
     json properties = json::array();
     for (const TiledProperty& property : list) {
-        properties.push_back({{"name", property.name},
-                              {"type", property.type},
-                              {"value", property.type == "int" ? json(std::stoll(property.value))
-                                                               : json(property.value)}});
+        properties.push_back(
+            {{"name", property.name}, {"type", property.type}, {"value", jsonValue(property)}});
     }
     return properties;
+}
+
+json jsonObjects(const std::vector<TiledObject>& objects)
+{
+    json list = json::array();
+    for (const TiledObject& object : objects) {
+        json node = {{"id", object.id},
+                     {"name", object.name},
+                     {"type", object.type},
+                     {"x", static_cast<int64_t>(object.x)},
+                     {"y", static_cast<int64_t>(object.y)},
+                     {"width", static_cast<int64_t>(object.width)},
+                     {"height", static_cast<int64_t>(object.height)},
+                     {"rotation", 0},
+                     {"visible", true}};
+        if (object.gid >= 0) {
+            node["gid"] = object.gid;
+        }
+        if (!object.properties.empty()) {
+            node["properties"] = jsonProperties(object.properties);
+        }
+        list.push_back(node);
+    }
+    return list;
 }
 
 json jsonLayer(const TiledLayer& layer, int id)
 {
     json node = {{"id", id}, {"name", layer.name}, {"opacity", 1}, {"visible", true}, {"x", 0},
                  {"y", 0}};
-    if (layer.kind == TiledLayer::Kind::Image) {
+    if (layer.kind == TiledLayer::Kind::Object) {
+        node.update({{"type", "objectgroup"},
+                     {"draworder", "topdown"},
+                     {"objects", jsonObjects(layer.objects)}});
+    } else if (layer.kind == TiledLayer::Kind::Image) {
         node.update({{"type", "imagelayer"},
                      {"image", layer.image},
                      {"offsetx", static_cast<int64_t>(layer.offsetX)},
@@ -400,7 +553,7 @@ json jsonLayer(const TiledLayer& layer, int id)
     return node;
 }
 
-std::string jsonMap(const TiledMap& map, const std::string& tilesetSource)
+std::string jsonMap(const TiledMap& map, const std::string& tilesetSource, int64_t nextObject)
 {
     const auto [width, height] = mapSize(map);
     json layers = json::array();
@@ -419,7 +572,7 @@ std::string jsonMap(const TiledMap& map, const std::string& tilesetSource)
                  {"infinite", false},
                  {"compressionlevel", -1},
                  {"nextlayerid", map.layers.size() + 1},
-                 {"nextobjectid", 1},
+                 {"nextobjectid", nextObject},
                  {"tilesets", json::array({{{"firstgid", 1}, {"source", tilesetSource}}})},
                  {"layers", layers}};
     if (!map.properties.empty()) {
@@ -432,10 +585,17 @@ std::string jsonTileset(const TiledTileset& tileset)
 {
     json tiles = json::array();
     for (const TiledTile& tile : tileset.tiles) {
-        tiles.push_back({{"id", tile.id},
-                         {"image", tile.image},
-                         {"imagewidth", kTiledTileSize},
-                         {"imageheight", kTiledTileSize}});
+        json node = {{"id", tile.id},
+                     {"image", tile.image},
+                     {"imagewidth", kTiledTileSize},
+                     {"imageheight", kTiledTileSize}};
+        if (!tile.properties.empty()) {
+            node["properties"] = jsonProperties(tile.properties);
+        }
+        for (const TiledFrame& frame : tile.animation) {
+            node["animation"].push_back({{"tileid", frame.tileId}, {"duration", frame.duration}});
+        }
+        tiles.push_back(node);
     }
     const json node = {{"type", "tileset"},
                        {"version", kFormatVersion},
@@ -466,10 +626,30 @@ bool writeTiledMap(const LevelFile& level, const std::string& path, const std::s
         message = tilesetPath + ": cannot write the tileset";
         return false;
     }
-    const std::string mapText = isJsonPath(path) ? jsonMap(map, source) : xmlMap(map, source);
+    const int64_t nextObject = nextObjectId(level);
+    const std::string mapText =
+        isJsonPath(path) ? jsonMap(map, source, nextObject) : xmlMap(map, source, nextObject);
     if (!writeFileAtomically(path, mapText)) {
         message = path + ": cannot write the map";
         return false;
+    }
+    return true;
+}
+
+bool writeCutTiles(const std::vector<std::vector<uint8_t>>& tiles, const std::string& folder,
+                   RunOutput& output, std::string& message)
+{
+    if (!output.makeFolder(folder, message)) {
+        return false;
+    }
+    for (size_t id = 0; id < tiles.size(); ++id) {
+        char name[32];
+        std::snprintf(name, sizeof name, "/TILE%04d.PNG", static_cast<int>(id));
+        output.adding(folder + name);
+        if (!writePng(folder + name, tiles[id].data(), kTiledTileSize, kTiledTileSize, 4)) {
+            message = folder + name + ": cannot write the tile";
+            return false;
+        }
     }
     return true;
 }

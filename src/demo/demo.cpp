@@ -8,6 +8,7 @@
 #include "demo/tilestage.h"
 #include "tarvo/audio/music.h"
 #include "tarvo/audio/sound.h"
+#include "tarvo/engine/levelloop.h"
 #include "tarvo/engine/mainloop.h"
 #include "tarvo/video/font.h"
 #include "tarvo/video/surface.h"
@@ -146,6 +147,10 @@ void Demo::load(bool reload)
         gMusic->load("demo1/OLM- Meridel2.mid");
         setupPolygonStage();
         resetPolygonStage();
+        // The level designer's loop: the level from -level is shown from the first tick.
+        if (!levelPath().empty() && enterTileStage()) {
+            state.stage = DemoStage::Tiles;
+        }
     }
     // The images are reloaded on every restore of the window; each load frees the old copy.
     gLogo->loadImage("demo1/OLM Logo.png");

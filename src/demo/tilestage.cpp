@@ -3,6 +3,7 @@
 #include "demo/tilestage.h"
 
 #include "demo/demo.h"
+#include "tarvo/engine/levelloop.h"
 #include "tarvo/tiles/level.h"
 #include "tarvo/video/font.h"
 #include "tarvo/video/surface.h"
@@ -95,10 +96,13 @@ const TileCamera& tileCamera()
 
 bool enterTileStage()
 {
-    if (!loadLevel()) {
-        return false;
+    // A level given with -level is already loaded and bound, and stays the one shown.
+    if (levelPath().empty()) {
+        if (!loadLevel()) {
+            return false;
+        }
+        bindLayerViews();
     }
-    bindLayerViews();
     dumpLevel();
     return true;
 }
@@ -107,6 +111,7 @@ void updateTileStage()
 {
     if (gLevel && gLevel->layers[0]) {
         camera.step(gLevel->layers[0]->pixelWidth, gLevel->layers[0]->pixelHeight);
+        gLevel->advance();
     }
 }
 

@@ -32,9 +32,10 @@ struct TileCamera {
 const TileCamera& tileCamera();
 
 // Loads the level, binds its layer views and dumps its first layer; false, with nothing done
-// after the load, when the level does not load.
+// after the load, when the level does not load. With -level, the level given there instead.
 bool enterTileStage();
-// One camera step over gLevel's first layer; nothing without a level.
+// One camera step over gLevel's first layer and one tick of its animated tiles; nothing
+// without a level.
 void updateTileStage();
 // The level for the camera and "Camera pos: X, Y" at the top-left corner.
 void drawTileStage();

@@ -5,6 +5,7 @@
 #include "engine/benchmark.h"
 #include "engine/capture.h"
 #include "engine/frameoutput.h"
+#include "engine/levelloop.h"
 #include "engine/runoptions.h"
 #include "engine/startup.h"
 #include "tarvo/core/cfgfile.h"
@@ -42,6 +43,7 @@ struct MainLoop::Session {
     Capture capture;
     bool rangeStarted = false; // -gif's
     bool finished = false;
+    bool reloadLogged = false; // F5 during a recording
 
     static uint32_t recordingLimit()
     {
@@ -106,11 +108,12 @@ SDL_Event replayedEvent(const ReplayRecord& record)
     return event;
 }
 
-// F9 and F12 belong to the loop: never recorded, never the game's, live in a replay.
-bool isCaptureKey(const SDL_Event& event)
+// F5, F9 and F12 belong to the loop: never recorded, never the game's, live in a replay.
+bool isEngineKey(const SDL_Event& event)
 {
+    const SDLKey sym = event.key.keysym.sym;
     return (event.type == SDL_KEYDOWN || event.type == SDL_KEYUP) &&
-           (event.key.keysym.sym == SDLK_F9 || event.key.keysym.sym == SDLK_F12);
+           (sym == SDLK_F5 || sym == SDLK_F9 || sym == SDLK_F12);
 }
 
 } // namespace
@@ -286,9 +289,9 @@ void MainLoop::pumpEvents()
     }
     SDL_Event event;
     while (!quitRequested() && SDL_PollEvent(&event)) {
-        // A replay takes nothing from the keyboard or the window but the capture keys, and
+        // A replay takes nothing from the keyboard or the window but the engine's keys, and
         // can still be closed.
-        if (!s.replaying || event.type == SDL_QUIT || isCaptureKey(event)) {
+        if (!s.replaying || event.type == SDL_QUIT || isEngineKey(event)) {
             handleEvent(event);
         }
     }
@@ -320,9 +323,9 @@ void MainLoop::injectReplayedEvents()
 void MainLoop::handleEvent(const SDL_Event& event)
 {
     const uint32_t tick = tickCount;
-    if (isCaptureKey(event)) {
+    if (isEngineKey(event)) {
         if (event.type == SDL_KEYDOWN) {
-            handleCaptureKey(event.key.keysym.sym);
+            handleEngineKey(event.key.keysym.sym);
         }
         return;
     }
@@ -370,9 +373,17 @@ void MainLoop::updateAppState(bool initial)
     }
 }
 
-void MainLoop::handleCaptureKey(int sym)
+void MainLoop::handleEngineKey(int sym)
 {
     Session& s = *session;
+    // A recording does not hold the level, so its replay may show another one.
+    if (sym == SDLK_F5) {
+        if (reloadLevel() && s.options.recordPath && !s.reloadLogged) {
+            s.reloadLogged = true;
+            gLog->print("Warning: level reloaded during a recording");
+        }
+        return;
+    }
     s.untimed([&] {
         if (sym == SDLK_F12) {
             s.capture.screenshot(*gScreen);

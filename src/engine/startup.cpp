@@ -3,6 +3,7 @@
 // defaults beside its executable's folder when the working directory has none.
 #include "engine/startup.h"
 
+#include "engine/levelloop.h"
 #include "engine/runoptions.h"
 #include "fs/searchpath.h"
 #include "tarvo/audio/music.h"
@@ -225,6 +226,7 @@ void startEngine(int argc, char** argv, const GameInfo& info, Game& game)
         disableVblankWait();
     }
     initVideo(info);
+    loadLevelOption(*gCommandLine);
     gMainLoop = new MainLoop(game, std::move(options));
 }
 
@@ -244,6 +246,7 @@ bool stopEngine(Game& game)
     // destructor leaves the video-mode surface to SDL.
     delete gMainLoop;
     gMainLoop = nullptr;
+    closeLevel();
     delete gMusic;
     gMusic = nullptr;
     delete gSound;

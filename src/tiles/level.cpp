@@ -1,11 +1,13 @@
-// The tile stage's level: loaded once from the level file, drawn back to front for a camera,
-// and its first layer dumped as text for checking.
+// The loaded level: built from a level file with its images, its tile properties, objects and
+// animated tiles kept by tile number, drawn back to front for a camera, and its first layer
+// dumped as text for checking.
 #include "tarvo/tiles/level.h"
 
 #include "tarvo/core/log.h"
 #include "tarvo/fs/vfs.h"
 #include "tarvo/tiles/levelfile.h"
 #include "tarvo/video/surface.h"
+#include "tiles/levelbuild.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -41,29 +43,26 @@ private:
     VfsFile* handle;
 };
 
-// Null when the image did not load; loadImage has logged why.
-std::unique_ptr<Surface> loadImageOrNull(const char* name)
-{
-    auto image = std::make_unique<Surface>();
-    image->loadImage(name);
-    if (!image->getSdlSurface()) {
-        return nullptr;
-    }
-    return image;
-}
-
 void setKey(Surface& image, uint8_t r, uint8_t g, uint8_t b)
 {
     const SDL_Color color = {r, g, b, 0};
     image.setColorKey(SDL_SRCCOLORKEY, image.mapRgb(color));
 }
 
-bool loadTiles(const LevelFile& file, TileSet& tileSet)
+// The search path's images, by the numbers the level file gives them.
+std::unique_ptr<Surface> searchPathImage(LevelImage kind, size_t, int number)
 {
-    for (const int16_t number : file.tileImages) {
-        char name[32];
-        std::snprintf(name, sizeof name, "demo1/tiles/TILE%04d.PNG", number);
-        std::unique_ptr<Surface> tile = loadImageOrNull(name);
+    char name[32];
+    std::snprintf(name, sizeof name,
+                  kind == LevelImage::Tile ? "demo1/tiles/TILE%04d.PNG" : "demo1/bg/BG%04d.PNG",
+                  number);
+    return loadImageOrNull(name);
+}
+
+bool loadTiles(const LevelFile& file, TileSet& tileSet, const LevelImageLoader& load)
+{
+    for (size_t i = 0; i < file.tileImages.size(); ++i) {
+        std::unique_ptr<Surface> tile = load(LevelImage::Tile, i, file.tileImages[i]);
         if (!tile) {
             return false;
         }
@@ -73,17 +72,16 @@ bool loadTiles(const LevelFile& file, TileSet& tileSet)
     return true;
 }
 
-bool loadBackgrounds(const LevelFile& file, TileMap& level)
+bool loadBackgrounds(const LevelFile& file, TileMap& level, const LevelImageLoader& load)
 {
-    for (const LevelBackgroundData& record : file.backgrounds) {
+    for (size_t i = 0; i < file.backgrounds.size(); ++i) {
+        const LevelBackgroundData& record = file.backgrounds[i];
         auto background = std::make_unique<Background>();
         background->x = record.x;
         background->y = record.y;
         background->xDivisor = record.xDivisor;
         background->yDivisor = record.yDivisor;
-        char name[32];
-        std::snprintf(name, sizeof name, "demo1/bg/BG%04d.PNG", record.image);
-        background->image = loadImageOrNull(name);
+        background->image = load(LevelImage::Background, i, record.image);
         if (!background->image) {
             return false;
         }
@@ -129,23 +127,111 @@ int32_t scaledCamera(int camera)
     return static_cast<int32_t>((static_cast<uint32_t>(camera) + 1u) * 10u);
 }
 
+const TileProperties kNoProperties;
+
 } // namespace
 
-bool buildTileMap(const LevelFile& file, TileMap& level)
+std::unique_ptr<Surface> loadImageOrNull(const char* name)
 {
-    if (!loadTiles(file, level.tileSet)) {
+    auto image = std::make_unique<Surface>();
+    image->loadImage(name);
+    if (!image->getSdlSurface()) {
+        return nullptr;
+    }
+    return image;
+}
+
+bool buildTileMap(const LevelFile& file, TileMap& level, const LevelImageLoader& load)
+{
+    if (!loadTiles(file, level.tileSet, load)) {
         return false;
     }
     level.layers[0] = buildLayer(file, 0);
     level.layers[1] = buildLayer(file, 1);
-    if (!loadBackgrounds(file, level)) {
+    if (!loadBackgrounds(file, level, load)) {
         return false;
     }
     level.layers[2] = buildLayer(file, 2);
     const int32_t values[6] = {file.value1, file.value2, file.value3,
                                file.value4, file.value5, file.value6};
     std::copy(values, values + 6, level.values);
+    level.setExtension(file.extension, level.tileSet.count());
     return true;
+}
+
+bool buildTileMap(const LevelFile& file, TileMap& level)
+{
+    return buildTileMap(file, level, searchPathImage);
+}
+
+const TileProperties& TileMap::tileProperties(int layer, int32_t col, int32_t row) const
+{
+    if (layer < 0 || layer > 2 || !layers[layer]) {
+        return kNoProperties;
+    }
+    const int32_t tile = layers[layer]->cellAt(col, row);
+    return tile >= 0 && static_cast<size_t>(tile) < properties.size()
+               ? properties[static_cast<size_t>(tile)]
+               : kNoProperties;
+}
+
+std::vector<const LevelObject*> TileMap::objectsOfType(const std::string& type) const
+{
+    std::vector<const LevelObject*> found;
+    for (const LevelObject& object : levelObjects) {
+        if (object.type == type) {
+            found.push_back(&object);
+        }
+    }
+    return found;
+}
+
+void TileMap::advance()
+{
+    ++clock;
+    showFrames();
+}
+
+void TileMap::setExtension(const LevelExtension& extension, int tileCount)
+{
+    const auto count = static_cast<size_t>(std::max(tileCount, 0));
+    properties.assign(count, TileProperties());
+    animations.assign(count, Animation());
+    // Every tile number is checked against the level's tiles before a level file is used;
+    // one past them here is dropped rather than trusted.
+    for (const LevelTileData& record : extension.tiles) {
+        if (record.tile >= 0 && static_cast<size_t>(record.tile) < count) {
+            properties[static_cast<size_t>(record.tile)] = record.properties;
+        }
+    }
+    for (const LevelAnimationData& data : extension.animations) {
+        if (data.tile < 0 || static_cast<size_t>(data.tile) >= count) {
+            continue;
+        }
+        Animation& animation = animations[static_cast<size_t>(data.tile)];
+        for (const LevelFrameData& frame : data.frames) {
+            animation.frames.push_back(
+                {frame.tile, Animation::ticksFromMilliseconds(frame.milliseconds)});
+        }
+    }
+    levelObjects = extension.objects;
+    collision = extension.collisionLayer - 1;
+    clock = 0;
+    frames.resize(count);
+    for (size_t tile = 0; tile < count; ++tile) {
+        frames[tile] = static_cast<int32_t>(tile);
+    }
+    showFrames();
+}
+
+void TileMap::showFrames()
+{
+    for (size_t tile = 0; tile < animations.size(); ++tile) {
+        const Animation& animation = animations[tile];
+        if (!animation.frames.empty()) {
+            frames[tile] = animation.frames[animation.frameAt(clock)].index;
+        }
+    }
 }
 
 bool loadLevel(const char* path, TileMap& level)
@@ -175,6 +261,7 @@ bool loadLevel()
     for (TileLayerView& view : gLayerViews) {
         view.tileSet = nullptr;
         view.layer = nullptr;
+        view.shownTiles = nullptr;
     }
     delete gLevel;
     gLevel = level.release();
@@ -186,6 +273,7 @@ void bindLayerViews(const TileMap& level, LayerViews& views)
     for (size_t i = 0; i < views.size(); ++i) {
         views[i].tileSet = &level.tileSet;
         views[i].layer = level.layers[i].get();
+        views[i].shownTiles = &level.shownTiles();
     }
 }
 

@@ -2,6 +2,8 @@
 // its field and every read against the end of the data before anything is stored.
 #include "tarvo/tiles/levelfile.h"
 
+#include "tiles/extensionblock.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -24,7 +26,7 @@ namespace
 class FieldReader
 {
 public:
-    FieldReader(LevelSource& source, LevelError& error) : source(source), error(error) {}
+    FieldReader(LevelSource& source, LevelError& error) : error(error), source(source) {}
 
     bool bytes(void* buffer, size_t size, const char* field)
     {
@@ -81,6 +83,13 @@ public:
         return true;
     }
 
+    // Up to size bytes, fewer at the end of the data.
+    void upTo(std::vector<uint8_t>& out, size_t size)
+    {
+        out.resize(size);
+        out.resize(source.read(out.data(), size));
+    }
+
     // Everything up to the end of the data.
     void rest(std::vector<uint8_t>& out)
     {
@@ -99,10 +108,10 @@ public:
     }
 
     long offset = 0;
+    LevelError& error;
 
 private:
     LevelSource& source;
-    LevelError& error;
 };
 
 // Signed counts of zero or less mean no records.
@@ -276,6 +285,34 @@ bool readSkippedTail(FieldReader& in, LevelFile& level)
            in.i16(level.value5, "level value 5") && in.i16(level.value6, "level value 6");
 }
 
+// The bytes after the third layer: the extension block when they start with its magic, else a
+// trailer, read only when it is kept. A file without the block reads as it always has.
+bool readTrailer(FieldReader& in, LevelFile& level, bool keepTrailer)
+{
+    const long start = in.offset;
+    std::vector<uint8_t> bytes;
+    in.upTo(bytes, sizeof kExtensionMagic - 1);
+    const bool block = bytes.size() == sizeof kExtensionMagic - 1 &&
+                       std::equal(bytes.begin(), bytes.end(), kExtensionMagic);
+    if (!block && !keepTrailer) {
+        return true;
+    }
+    in.rest(bytes);
+    if (!block) {
+        level.trailer.swap(bytes);
+        return true;
+    }
+    if (!readExtensionBlock(bytes, start, level.extension, in.error)) {
+        return false;
+    }
+    const std::string why = extensionError(level);
+    if (!why.empty()) {
+        in.offset = start;
+        return in.fail(why);
+    }
+    return true;
+}
+
 } // namespace
 
 bool readLevelFile(LevelSource& source, LevelFile& level, LevelError& error, bool keepTrailer)
@@ -287,10 +324,7 @@ bool readLevelFile(LevelSource& source, LevelFile& level, LevelError& error, boo
         !readSkippedTail(in, level) || !readLayer(in, level.layers[2], "the third layer")) {
         return false;
     }
-    if (keepTrailer) {
-        in.rest(level.trailer);
-    }
-    return true;
+    return readTrailer(in, level, keepTrailer);
 }
 
 int32_t translateCell(const LevelFile& level, int16_t cell)
@@ -498,6 +532,10 @@ bool writeLevelFile(const LevelFile& level, std::vector<uint8_t>& bytes, LevelEr
     if (!checkCounts(level, error)) {
         return false;
     }
+    error.message = extensionError(level);
+    if (!error.message.empty()) {
+        return false;
+    }
     std::vector<uint8_t> out;
     FieldWriter writer(out);
     writeHead(writer, level);
@@ -514,6 +552,9 @@ bool writeLevelFile(const LevelFile& level, std::vector<uint8_t>& bytes, LevelEr
         return false;
     }
     writer.bytes(level.trailer);
+    if (!level.extension.empty()) {
+        writeExtensionBlock(level.extension, out);
+    }
     bytes.swap(out);
     return true;
 }

@@ -25,6 +25,11 @@ void TileLayerView::draw(Surface& target)
     const int32_t x0 = -(cameraX % tileWidth);
     const int32_t width = target.getWidth();
     const int32_t height = target.getHeight();
+    const auto shown = [this](int32_t tile) {
+        const bool mapped =
+            shownTiles && tile >= 0 && static_cast<size_t>(tile) < shownTiles->size();
+        return mapped ? (*shownTiles)[static_cast<size_t>(tile)] : tile;
+    };
 
     int32_t row = startRow;
     for (int32_t y = -(cameraY % tileHeight); y < height; y += tileHeight, ++row) {
@@ -33,7 +38,7 @@ void TileLayerView::draw(Surface& target)
         }
         int32_t col = startCol;
         for (int32_t x = x0; x < width; x += tileWidth, ++col) {
-            const Surface* tile = tileSet->getTile(layer->cellAt(col, row));
+            const Surface* tile = tileSet->getTile(shown(layer->cellAt(col, row)));
             if (!tile || !tile->getSdlSurface()) {
                 continue;
             }

@@ -8,6 +8,8 @@ namespace tarvo
 
 TileSet::TileSet() = default;
 TileSet::~TileSet() = default;
+TileSet::TileSet(TileSet&& other) noexcept = default;
+TileSet& TileSet::operator=(TileSet&& other) noexcept = default;
 
 Surface* TileSet::getTile(int n) const
 {

@@ -1,7 +1,8 @@
 // Levels as Tiled maps: whatever a level file holds, its map in either form compiles back to
 // the same bytes.
 #include "support/gamedir.h"
-#include "tiledmap.h"
+#include "tiledwrite.h"
+#include "tiles/tiledmap.h"
 #include "tools/randomlevel.h"
 
 #include <gtest/gtest.h>

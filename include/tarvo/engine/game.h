@@ -43,7 +43,7 @@ public:
     /// Runs one tick of game logic. gMainLoop->tickCount is the tick's number.
     virtual void update() = 0;
     /// Receives each event of the tick, before its update, while the window is active: every
-    /// key but the engine's own F9 and F12, focus and visibility changes. Not the window's
+    /// key but the engine's own F5, F9 and F12, focus and visibility changes. Not the window's
     /// close, which ends the run.
     virtual void handleEvent(const SDL_Event& event) = 0;
     /// Draws one frame into gScreen; the engine flips it afterwards. Not called while the

@@ -56,7 +56,7 @@ private:
     void pumpEvents();
     void injectReplayedEvents();
     void handleEvent(const SDL_Event& event);
-    void handleCaptureKey(int sym);
+    void handleEngineKey(int sym);
     void updateAppState(bool initial);
     uint8_t appState() const;
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "tarvo/api.h"
+#include "tarvo/tiles/properties.h"
 
 #include <array>
 #include <cstddef>
@@ -65,6 +66,46 @@ constexpr size_t kRecordSize7 = 9;
 constexpr size_t kRecordSize8 = 6;
 ///@}
 
+/// One frame of a tile animation: the tile shown and for how long.
+struct LevelFrameData {
+    int16_t tile = 0;         ///< The tile number shown, 0 to 32766.
+    int32_t milliseconds = 0; ///< As Tiled gives it, 0 or more; the engine rounds it to ticks.
+};
+
+/// The animation of one tile, which every layer draws in its place.
+struct LevelAnimationData {
+    int16_t tile = 0;                   ///< The animated tile's number.
+    std::vector<LevelFrameData> frames; ///< At least one, at most 65535, played in a loop.
+};
+
+/// The properties of one tile number.
+struct LevelTileData {
+    int16_t tile = 0;          ///< The tile number.
+    TileProperties properties; ///< Some flag set or some custom property.
+};
+
+/// The extension block: what the Tiled map editor knows about a level beyond its pictures. It
+/// is stored in the level file's trailer, so the original loader, which never reads there,
+/// still loads the file; its layout is in docs/levelformat.md.
+struct LevelExtension {
+    uint8_t collisionLayer = 2;                 ///< The layer collision reads, 1 to 3.
+    std::vector<LevelTileData> tiles;           ///< In increasing tile number, each once.
+    std::vector<LevelAnimationData> animations; ///< In increasing tile number, each once.
+    /// In layer order; their places are not stored in the file.
+    std::vector<LevelObject> objects;
+
+    /// Whether there is nothing to store: a level without it has no block.
+    bool empty() const
+    {
+        return collisionLayer == 2 && tiles.empty() && animations.empty() && objects.empty();
+    }
+};
+
+/// The block's first bytes, which no trailer written by levelc starts with.
+constexpr char kExtensionMagic[9] = "TARVOEXT";
+/// The block's layout version; a reader refuses any other.
+constexpr uint16_t kExtensionVersion = 1;
+
 /// A whole level file, every field in file order, including those the engine reads past.
 struct LevelFile {
     std::array<uint8_t, 12> header{};   ///< Kept, read by nothing.
@@ -91,6 +132,8 @@ struct LevelFile {
     int16_t value5 = 0;            ///< V5.
     int16_t value6 = 0;            ///< V6.
     std::vector<uint8_t> trailer;  ///< Bytes after the third layer, which nothing reads.
+    /// The extension block, stored in the trailer's place; a level has one or the other.
+    LevelExtension extension;
 };
 
 /// Where a read or write went wrong.
@@ -123,8 +166,9 @@ private:
     size_t position = 0;
 };
 
-/// Reads a whole level. keepTrailer collects the bytes after the third layer (the dumper wants
-/// them; the engine stops reading there). False with error set on a truncated or malformed file.
+/// Reads a whole level. After the third layer comes the extension block, read into
+/// level.extension, or other bytes, which keepTrailer collects (the dumper wants them; the
+/// engine ignores them). False with error set on a truncated or malformed file or block.
 TARVO_API bool readLevelFile(LevelSource& source, LevelFile& level, LevelError& error,
                              bool keepTrailer);
 
@@ -137,8 +181,21 @@ TARVO_API bool writeCellStream(const LevelLayerData& layer, std::vector<uint8_t>
 /// empty cell), or -1 when the table has no such entry.
 TARVO_API int32_t translateCell(const LevelFile& level, int16_t cell);
 
+/// Why a property cannot be stored: "not an int" (an Int's value is a decimal int32, written as
+/// std::to_string writes it), "not a float" (a Float's is a finite decimal number), "not true
+/// or false", or "" when it can.
+TARVO_API std::string propertyValueError(const Property& property);
+
+/// Why the level's extension block cannot be stored: a collision layer outside 1 to 3, tiles
+/// or animations out of order or twice, a tile record with nothing in it, a tile number past
+/// the level's tiles, an animation without frames or with a negative duration, properties out
+/// of name order or with values propertyValueError refuses, an extension beside a trailer or a
+/// trailer starting with kExtensionMagic. "" when it can.
+TARVO_API std::string extensionError(const LevelFile& level);
+
 /// Encodes a level, choosing runs for empty cells. False with error.message set when a count
-/// does not fit its field or a run of empty cells before a literal is too long to encode.
+/// does not fit its field, a run of empty cells before a literal is too long to encode or the
+/// extension block cannot be stored (extensionError).
 TARVO_API bool writeLevelFile(const LevelFile& level, std::vector<uint8_t>& bytes,
                               LevelError& error);
 

@@ -5,6 +5,9 @@
 #include "tarvo/api.h"
 #include "tarvo/tiles/drawable.h"
 
+#include <cstdint>
+#include <vector>
+
 namespace tarvo
 {
 
@@ -21,6 +24,9 @@ public:
 
     const TileSet* tileSet = nullptr; ///< Not owned; null draws nothing.
     const TileLayer* layer = nullptr; ///< Not owned; null draws nothing.
+    /// Not owned: tile number n is drawn as tile (*shownTiles)[n] where n has an entry, as
+    /// TileMap::shownTiles() gives an animated tile's frame; null draws every tile as itself.
+    const std::vector<int32_t>* shownTiles = nullptr;
 };
 
 } // namespace tarvo

@@ -21,6 +21,10 @@ public:
     ~TileSet();
     TileSet(const TileSet&) = delete;
     TileSet& operator=(const TileSet&) = delete;
+    /// Takes other's tiles, leaving it empty.
+    TileSet(TileSet&& other) noexcept;
+    /// Frees this set's tiles and takes other's, leaving it empty.
+    TileSet& operator=(TileSet&& other) noexcept;
 
     /// The tile, or null when n is not a tile number of this set.
     Surface* getTile(int n) const;

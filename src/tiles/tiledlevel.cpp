@@ -1,9 +1,8 @@
 // From a Tiled map to a level file. Cells, tiles and backgrounds come from Tiled's own layers,
 // tileset and image layers; custom properties carry only what Tiled has no place for.
-#include "output.h"
 #include "tarvo/tiles/levelfile.h"
 #include "tarvo/video/pngfile.h"
-#include "tiledmap.h"
+#include "tiles/tiledmap.h"
 
 #include <algorithm>
 #include <array>
@@ -28,6 +27,12 @@ constexpr uint32_t kGidFlags = 0xF0000000; // flips, diagonal flip and hexagonal
 constexpr int64_t kMaxSide = 32767;
 constexpr int64_t kMaxRun = 32767;
 
+// A file a map names: relative to the folder of the file naming it, unless absolute.
+std::string besideFile(const std::string& folder, const std::string& name)
+{
+    return !name.empty() && name[0] == '/' ? name : folder + name;
+}
+
 // The number in PREFIX%04d.PNG, when name is exactly what the loader builds from it.
 bool imageNumber(const std::string& name, const char* prefix, long low, long high, long& number)
 {
@@ -39,30 +44,6 @@ bool imageNumber(const std::string& name, const char* prefix, long low, long hig
     char built[64];
     std::snprintf(built, sizeof built, "%s%04ld.PNG", prefix, number);
     return name == built && number >= low && number <= high;
-}
-
-const TiledProperty* findProperty(const std::vector<TiledProperty>& list, const char* name)
-{
-    for (const TiledProperty& property : list) {
-        if (property.name == name) {
-            return &property;
-        }
-    }
-    return nullptr;
-}
-
-int64_t intProperty(const TiledProperty& property, int64_t low, int64_t high)
-{
-    char* end = nullptr;
-    errno = 0;
-    const long long value = std::strtoll(property.value.c_str(), &end, 10);
-    if (property.type != "int" || property.value.empty() || *end != '\0' || errno != 0) {
-        property.invalid("not an int");
-    }
-    if (value < low || value > high) {
-        property.invalid("not from " + std::to_string(low) + " to " + std::to_string(high));
-    }
-    return value;
 }
 
 std::vector<uint8_t> hexProperty(const TiledProperty& property)
@@ -182,8 +163,7 @@ void cutTileset(const TiledTileset& tileset, bool cut, TiledLevel& out)
     if (tileset.tileCount > INT16_MAX) {
         tileset.place.fail("tilecount", "more than 32767 tiles");
     }
-    const std::string path =
-        tileset.image[0] == '/' ? tileset.image : tileset.folder + tileset.image;
+    const std::string path = besideFile(tileset.folder, tileset.image);
     std::vector<uint8_t> pixels;
     int width = 0;
     int height = 0;
@@ -221,11 +201,13 @@ void cutTileset(const TiledTileset& tileset, bool cut, TiledLevel& out)
                         tile.begin() + row * kTileSize * 4);
         }
         out.level.tileImages.push_back(static_cast<int16_t>(id));
+        out.tilePaths.emplace_back();
     }
 }
 
-void readTileset(const TiledTileset& tileset, LevelFile& level)
+void readTileset(const TiledTileset& tileset, TiledLevel& out)
 {
+    LevelFile& level = out.level;
     if (tileset.tiles.size() > INT16_MAX) {
         tileset.place.fail("tiles", "more than 32767 tiles");
     }
@@ -245,6 +227,7 @@ void readTileset(const TiledTileset& tileset, LevelFile& level)
             tiles[i]->place.fail("image", "tile image \"" + name + "\" is not named TILE%04d.PNG");
         }
         level.tileImages.push_back(static_cast<int16_t>(number));
+        out.tilePaths.push_back(besideFile(tileset.folder, tiles[i]->image));
     }
 }
 
@@ -555,9 +538,34 @@ void readBackground(const TiledLayer& layer, TiledLevel& out)
     }
     hexField(layer.properties, "reserved", background.reserved);
     level.backgrounds.push_back(background);
+    out.backgroundPaths.push_back(besideFile(folderOf(layer.place.file), layer.image));
 }
 
 } // namespace
+
+const TiledProperty* findProperty(const std::vector<TiledProperty>& list, const char* name)
+{
+    for (const TiledProperty& property : list) {
+        if (property.name == name) {
+            return &property;
+        }
+    }
+    return nullptr;
+}
+
+int64_t intProperty(const TiledProperty& property, int64_t low, int64_t high)
+{
+    char* end = nullptr;
+    errno = 0;
+    const long long value = std::strtoll(property.value.c_str(), &end, 10);
+    if (property.type != "int" || property.value.empty() || *end != '\0' || errno != 0) {
+        property.invalid("not an int");
+    }
+    if (value < low || value > high) {
+        property.invalid("not from " + std::to_string(low) + " to " + std::to_string(high));
+    }
+    return value;
+}
 
 bool firstLayerCells(const std::vector<int32_t>& table, const std::vector<int32_t>& tiles,
                      std::vector<int16_t>& cells)
@@ -589,7 +597,7 @@ void levelFromTiledMap(const TiledMap& map, bool cutTiles, TiledLevel& out)
     if (tileset && !tileset->image.empty()) {
         cutTileset(*tileset, cutTiles, out);
     } else if (tileset) {
-        readTileset(*tileset, level);
+        readTileset(*tileset, out);
     }
     const std::array<const TiledLayer*, 3> layers = pickTileLayers(map);
     for (const TiledLayer& layer : map.layers) {
@@ -607,22 +615,16 @@ void levelFromTiledMap(const TiledMap& map, bool cutTiles, TiledLevel& out)
             checkRuns(layers[i], i + 1, level.layers[i]);
         }
     }
+    readMapExtension(map, level);
 }
 
-bool writeCutTiles(const std::vector<std::vector<uint8_t>>& tiles, const std::string& folder,
-                   RunOutput& output, std::string& message)
+bool compileTiledMap(const std::string& path, bool cutTiles, TiledLevel& out, std::string& error)
 {
-    if (!output.makeFolder(folder, message)) {
+    try {
+        levelFromTiledMap(readTiledMap(path), cutTiles, out);
+    } catch (const TiledError& failure) {
+        error = failure.message;
         return false;
-    }
-    for (size_t id = 0; id < tiles.size(); ++id) {
-        char name[32];
-        std::snprintf(name, sizeof name, "/TILE%04d.PNG", static_cast<int>(id));
-        output.adding(folder + name);
-        if (!writePng(folder + name, tiles[id].data(), kTileSize, kTileSize, 4)) {
-            message = folder + name + ": cannot write the tile";
-            return false;
-        }
     }
     return true;
 }

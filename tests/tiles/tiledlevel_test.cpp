@@ -2,7 +2,7 @@
 // a parallax factor that is not 10 / n compiles with a warning.
 #include "support/gamedir.h"
 #include "tarvo/video/pngfile.h"
-#include "tiledmap.h"
+#include "tiles/tiledmap.h"
 
 #include <gtest/gtest.h>
 

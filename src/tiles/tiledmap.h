@@ -1,8 +1,10 @@
 // Tiled maps (the TMX and JSON forms of the Tiled map editor) as levels: the reader gathers
 // what a map says into the plain structures below, the mapping turns them into a level file,
-// and the writer describes a level in the same structures and writes them in either form.
+// and the level dumper's writer describes a level in the same structures. Private to the
+// library, but it exports what the level compiler and dumper call.
 #pragma once
 
+#include "tarvo/api.h"
 #include "tarvo/tiles/levelfile.h"
 
 #include <cstdint>
@@ -12,13 +14,11 @@
 namespace tarvo
 {
 
-class RunOutput;
-
 // The only tile size a level knows.
 constexpr int64_t kTiledTileSize = 24;
 
 // A map, tileset or layer that cannot become a level; message is the whole report line.
-struct TiledError {
+struct TARVO_API TiledError {
     std::string message;
 };
 
@@ -54,6 +54,24 @@ struct TiledData {
     bool isArray = false;
 };
 
+// An object of an object layer, with the shape Tiled gives it.
+struct TiledObject {
+    enum class Shape { Rectangle, Ellipse, Point, Polygon, Polyline, Text };
+    TiledPlace place;
+    int64_t id = 0;
+    std::string name;
+    std::string type; // "type" up to Tiled 1.8, "class" after
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+    double rotation = 0;
+    int64_t gid = -1; // a tile object's gid, flags included; -1 for none
+    Shape shape = Shape::Rectangle;
+    std::string templateFile; // an object made from a template: the template's file
+    std::vector<TiledProperty> properties;
+};
+
 struct TiledLayer {
     enum class Kind { Tile, Image, Object, Group };
     TiledPlace place;
@@ -72,12 +90,21 @@ struct TiledLayer {
     std::string image; // image layers: the image's file name as written
     std::string trans; // image layers: "rrggbb", or empty for none
     std::vector<TiledProperty> properties;
+    std::vector<TiledObject> objects; // object layers
+};
+
+struct TiledFrame {
+    TiledPlace place;
+    int64_t tileId = 0;
+    int64_t duration = 0; // milliseconds
 };
 
 struct TiledTile {
     TiledPlace place;
     int64_t id = 0;
     std::string image;
+    std::vector<TiledProperty> properties;
+    std::vector<TiledFrame> animation;
 };
 
 struct TiledTileset {
@@ -107,24 +134,32 @@ struct TiledMap {
     std::vector<TiledLayer> layers;     // in file order, back to front
 };
 
-// A compiled map: the level, the tiles cut from a single-image tileset (tile id i's
-// kTiledTileSize x kTiledTileSize RGBA pixels, saved as TILE%04d.PNG) and the warnings, for
-// the caller to write out once every check has passed.
+// A compiled map: the level (its objects with their places in the map), the tiles cut from a
+// single-image tileset (tile id i's kTiledTileSize x kTiledTileSize RGBA pixels, saved as
+// TILE%04d.PNG), where each tile's and background's image lies beside the map, and the
+// warnings, for the caller to write out once every check has passed.
 struct TiledLevel {
     LevelFile level;
     std::vector<std::vector<uint8_t>> cutTiles;
-    std::vector<std::string> warnings; // whole report lines
+    std::vector<std::string> tilePaths;       // per tile, "" for a cut tile
+    std::vector<std::string> backgroundPaths; // per background
+    std::vector<std::string> warnings;        // whole report lines
 };
 
-// Paths: whether the extension names a Tiled map (.tmx, .tmj, .json in any case) or Tiled's
-// JSON form (.tmj, .tsj, .json), the folder part with its slash ("" for none), and the file name.
-bool isTiledMapPath(const std::string& path);
-bool isJsonPath(const std::string& path);
-std::string folderOf(const std::string& path);
-std::string baseName(const std::string& path);
+// Paths: whether the extension names Tiled's JSON form (.tmj, .tsj, .json in any case), the
+// folder part with its slash ("" for none), and the file name.
+TARVO_API bool isJsonPath(const std::string& path);
+TARVO_API std::string folderOf(const std::string& path);
+TARVO_API std::string baseName(const std::string& path);
 
 // Reads a .tmx, .tmj or .json map and its external tileset. Throws TiledError.
 TiledMap readTiledMap(const std::string& path);
+
+// The first property of the list named name, or null.
+const TiledProperty* findProperty(const std::vector<TiledProperty>& list, const char* name);
+// An int property from low to high; fails with "property P is not valid: not an int" or
+// "... not from LOW to HIGH".
+int64_t intProperty(const TiledProperty& property, int64_t low, int64_t high);
 
 // Fails with "tile size WxH is not 24x24" at the member that is wrong.
 void checkTileSize(const TiledPlace& place, int64_t width, int64_t height);
@@ -136,22 +171,20 @@ std::vector<uint32_t> decodeTiledData(const TiledLayer& layer, int number);
 // The first layer's cells for the tiles a map shows there (-1 for none), through its
 // translation table: kEmptyCell where the tile is entry 0's, else the first entry holding the
 // tile. False when a tile has no entry a cell can index.
-bool firstLayerCells(const std::vector<int32_t>& table, const std::vector<int32_t>& tiles,
-                     std::vector<int16_t>& cells);
+TARVO_API bool firstLayerCells(const std::vector<int32_t>& table, const std::vector<int32_t>& tiles,
+                               std::vector<int16_t>& cells);
 
 // Builds the level a map describes. A single-image tileset is cut into out.cutTiles when
 // cutTiles is set, and is an error otherwise. Throws TiledError.
 void levelFromTiledMap(const TiledMap& map, bool cutTiles, TiledLevel& out);
 
-// Writes cut tiles as folder/TILE%04d.PNG, making the folder. False with message set when the
-// folder or a tile cannot be made; what was made is output's to remove.
-bool writeCutTiles(const std::vector<std::vector<uint8_t>>& tiles, const std::string& folder,
-                   RunOutput& output, std::string& message);
+// Tile properties, animations, objects and the collision layer into level.extension: the part
+// of levelFromTiledMap that reads what the map says beyond its pictures. Throws TiledError.
+void readMapExtension(const TiledMap& map, LevelFile& level);
 
-// Writes the level as a map at path with its tileset at tilesetPath, each in the form its
-// extension names, referring to the images as tiles/TILE%04d.PNG and bg/BG%04d.PNG. False
-// with message set when a file cannot be written.
-bool writeTiledMap(const LevelFile& level, const std::string& path, const std::string& tilesetPath,
-                   std::string& message);
+// Reads and compiles the map at path, as the level compiler does. False with error set to the
+// report line; out.warnings holds the warnings either way.
+TARVO_API bool compileTiledMap(const std::string& path, bool cutTiles, TiledLevel& out,
+                               std::string& error);
 
 } // namespace tarvo

@@ -1,6 +1,7 @@
 // Reading Tiled's two map forms, TMX through pugixml and JSON through nlohmann-json, into one
 // description, each element keeping its place in the file for the messages.
-#include "tiledmap.h"
+#include "tarvo/tiles/level.h"
+#include "tiles/tiledmap.h"
 
 #include <algorithm>
 #include <cctype>
@@ -230,10 +231,45 @@ public:
         tileset.folder = folderOf(path);
         tileset.image = node.child("image").attribute("source").value();
         for (const pugi::xml_node tile : node.children("tile")) {
+            std::vector<TiledFrame> frames;
+            for (const pugi::xml_node frame : tile.child("animation").children("frame")) {
+                frames.push_back(
+                    {place(frame), integer(frame, "tileid", 0), integer(frame, "duration", 0)});
+            }
             tileset.tiles.push_back({place(tile), integer(tile, "id", 0),
-                                     tile.child("image").attribute("source").value()});
+                                     tile.child("image").attribute("source").value(),
+                                     properties(tile), frames});
         }
         return tileset;
+    }
+
+    TiledObject object(const pugi::xml_node& node) const
+    {
+        TiledObject object;
+        object.place = place(node);
+        object.id = integer(node, "id", 0);
+        object.name = node.attribute("name").value();
+        object.type = node.attribute(node.attribute("type") ? "type" : "class").value();
+        object.x = number(node, "x", 0);
+        object.y = number(node, "y", 0);
+        object.width = number(node, "width", 0);
+        object.height = number(node, "height", 0);
+        object.rotation = number(node, "rotation", 0);
+        object.gid = integer(node, "gid", -1);
+        object.templateFile = node.attribute("template").value();
+        static const std::pair<const char*, TiledObject::Shape> shapes[] = {
+            {"ellipse", TiledObject::Shape::Ellipse},
+            {"point", TiledObject::Shape::Point},
+            {"polygon", TiledObject::Shape::Polygon},
+            {"polyline", TiledObject::Shape::Polyline},
+            {"text", TiledObject::Shape::Text}};
+        for (const auto& [name, shape] : shapes) {
+            if (node.child(name)) {
+                object.shape = shape;
+            }
+        }
+        object.properties = properties(node);
+        return object;
     }
 
     void layers(const pugi::xml_node& parent, TiledMap& map) const
@@ -247,6 +283,9 @@ public:
             } else if (name == "objectgroup" || name == "group") {
                 TiledLayer layer = commonLayer(node, name == "group" ? TiledLayer::Kind::Group
                                                                      : TiledLayer::Kind::Object);
+                for (const pugi::xml_node child : node.children("object")) {
+                    layer.objects.push_back(object(child));
+                }
                 map.layers.push_back(layer);
             } else if (name == "tileset") {
                 if (!map.tilesets.empty()) {
@@ -460,7 +499,45 @@ public:
             layer.height = integer(object, at, "height", 0);
             data(object, at, layer.data);
         }
+        const json& objects = array(object, at, "objects");
+        for (size_t i = 0; i < objects.size(); ++i) {
+            layer.objects.push_back(
+                mapObject(objects[i], place(at.pointer + "/objects/" + std::to_string(i))));
+        }
         return layer;
+    }
+
+    TiledObject mapObject(const json& node, const TiledPlace& at) const
+    {
+        TiledObject object;
+        object.place = at;
+        object.id = integer(node, at, "id", 0);
+        object.name = text(node, at, "name");
+        object.type = text(node, at, member(node, at, "type") ? "type" : "class");
+        object.x = number(node, at, "x", 0);
+        object.y = number(node, at, "y", 0);
+        object.width = number(node, at, "width", 0);
+        object.height = number(node, at, "height", 0);
+        object.rotation = number(node, at, "rotation", 0);
+        object.gid = integer(node, at, "gid", -1);
+        object.templateFile = text(node, at, "template");
+        static const std::pair<const char*, TiledObject::Shape> shapes[] = {
+            {"polygon", TiledObject::Shape::Polygon},
+            {"polyline", TiledObject::Shape::Polyline},
+            {"text", TiledObject::Shape::Text}};
+        if (boolean(node, at, "ellipse", false)) {
+            object.shape = TiledObject::Shape::Ellipse;
+        }
+        if (boolean(node, at, "point", false)) {
+            object.shape = TiledObject::Shape::Point;
+        }
+        for (const auto& [name, shape] : shapes) {
+            if (member(node, at, name)) {
+                object.shape = shape;
+            }
+        }
+        object.properties = properties(node, at);
+        return object;
     }
 
     static void data(const json& object, const TiledPlace& at, TiledData& data)
@@ -508,8 +585,16 @@ public:
         const json& tiles = array(object, at, "tiles");
         for (size_t i = 0; i < tiles.size(); ++i) {
             const TiledPlace tile = place(at.pointer + "/tiles/" + std::to_string(i));
-            tileset.tiles.push_back(
-                {tile, integer(tiles[i], tile, "id", 0), text(tiles[i], tile, "image")});
+            const json& animation = array(tiles[i], tile, "animation");
+            std::vector<TiledFrame> frames;
+            for (size_t f = 0; f < animation.size(); ++f) {
+                const TiledPlace frame = place(tile.pointer + "/animation/" + std::to_string(f));
+                frames.push_back({frame, integer(animation[f], frame, "tileid", 0),
+                                  integer(animation[f], frame, "duration", 0)});
+            }
+            tileset.tiles.push_back({tile, integer(tiles[i], tile, "id", 0),
+                                     text(tiles[i], tile, "image"), properties(tiles[i], tile),
+                                     frames});
         }
         return tileset;
     }
