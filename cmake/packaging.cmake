@@ -48,7 +48,7 @@ set(CPACK_DEBIAN_DEV_PACKAGE_NAME tarvo-dev)
 set(CPACK_DEBIAN_DEV_PACKAGE_SECTION libdevel)
 set(CPACK_DEBIAN_DEV_PACKAGE_DEPENDS "libsdl1.2-compat-dev, libsdl-image1.2-dev, \
 libsdl-mixer1.2-dev, libsdl-gfx1.2-dev, libphysfs-dev, libconfuse-dev, libpng-dev, libgif-dev, \
-zlib1g-dev, pkgconf, python3, python3-pil, libsdl1.2-compat-shim")
+zlib1g-dev, libpugixml-dev, pkgconf, python3, python3-pil, libsdl1.2-compat-shim")
 set(CPACK_COMPONENT_DEV_DESCRIPTION "small 2D game engine on the SDL 1.2 API (development files)
 The Tarvo Engine is a 2D game engine on the SDL 1.2 API: surfaces, bitmap
 fonts, sound and music, a software polygon renderer, tile maps over parallax
