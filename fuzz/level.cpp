@@ -1,6 +1,7 @@
-// libFuzzer target for the level loader: any byte string is read as a level file; a level that
-// reads is built (images come from a scratch game directory), drawn at several cameras and
-// dumped, and its text form must compile back to the same bytes.
+// libFuzzer target for the level loader: any byte string is read as a level file, extension
+// block included; a level that reads is built (images come from a scratch game directory),
+// drawn at several cameras a tick of its animation clock apart, asked for its tile properties
+// and dumped, and its text form must compile back to the same bytes.
 #include "tarvo/tiles/level.h"
 
 #include "levelformat.h"
@@ -110,6 +111,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const int cameras[][2] = {{24, 24}, {-5, 30}, {-100000, 2000000000}, {2080, 240}};
     for (const auto& camera : cameras) {
         drawLevel(*gTarget, level, views, camera[0], camera[1]);
+        level.tileProperties(level.collisionLayer(), camera[0] / 24, camera[1] / 24);
+        level.advance();
     }
     writeLayerDump(*level.layers[0], "/dev/null");
     return 0;

@@ -10,6 +10,7 @@ import unittest
 import wave
 import zipfile
 from collections import namedtuple
+from xml.etree import ElementTree
 
 from PIL import Image
 from tarvotest.engine import ScratchTest
@@ -81,6 +82,13 @@ class PakContentTest(unittest.TestCase):
             self.assertEqual((sound.getsampwidth(), sound.getframerate()), (2, 44100))
             self.assertIn(sound.getnchannels(), (1, 2))
             self.assertTrue(0 < sound.getnframes() <= 44100 // 2, sound.getnframes())
+
+    def test_every_image_the_demo_map_names_is_packed(self):
+        named = {image.get("source")
+                 for name in ("blk301a.tmx", "blk301a.tsx")
+                 for image in ElementTree.parse(os.path.join(DATA, "levels", name)).iter("image")}
+        self.assertEqual(len(named), 34)
+        self.assertLessEqual({"demo1/" + source for source in named}, set(self.files))
 
     def test_music_lasts_at_least_half_a_minute(self):
         self.assertGreaterEqual(midi_seconds(self.files["demo1/OLM- Meridel2.mid"]), 30.0)

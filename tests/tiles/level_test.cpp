@@ -143,6 +143,131 @@ TEST_F(LevelTest, DrawsBackgroundsThenLayersThreeTwoOneWithTilesInLoadOrder)
     EXPECT_EQ(pixelAt(target, 10, 10), 0x00FF00u); // column 1 now at x 0
 }
 
+// Tile 0, solid, animated over itself for 100 ms and tile 2 for 17 ms, stands in each layer in
+// its own column; tile 2's image is only on the search path.
+const char* const kMap = R"(<?xml version="1.0"?>
+<map orientation="orthogonal" tilewidth="24" tileheight="24" infinite="0">
+ <properties><property name="collisionlayer" type="int" value="1"/></properties>
+ <tileset firstgid="1" name="set" tilewidth="24" tileheight="24" tilecount="3" columns="0">
+  <tile id="0"><properties><property name="solid" type="bool" value="true"/></properties>
+   <image source="tiles/TILE0001.PNG"/>
+   <animation><frame tileid="0" duration="100"/><frame tileid="2" duration="17"/></animation>
+  </tile>
+  <tile id="1"><image source="tiles/TILE0002.PNG"/></tile>
+  <tile id="2"><image source="tiles/TILE0003.PNG"/></tile>
+ </tileset>
+ <layer id="1" name="third" width="3" height="1"><data encoding="csv">1,0,0</data></layer>
+ <layer id="2" name="second" width="3" height="1"><data encoding="csv">0,1,0</data></layer>
+ <layer id="3" name="first" width="3" height="1"><data encoding="csv">0,0,1</data></layer>
+ <objectgroup id="4" name="things">
+  <object id="7" name="a" type="coin" gid="2" x="24" y="24" width="24" height="24"/>
+  <object id="5" name="b" class="spawn" x="-3" y="9"><point/></object>
+  <object id="6" name="c" type="coin" x="48" y="0" width="30" height="20"><ellipse/></object>
+ </objectgroup>
+</map>
+)";
+
+class MapFileTest : public ::testing::Test
+{
+protected:
+    MapFileTest()
+    {
+        writeImage(dir.file("tiles/TILE0001.PNG"), 24, 24, 0xFF0000);
+        writeImage(dir.file("tiles/TILE0002.PNG"), 24, 24, 0x00FF00);
+        writeImage(game.file("demo1/tiles/TILE0003.PNG"), 24, 24, 0x0000FF);
+        dir.write("map.tmx", kMap);
+    }
+
+    const CapturedLog log;
+    const GameDir game;
+    const TempDir dir;
+    TileMap level;
+    std::string message;
+};
+
+TEST_F(MapFileTest, MapsKeepTileFlagsObjectsAndTheCollisionLayer)
+{
+    ASSERT_TRUE(loadLevelFromFile(dir.file("map.tmx"), level, message)) << message;
+    EXPECT_EQ(level.collisionLayer(), 0);
+    const struct {
+        const char* name;
+        int layer, col, row;
+        bool solid;
+    } cells[] = {{"third layer", 2, 0, 0, true},  {"first layer", 0, 2, 0, true},
+                 {"second layer", 1, 1, 0, true}, {"no tile", 0, 0, 0, false},
+                 {"outside", 0, 3, 0, false},     {"no such layer", 3, 0, 0, false}};
+    for (const auto& cell : cells) {
+        EXPECT_EQ(level.tileProperties(cell.layer, cell.col, cell.row).solid, cell.solid)
+            << cell.name;
+    }
+    const std::vector<LevelObject>& objects = level.objects();
+    ASSERT_EQ(objects.size(), 3u);
+    EXPECT_EQ(std::make_tuple(objects[0].id, objects[0].tile, objects[0].place),
+              std::make_tuple(7, 1, dir.file("map.tmx") + ":16"));
+    EXPECT_EQ(std::make_tuple(objects[1].type, objects[1].x, objects[1].y, objects[1].width),
+              std::make_tuple(std::string("spawn"), -3, 9, 0));
+    EXPECT_EQ(std::make_tuple(objects[2].width, objects[2].height, objects[2].tile),
+              std::make_tuple(30, 20, -1));
+    const std::vector<const LevelObject*> coins = level.objectsOfType("coin");
+    ASSERT_EQ(coins.size(), 2u);
+    EXPECT_EQ(coins[1], &objects[2]);
+}
+
+TEST_F(MapFileTest, AnimatedTilesShowTheFrameOfTheClockInEveryLayer)
+{
+    ASSERT_TRUE(loadLevelFromFile(dir.file("map.tmx"), level, message)) << message;
+    LayerViews views;
+    bindLayerViews(level, views);
+    Surface target;
+    target.create(argbFormat(72, 24));
+    // 100 ms is 6 ticks, 17 ms 1; the frames loop.
+    const std::pair<uint64_t, uint32_t> frames[] = {
+        {0, 0xFF0000}, {5, 0xFF0000}, {6, 0x0000FF}, {7, 0xFF0000}, {13, 0x0000FF}};
+    for (const auto& [tick, colour] : frames) {
+        while (level.animationClock() < tick) {
+            level.advance();
+        }
+        drawLevel(target, level, views, 0, 0);
+        for (const int x : {10, 34, 58}) {
+            EXPECT_EQ(pixelAt(target, x, 10), colour) << "tick " << tick << ", x " << x;
+        }
+    }
+}
+
+TEST_F(MapFileTest, FailedLoadsNameTheCauseAndLeaveTheLevelAlone)
+{
+    ASSERT_TRUE(loadLevelFromFile(dir.file("map.tmx"), level, message)) << message;
+    const std::string polygon = std::string(kMap).replace(std::string(kMap).find("<point/>"), 8,
+                                                          R"(<polygon points="0,0 1,1"/>)");
+    const std::string missing =
+        std::string(kMap).replace(std::string(kMap).find("TILE0003"), 8, "TILE0009");
+    LevelParts parts;
+    std::vector<uint8_t> truncated = assembleLevel(parts);
+    truncated.pop_back();
+    const struct {
+        const char* name;
+        std::string file;
+        std::string contents;
+        std::string message; // after the folder
+    } rows[] = {
+        {"map error", "bad.tmx", polygon, "bad.tmx:17: object 5: polygons are not supported"},
+        {"image nowhere", "bad.tmx", missing,
+         "bad.tmx: cannot load the image \"" + dir.path + "/tiles/TILE0009.PNG\""},
+        {"level file cut short", "bad", std::string(truncated.begin(), truncated.end()),
+         "bad: offset " + std::to_string(truncated.size() - 1) +
+             ": file ends inside the third layer"},
+        {"no file", "none", "", "none: offset 0: cannot open the file"},
+    };
+    for (const auto& row : rows) {
+        if (!row.contents.empty()) {
+            dir.write(row.file, row.contents);
+        }
+        EXPECT_FALSE(loadLevelFromFile(dir.file(row.file), level, message)) << row.name;
+        EXPECT_EQ(message, dir.path + "/" + row.message) << row.name;
+        EXPECT_EQ(level.objects().size(), 3u) << row.name;
+    }
+}
+
 TEST(LayerDumpTest, WritesRowsOfRightAlignedCells)
 {
     const std::tuple<int, int, std::vector<int32_t>, std::string> cases[] = {

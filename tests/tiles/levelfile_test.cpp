@@ -116,4 +116,111 @@ TEST(LevelFileTest, WriterEndsWithTheRemainingRunAndRefusesLongerRuns)
     EXPECT_EQ(bytes, cellStream(200, 201, {0, 1, -1}));
 }
 
+// The extension block as docs/levelformat.md lays it out: tile 0 solid and hazard with an int
+// property, tile 0 animated over tiles 1 and 0, and one tile object with a bool property.
+LevelBytes extensionBlock(int version = 1)
+{
+    LevelBytes block;
+    block.raw({'T', 'A', 'R', 'V', 'O', 'E', 'X', 'T'}).i16(version).u8(3);
+    block.i16(1).i16(0).u8(5).i16(1).i32(2).raw({'h', 'p'}).u8(1).i32(2).raw({'-', '4'});
+    block.i16(1).i16(0).i16(2).i16(1).i32(100).i16(0).i32(0);
+    block.i32(1).i32(-9).i32(4).raw({'c', 'o', 'i', 'n'}).i32(0).i32(-24).i32(48).i32(24);
+    block.i32(24).i32(1).i16(1).i32(2).raw({'o', 'n'}).u8(3).i32(4).raw({'t', 'r', 'u', 'e'});
+    return block;
+}
+
+std::vector<uint8_t> withBlock(const std::vector<uint8_t>& block)
+{
+    LevelParts parts;
+    parts.tileImages = {1, 2};
+    return LevelBytes().raw(assembleLevel(parts)).raw(block).bytes;
+}
+
+TEST(LevelFileTest, ExtensionBlockReadsAndWritesAsLaidOut)
+{
+    const std::vector<uint8_t> bytes = withBlock(extensionBlock().bytes);
+    LevelFile level;
+    LevelError error;
+    ASSERT_TRUE(readBytes(bytes, level, error)) << error.message;
+    const LevelExtension& extension = level.extension;
+    EXPECT_EQ(extension.collisionLayer, 3);
+    ASSERT_EQ(extension.tiles.size(), 1u);
+    const TileProperties& tile = extension.tiles[0].properties;
+    EXPECT_EQ(std::make_tuple(tile.solid, tile.oneway, tile.hazard),
+              std::make_tuple(true, false, true));
+    ASSERT_EQ(tile.custom.size(), 1u);
+    EXPECT_EQ(tile.custom[0].asInt(), -4);
+    ASSERT_EQ(extension.animations.size(), 1u);
+    const std::vector<LevelFrameData>& frames = extension.animations[0].frames;
+    ASSERT_EQ(frames.size(), 2u);
+    EXPECT_EQ(std::make_pair(frames[0].tile, frames[0].milliseconds),
+              std::make_pair<int16_t>(1, 100));
+    ASSERT_EQ(extension.objects.size(), 1u);
+    const LevelObject& object = extension.objects[0];
+    EXPECT_EQ(std::make_tuple(object.id, object.name, object.type, object.x, object.y, object.width,
+                              object.height, object.tile),
+              std::make_tuple(-9, std::string("coin"), std::string(), -24, 48, 24, 24, 1));
+    ASSERT_EQ(object.properties.size(), 1u);
+    EXPECT_TRUE(object.properties[0].asBool());
+    EXPECT_TRUE(level.trailer.empty());
+    std::vector<uint8_t> written;
+    ASSERT_TRUE(writeLevelFile(level, written, error)) << error.message;
+    EXPECT_EQ(written, bytes);
+}
+
+TEST(LevelFileTest, MalformedExtensionBlocksFailToLoad)
+{
+    const std::vector<uint8_t> good = extensionBlock().bytes;
+    const auto edited = [&](size_t at, std::vector<uint8_t> with) {
+        std::vector<uint8_t> bytes = good;
+        std::copy(with.begin(), with.end(), bytes.begin() + static_cast<long>(at));
+        return bytes;
+    };
+    const size_t tileRecord = 13; // after magic, version, layer and the record count
+    const size_t animation = 37;  // the first frame's tile
+    const struct {
+        const char* name;
+        std::vector<uint8_t> block;
+        const char* message;
+    } rows[] = {
+        {"a later version", extensionBlock(2).bytes, "extension block version 2 is not supported"},
+        {"collision layer 0", edited(10, {0}), "collision layer 0 is not 1 to 3"},
+        {"unknown flag", edited(tileRecord + 2, {8}), "unknown tile flags 8"},
+        {"tile past the level's", edited(tileRecord, {2}),
+         "tile 2 is not one of the level's 2 tiles"},
+        {"unknown property type", edited(tileRecord + 11, {4}), "unknown property type 4"},
+        {"int not as written", edited(tileRecord + 16, {'+'}),
+         "property hp is not valid: not an int"},
+        {"frame tile past the level's", edited(animation, {9}),
+         "animation frame tile 9 is not one of the level's 2 tiles"},
+        {"negative duration", edited(animation + 5, {0xFF}), "is negative"},
+        {"bytes after it", LevelBytes().raw(good).u8(0).bytes,
+         "1 bytes follow the extension block"},
+        {"an object's property cut short",
+         {good.begin(), good.end() - 1},
+         "file ends inside the extension block's objects"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.name);
+        LevelFile level;
+        LevelError error;
+        EXPECT_FALSE(readBytes(withBlock(row.block), level, error));
+        EXPECT_NE(error.message.find(row.message), std::string::npos) << error.message;
+    }
+}
+
+TEST(LevelFileTest, OtherTrailersAreReadOnlyWhenKept)
+{
+    // Seven bytes of the magic are no block: the loader reads past them as it always has.
+    const std::vector<uint8_t> bytes = withBlock({'T', 'A', 'R', 'V', 'O', 'E', 'X'});
+    for (const bool keep : {false, true}) {
+        LevelFile level;
+        LevelError error;
+        MemoryLevelSource source(bytes.data(), bytes.size());
+        ASSERT_TRUE(readLevelFile(source, level, error, keep)) << error.message;
+        EXPECT_EQ(level.trailer.size(), keep ? 7u : 0u);
+        EXPECT_TRUE(level.extension.empty());
+    }
+}
+
 } // namespace

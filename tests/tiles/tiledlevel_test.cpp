@@ -36,6 +36,19 @@ const std::string kJsonMap = R"({"orientation": "orthogonal", "tilewidth": 24, "
  "layers": [{"type": "imagelayer", "name": "sky", "image": "BG0001.PNG", "parallaxx": 0.5},
             {"type": "tilelayer", "name": "first", "width": 2, "height": 1, "data": [1, 2]}]})";
 
+// An object layer in TMX holding object 4 with more attributes and an element, and in JSON
+// before the other layers with more members.
+std::string objectLayer(const std::string& element, const std::string& attributes = "")
+{
+    return R"(<objectgroup id="3"><object id="4" x="0" y="0" )" + attributes + ">" + element +
+           "</object></objectgroup></map>";
+}
+
+std::string jsonObject(const std::string& members)
+{
+    return R"("layers": [{"type": "objectgroup", "objects": [{"id": 4, )" + members + "}]}, ";
+}
+
 TiledLevel compile(const std::string& path)
 {
     TiledLevel level;
@@ -108,6 +121,38 @@ TEST(TiledLevel, EachBadMapIsReportedAtTheMemberAtFault)
         {"stored cells against the tiles", kMap, "<data",
          R"(<properties><property name="cells" value="1 1"/></properties><data)",
          "map.tmx:7: property cells does not match the layers"},
+        {"polygon", kMap, "</map>", objectLayer(R"(<polygon points="0,0 1,1"/>)"),
+         "map.tmx:8: object 4: polygons are not supported"},
+        {"polyline", kJsonMap, R"("layers": [)", jsonObject(R"("polyline": [])"),
+         "map.TMJ: /layers/0/objects/0/polyline: object 4: polylines are not supported"},
+        {"text", kMap, "</map>", objectLayer("<text>hi</text>"),
+         "map.tmx:8: object 4: text objects are not supported"},
+        {"rotated", kJsonMap, R"("layers": [)", jsonObject(R"("rotation": 90)"),
+         "map.TMJ: /layers/0/objects/0/rotation: object 4: rotated objects are not supported"},
+        {"flipped", kMap, "</map>", objectLayer("", R"(gid="2147483649")"),
+         "map.tmx:8: object 4: flipped objects are not supported"},
+        {"fractional", kJsonMap, R"("layers": [)", jsonObject(R"("y": 0.5)"),
+         "map.TMJ: /layers/0/objects/0/y: object 4 has a fractional position or size"},
+        {"colour property", kMap, "</map>",
+         objectLayer(R"(<properties><property name="tint" type="color" value="#ff0000"/>)"
+                     "</properties>"),
+         "map.tmx:8: property tint is not valid: type color is not supported"},
+        {"file property of a tile", kJsonMap, R"({"id": 0, )",
+         R"({"id": 0, "properties": [{"name": "f", "type": "file", "value": "a.png"}], )",
+         "map.TMJ: /tilesets/0/tiles/0/properties/0/type: property f is not valid: type file is "
+         "not supported"},
+        {"flag not a bool", kMap, R"(<tile id="0">)",
+         R"(<tile id="0"><properties><property name="solid" value="yes"/></properties>)",
+         "map.tmx:4: property solid is not valid: not a bool"},
+        {"frame past the tiles", kJsonMap, R"({"id": 0, )",
+         R"({"id": 0, "animation": [{"tileid": 5, "duration": 10}], )",
+         "map.TMJ: /tilesets/0/tiles/0/animation/0/tileid: animation frame tile 5 is not in the "
+         "tileset"},
+        {"trailer beside an animation", kJsonMap, R"("tilesets": [{"firstgid": 1, "tiles": [{)",
+         R"("properties": [{"name": "trailer", "value": "01"}], "tilesets": [{"firstgid": 1,
+            "tiles": [{"animation": [{"tileid": 1, "duration": 10}], )",
+         "map.TMJ: /properties/0: property trailer cannot be used with objects, tile "
+         "properties or animations"},
     };
     const TempDir dir;
     const std::vector<uint8_t> sheet(48 * 48 * 4, 0x80);
@@ -126,6 +171,30 @@ TEST(TiledLevel, EachBadMapIsReportedAtTheMemberAtFault)
             EXPECT_EQ(error.message, dir.path + "/" + row.report);
         }
     }
+}
+
+TEST(TiledLevel, PropertiesAreKeptInNameOrderAsTiledWroteThem)
+{
+    const TempDir dir;
+    const TiledLevel level = compile(dir.write(
+        "map.tmx",
+        edit(edit(kMap, R"(<tile id="1">)",
+                  R"(<tile id="1"><properties><property name="z" type="float" value="0.50"/>
+                  <property name="a" type="int" value="+5"/><property name="solid" type="bool"
+                  value="false"/><property name="m" type="bool" value="true"/></properties>)"),
+             "</map>",
+             R"(<objectgroup><object id="9" class="door" x="1" y="2"/></objectgroup></map>)")));
+    const LevelExtension& extension = level.level.extension;
+    ASSERT_EQ(extension.tiles.size(), 1u);
+    EXPECT_EQ(extension.tiles[0].tile, 1);
+    EXPECT_FALSE(extension.tiles[0].properties.solid);
+    std::string kept;
+    for (const Property& property : extension.tiles[0].properties.custom) {
+        kept += property.name + "=" + property.value + " ";
+    }
+    EXPECT_EQ(kept, "a=5 m=true z=0.50 ");
+    ASSERT_EQ(extension.objects.size(), 1u);
+    EXPECT_EQ(extension.objects[0].type, "door");
 }
 
 TEST(TiledLevel, CellsShowingTheTileOfEntryZeroBecomeRuns)

@@ -34,6 +34,12 @@ TEST(LevelFormatTest, ReportsTheLineOfEachMistake)
         {edit("layer 3 0 0", "layer 3 1 1"), 9, "layer 3 is missing 1 rows"},
         {edit("layer 2 0 0\n", ""), 8, "missing 'layer 2'"},
         {"# level\n\n" + edit("values", "valuez"), 5, "unknown directive 'valuez'"},
+        {kMinimal + "tileprop 0 solid\n", 10, "tile 0 is not one of the level's 0 tiles"},
+        {kMinimal + "tile 0 3\ntileprop 0 hp int 07\n", 11, "property hp is not valid: not an int"},
+        {kMinimal + "objectprop hp int 1\n", 10, "objectprop before any object"},
+        {kMinimal + "object 1 \"a b 0 0 0 0 -1\n", 10, "a quoted word does not end"},
+        {kMinimal + "trailer 01\nobject 1 \"a\" \"\" 0 0 0 0 -1 # x\n", 11,
+         "a trailer cannot be stored beside the extension block"},
         {kMinimal, 0, ""},
     };
     for (const auto& [text, expectedLine, expected] : cases) {

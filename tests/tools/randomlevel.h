@@ -4,10 +4,73 @@
 
 #include "tarvo/tiles/levelfile.h"
 
+#include <algorithm>
 #include <random>
 
 namespace tarvo
 {
+
+// Properties in name order with values of every type, texts that need quoting and escapes.
+template <typename Pick>
+std::vector<Property> randomProperties(Pick& pick)
+{
+    static const char* const names[] = {"a", "hp", "label x", "solidity", "\"#\""};
+    static const char* const values[][4] = {{"", " # \"q\" \\", "line\none", "\xc3\xa9\t"},
+                                            {"0", "-7", "2147483647", "-2147483648"},
+                                            {"0.25", "-1e-05", "3", "1e5"},
+                                            {"true", "false", "true", "false"}};
+    std::vector<Property> list;
+    for (const char* name : names) {
+        if (pick(0, 2) == 0) {
+            const auto type = static_cast<size_t>(pick(0, 3));
+            list.push_back({name, static_cast<Property::Type>(type), values[type][pick(0, 3)]});
+        }
+    }
+    std::sort(list.begin(), list.end(),
+              [](const Property& a, const Property& b) { return a.name < b.name; });
+    return list;
+}
+
+// Tile records and animations for some of the level's tiles, and objects, each with what the
+// block can hold at its ends.
+template <typename Pick>
+void randomExtension(LevelFile& level, Pick& pick)
+{
+    LevelExtension& extension = level.extension;
+    extension.collisionLayer = static_cast<uint8_t>(pick(1, 3));
+    const auto tiles = static_cast<int16_t>(level.tileImages.size());
+    for (int16_t tile = 0; tile < tiles; ++tile) {
+        TileProperties properties{pick(0, 1) == 1, pick(0, 1) == 1, pick(0, 1) == 1,
+                                  randomProperties(pick)};
+        if (properties.solid || properties.oneway || properties.hazard ||
+            !properties.custom.empty()) {
+            extension.tiles.push_back({tile, properties});
+        }
+        if (pick(0, 1)) {
+            LevelAnimationData animation{tile, {}};
+            for (int64_t frame = pick(1, 3); frame > 0; --frame) {
+                animation.frames.push_back(
+                    {static_cast<int16_t>(pick(0, tiles - 1)),
+                     static_cast<int32_t>(pick(0, 1) ? pick(0, 999) : INT32_MAX)});
+            }
+            extension.animations.push_back(animation);
+        }
+    }
+    for (int64_t count = pick(0, 2); count > 0; --count) {
+        const auto int32 = [&] { return static_cast<int32_t>(pick(INT32_MIN, INT32_MAX)); };
+        LevelObject object{int32(),
+                           pick(0, 1) ? "" : "coin \"7\"",
+                           pick(0, 1) ? "" : "spawn",
+                           int32(),
+                           int32(),
+                           int32(),
+                           int32(),
+                           tiles > 0 && pick(0, 1) ? static_cast<int32_t>(pick(0, tiles - 1)) : -1,
+                           randomProperties(pick),
+                           ""};
+        extension.objects.push_back(object);
+    }
+}
 
 // Small numbers repeat, name tiles and table entries or fall past them; the ends of each range
 // come up half the time, as that is where conversions break (a divisor of -32768).
@@ -50,6 +113,9 @@ inline LevelFile randomLevel(std::mt19937& random)
                       int16(), static_cast<int16_t>(pick(-1, 1)),
                       byte(),  static_cast<uint8_t>(extreme(0, 255)),
                       {byte()}};
+    }
+    if (level.trailer.empty()) {
+        randomExtension(level, pick);
     }
     return level;
 }

@@ -60,6 +60,12 @@ PLAIN = ("header" + " 00" * 12 + "\ntile 0 5\ntile 1 6\ntile 2 9\nreserved1" + "
          "translation 1 0 00 00 00 00 00 09\ntranslation 2 2 00 00 00 00 00 00\nreserved2 00 00\n"
          + layer_text(1, [["2", ".", "1"]]) + layer_text(2, []) + "reserved3 00 00 00\n"
          + layer_text(3, [["1"], ["."]]))
+# Every part of the extension block, in texts that need quoting.
+EXTENSION = PLAIN + (
+    'collisionlayer 3\ntileprop 1 solid\ntileprop 1 hp int -3\ntileprop 2 hazard\n'
+    'tileprop 2 "a label" string "a # \\"b\\""\ntileprop 2 speed float 0.25\n'
+    'animation 0 1 100 2 17\nobject 4 coin coin 24 48 24 24 -1\nobjectprop on bool true\n'
+    'object 9 "" "" -8 0 24 24 2\n')
 # Values twice in the table, literal 0, a literal past a table without -1, tiles the set lacks.
 OTHER = PLAIN.replace("translation 0 -1", "translation 0 1").replace("translation 2 2", "translation 2 0 00 00 00 00 00 00\ntranslation 3 2").replace(
     "|   2   .   1", "|   2   0   9").replace("|   1\n", "| 200\n")
@@ -121,7 +127,8 @@ class Tiled(ScratchTest):
     def test_levels_survive_tiled_round_trips(self):
         # One level goes out as JSON, named in upper case: a .tmj too is a map Tiled reads.
         for name, text, out in (("demo", None, "map.tmx"), ("full", FULL, "map.TMJ"),
-                                ("plain", PLAIN, "map.tmx"), ("other", OTHER, "map.tmx")):
+                                ("plain", PLAIN, "map.tmx"), ("other", OTHER, "map.tmx"),
+                                ("extension", EXTENSION, "map.tmj")):
             with self.subTest(name):
                 level = DEMO if text is None else self.path(name + ".level")
                 if text is not None:
