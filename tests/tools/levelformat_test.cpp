@@ -1,7 +1,9 @@
-// The level text: where levelc points at a mistake, and that text and binary convert into each
-// other without loss.
+// The level text and the Tiled maps: where levelc points at a mistake in the text, and that a
+// level converts to either and back without loss.
 #include "levelformat.h"
+#include "support/gamedir.h"
 #include "tarvo/tiles/levelfile.h"
+#include "tiledmap.h"
 #include "tools/randomlevel.h"
 
 #include <gtest/gtest.h>
@@ -46,21 +48,22 @@ TEST(LevelFormatTest, ReportsTheLineOfEachMistake)
     }
 }
 
-TEST(LevelFormatTest, TextAndBinaryConvertWithoutLoss)
+// Binary to text and to either map form and back, through the reader the engine loads with.
+TEST(LevelFormatTest, EveryLevelComesBackFromItsTextAndItsMapsByteForByte)
 {
-    std::mt19937 random(24);
-    for (int round = 0; round < 30; ++round) {
+    const TempDir dir;
+    std::mt19937 random(23);
+    for (int round = 0; round < 60; ++round) {
         SCOPED_TRACE(round);
-        const LevelFile level = randomLevel(random);
-        // binary -> text -> binary, through the reader the engine loads with
+        const LevelFile generated = randomLevel(random);
         std::vector<uint8_t> bytes;
         LevelError error;
-        ASSERT_TRUE(writeLevelFile(level, bytes, error)) << error.message;
-        LevelFile read;
+        ASSERT_TRUE(writeLevelFile(generated, bytes, error)) << error.message;
+        LevelFile level;
         MemoryLevelSource source(bytes.data(), bytes.size());
-        ASSERT_TRUE(readLevelFile(source, read, error, true)) << error.message;
-        const std::string text = levelToText(read);
-        EXPECT_EQ(text, levelToText(level));
+        ASSERT_TRUE(readLevelFile(source, level, error, true)) << error.message;
+        const std::string text = levelToText(level);
+        EXPECT_EQ(text, levelToText(generated));
         LevelFile parsed;
         int line = 0;
         std::string message;
@@ -68,6 +71,20 @@ TEST(LevelFormatTest, TextAndBinaryConvertWithoutLoss)
         std::vector<uint8_t> again;
         ASSERT_TRUE(writeLevelFile(parsed, again, error)) << error.message;
         EXPECT_EQ(again, bytes);
+        for (const auto& [map, tileset] :
+             {std::pair{"map.tmx", "set.tsx"}, {"map.tmj", "set.tsj"}}) {
+            SCOPED_TRACE(map);
+            ASSERT_TRUE(writeTiledMap(level, dir.file(map), dir.file(tileset), message)) << message;
+            TiledLevel compiled;
+            try {
+                levelFromTiledMap(readTiledMap(dir.file(map)), false, compiled);
+            } catch (const TiledError& failure) {
+                FAIL() << failure.message;
+            }
+            ASSERT_TRUE(writeLevelFile(compiled.level, again, error)) << error.message;
+            EXPECT_EQ(again, bytes);
+            EXPECT_EQ(compiled.warnings, std::vector<std::string>());
+        }
     }
 }
 
