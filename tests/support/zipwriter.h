@@ -6,6 +6,7 @@
 #include <string>
 #include <utility>
 #include <vector>
+#include <zlib.h>
 
 // entries: (name inside the archive, content).
 inline std::string zipArchive(const std::vector<std::pair<std::string, std::string>>& entries)
@@ -17,19 +18,13 @@ inline std::string zipArchive(const std::vector<std::pair<std::string, std::stri
     };
     std::string files, directory;
     for (const auto& [name, data] : entries) {
-        uint32_t crc = 0xFFFFFFFFu;
-        for (const unsigned char byte : data) {
-            crc ^= byte;
-            for (int bit = 0; bit < 8; ++bit) {
-                crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-            }
-        }
         const uint32_t size = static_cast<uint32_t>(data.size());
+        const uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(data.data()), size);
         const uint32_t nameSize = static_cast<uint32_t>(name.size());
         // From "version needed" to "extra length", the same in both headers: stored, dated
         // 1980-01-01.
-        const uint32_t fields[][2] = {{10, 2},   {0, 2},    {0, 2},    {0, 2},        {0x21, 2},
-                                      {~crc, 4}, {size, 4}, {size, 4}, {nameSize, 2}, {0, 2}};
+        const uint32_t fields[][2] = {{10, 2},  {0, 2},    {0, 2},    {0, 2},        {0x21, 2},
+                                      {crc, 4}, {size, 4}, {size, 4}, {nameSize, 2}, {0, 2}};
         std::string shared;
         for (const auto& [value, bytes] : fields) {
             put(shared, value, static_cast<int>(bytes));
