@@ -4,9 +4,9 @@
 #include "support/gamedir.h"
 #include "tarvo/tiles/levelfile.h"
 #include "tiledmap.h"
-#include "tools/randomlevel.h"
 
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace tarvo;
 
@@ -46,6 +46,52 @@ TEST(LevelFormatTest, ReportsTheLineOfEachMistake)
         EXPECT_EQ(line, expectedLine) << expected;
         EXPECT_NE(message.find(expected), std::string::npos) << message;
     }
+}
+
+// Every field of a level drawn, so that a conversion that loses anything shows. Small numbers
+// repeat, name tiles and table entries or fall past them; the ends of each range come up half the
+// time, as that is where conversions break (a divisor of -32768).
+LevelFile randomLevel(std::mt19937& random)
+{
+    const auto pick = [&](int64_t low, int64_t high) {
+        return std::uniform_int_distribution<int64_t>(low, high)(random);
+    };
+    const auto extreme = [&](int64_t low, int64_t high) {
+        return pick(0, 1) ? (pick(0, 1) ? low : high) : pick(low, high);
+    };
+    const auto byte = [&] { return static_cast<uint8_t>(pick(0, 255)); };
+    const auto int16 = [&] { return static_cast<int16_t>(extreme(INT16_MIN, INT16_MAX)); };
+    const auto int32 = [&] { return static_cast<int32_t>(extreme(INT32_MIN, INT32_MAX)); };
+    LevelFile level;
+    level.header[pick(0, 11)] = level.reserved1[pick(0, 7)] = level.reserved3[pick(0, 2)] = byte();
+    level.value1 = int32();
+    level.value6 = level.reserved2 = int16();
+    level.tileImages.resize(pick(0, 4), int16());
+    level.chunks.resize(pick(0, 2), {{byte()}, std::vector<uint8_t>(pick(0, 5), byte())});
+    for (auto* bytes : {&level.block1, &level.records2, &level.records7, &level.trailer}) {
+        bytes->resize(pick(0, 2) * (bytes == &level.records7 ? kRecordSize7 : kRecordSize2),
+                      byte());
+    }
+    level.translations.resize(pick(0, 5));
+    for (LevelTranslationData& entry : level.translations) {
+        entry = {pick(0, 1) ? static_cast<int32_t>(pick(-1, 4)) : int32(), {byte()}};
+    }
+    for (LevelLayerData& layer : level.layers) {
+        layer.cols = static_cast<int16_t>(pick(0, 5));
+        layer.rows = static_cast<int16_t>(pick(0, 5));
+        for (int i = 0; i < layer.cols * layer.rows; ++i) {
+            const int64_t cell = pick(0, 1) ? pick(0, 5) : extreme(0, 255);
+            layer.cells.push_back(pick(0, 1) ? kEmptyCell : static_cast<int16_t>(cell));
+        }
+    }
+    level.backgrounds.resize(pick(0, 3));
+    for (LevelBackgroundData& background : level.backgrounds) {
+        background = {int32(), int32(),
+                      int16(), static_cast<int16_t>(pick(-1, 1)),
+                      byte(),  static_cast<uint8_t>(extreme(0, 255)),
+                      {byte()}};
+    }
+    return level;
 }
 
 // Binary to text and to either map form and back, through the reader the engine loads with.
