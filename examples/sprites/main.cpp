@@ -105,8 +105,9 @@ public:
         tarvo::Surface turned;
         turned.rotoZoom(coin, angle, zoom, 1);
         // The copy grows as it turns, so it is centred by its own size.
-        SDL_Rect at = {Sint16(160 - turned.getWidth() / 2), Sint16(160 - turned.getHeight() / 2), 0,
-                       0};
+        const int x = 160 - turned.getWidth() / 2;
+        const int y = 160 - turned.getHeight() / 2;
+        SDL_Rect at = {Sint16(x), Sint16(y), 0, 0};
         screen.blitFrom(turned, nullptr, &at);
 
         const std::string status =
