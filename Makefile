@@ -19,7 +19,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
 .PHONY: setup build run test test-sanitize test-package package docs screenshots gifs golden \
-	bench bench-demo fuzz soak soak-sanitize monkey monkey-rss clean
+	examples-golden bench bench-demo fuzz soak soak-sanitize monkey monkey-rss clean
 
 setup:
 	@scripts/setup.sh
@@ -77,6 +77,11 @@ gifs: build
 golden: build
 	$(PYTHON) scripts/golden.py --program $(BUILD_DIR)/morwenfall \
 		--pak $(BUILD_DIR)/base/pak000.zip $(if $(RECORD),--record)
+
+# The examples' replays, frame lists and pictures made afresh (scripts/examples.py): each example
+# built against build/ installed into a temporary prefix and replayed headless.
+examples-golden: build
+	$(PYTHON) scripts/examples.py --build $(BUILD_DIR)
 
 # Speed is measured here, by hand, never in the tests.
 # renderbench needs Allegro 4, which only this target installs; the table goes to docs.

@@ -88,6 +88,8 @@ endforeach()
 
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${TARVO_DOC_DIR} COMPONENT dev)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/docs/ DESTINATION ${TARVO_DOC_DIR}/docs COMPONENT dev)
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION ${TARVO_DOC_DIR}/examples
+        COMPONENT dev)
 
 # The demo as an installed game: P/games/morwenfall, its data under P/share/games/morwenfall.
 install(TARGETS morwenfall RUNTIME DESTINATION games COMPONENT morwenfall)

@@ -12,7 +12,8 @@ polygon type (r), translucency (e) and second texture (t) for 300 frames.
 import argparse
 import os
 
-from tarvotest import headless, replayfile
+from tarvotest import replayfile
+from tarvotest.engine import play
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 REPLAY = os.path.join(ROOT, "bench", "demo.replay")
@@ -43,7 +44,7 @@ def write_replay():
 
 
 def run(program, pak):
-    out = headless.play(program, pak, ["-replay", REPLAY, "-benchmark"]).splitlines()
+    out = play(program, pak, ["-replay", REPLAY, "-benchmark"]).splitlines()
     first = out.index("stage frames median_ms min_ms max_ms")
     return out[first:next(i for i, line in enumerate(out) if line.startswith("whole run:")) + 1]
 

@@ -12,7 +12,7 @@ import argparse
 import os
 import sys
 
-from tarvotest import headless
+from tarvotest.engine import play
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 WALK = os.path.join(ROOT, "tests", "golden", "walk.replay")
@@ -38,8 +38,7 @@ def main():
         if last - first + 1 > MAX_TICKS:
             sys.exit("gifs: %s runs %d ticks, more than %d" % (name, last - first + 1, MAX_TICKS))
         path = os.path.join(os.path.abspath(options.out), name + ".gif")
-        headless.play(program, pak, ["-replay", WALK, "-gif", path, "-from", str(first),
-                                     "-to", str(last)])
+        play(program, pak, ["-replay", WALK, "-gif", path, "-from", str(first), "-to", str(last)])
         size = os.path.getsize(path)
         total += size
         print("%s: %d ticks, %d bytes" % (path, last - first + 1, size))

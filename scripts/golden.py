@@ -13,7 +13,8 @@ import os
 import sys
 import time
 
-from tarvotest import headless, replayfile
+from tarvotest import replayfile
+from tarvotest.engine import play
 from tarvotest.xsession import XSession
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
@@ -50,7 +51,7 @@ def record(program, pak):
 
 def frames(program, pak):
     walk = os.path.join(GOLDEN, "walk.replay")
-    return headless.play(program, pak, ["-replay", walk, "-frames", "out"], "out/frames.txt")[1]
+    return play(program, pak, ["-replay", walk, "-frames", "out"], "out/frames.txt")[1]
 
 
 def main():

@@ -14,11 +14,6 @@ namespace
 
 uint32_t gFakeMs = 0;
 
-uint32_t fakeTicks()
-{
-    return gFakeMs;
-}
-
 // A timer made from the given option words, with the fake millisecond source.
 struct Timer {
     explicit Timer(std::vector<std::string> options)
@@ -32,7 +27,7 @@ struct Timer {
     }
 
     const Words words;
-    GameTimer timer{words.line, fakeTicks};
+    GameTimer timer{words.line, [] { return gFakeMs; }};
 };
 
 TEST(GameTimer, ChoosesTheClockFromTheCommandLine)

@@ -30,12 +30,6 @@ def first_layer_size():
     return int(size[1]), int(size[2])
 
 
-def read_png(path):
-    """A frame as (width, height, rows of (r, g, b)), like xsession.read_bmp."""
-    pixels = list(Image.open(path).convert("RGB").getdata())
-    return 320, 240, [pixels[y * 320:(y + 1) * 320] for y in range(240)]
-
-
 def found(shot, rgb):
     return [(x, y) for y, row in enumerate(shot[2]) if y not in TEXT_ROWS
             for x, pixel in enumerate(row) if pixel == rgb]
@@ -62,7 +56,7 @@ class StageWalk(unittest.TestCase):
             work.write("walk", walk.bytes()[:-11])
             result = run(work, ["-replay", "walk", "-frames", "out", "-benchmark", "-record",
                                 "no/such", "-shot", ",".join(map(str, SHOTS))], until="Exiting")
-            shots = {tick: read_png(os.path.join(work.path, "out", "%d.png" % tick))
+            shots = {tick: xsession.read_picture(os.path.join(work.path, "out", "%d.png" % tick))
                      for tick in SHOTS}
             rows = open_lines(work.path, "mapdump.dat")
             frames = open_lines(work.path, "out", "frames.txt")

@@ -15,6 +15,7 @@ from tarvotest.engine import ENGINE, PAK, Workdir, run
 DEVICE = "* Configured audio device: 16-bit 44.1 KHz stereo (1024 bytes/slice)"
 AUDIO = [DEVICE, "* Allocated 16 digital sound channels", "* Music enabled"]
 MISSING = "Warning: couldn't read defaults from kelda.cfg"
+NO_MUSIC = "* Music is disabled (config)"
 
 
 def startup():
@@ -57,10 +58,43 @@ class LogTest(unittest.TestCase):
                          + startup() + ["Exiting Tarvo Engine."])
 
 
+Audio = namedtuple("Audio", "name args config step")
+
+
+class AudioTest(unittest.TestCase):
+    """The lines between "Initializing Audio..." and the file system's step."""
+
+    def audio_step(self, args=(), config=None, env=None):
+        with Workdir(config=config) as work:
+            result = run(work, args, env=env)
+        self.assertEqual(result.status, 0, result.stderr)
+        return result.lines[result.lines.index("Initializing Audio...") + 1:
+                            result.lines.index("Initializing PhysicsFS Library...")]
+
+    def test_options_and_defaults_file_decide_what_starts(self):
+        # The parser's own rules are unit-tested; here start-up must act on what it read.
+        rows = [
+            Audio("no audio", ["-noaudio"], None, ["* Audio is disabled (-noaudio)"]),
+            Audio("no music", ["-nomusic"], None,
+                  [DEVICE, AUDIO[1], "* Music is disabled (-nomusic)"]),
+            Audio("channels and music from the file", [],
+                  "numsfxchannels = 0x20\nenablemusic = Off\n",
+                  [DEVICE, "* Allocated 32 digital sound channels", NO_MUSIC]),
+        ]
+        for row in rows:
+            with self.subTest(row.name):
+                self.assertEqual(self.audio_step(row.args, row.config), row.step)
+
+    def test_unavailable_driver_leaves_audio_off(self):
+        step = self.audio_step(env={"SDL_AUDIODRIVER": "nonexistent"})
+        self.assertEqual(len(step), 1, step)
+        self.assertRegex(step[0], r"^\* Warning: Couldn't initialize SDL audio \(.+\)$")
+
+
 Place = namedtuple("Place", "name tree work args lines")  # tree and work: {file: bytes}
 CHOSEN = ("Warning: couldn't read defaults", "* Allocated", "* Sound effects", "* Music",
           "* Added data file", "* Warning: specified game")
-NO_MUSIC, ADDED = "* Music is disabled (config)", "* Added data file %s/pak000.zip"
+ADDED = "* Added data file %s/pak000.zip"
 
 
 class InstalledTest(unittest.TestCase):
@@ -99,12 +133,12 @@ class InstalledTest(unittest.TestCase):
 
 
 class SignalTest(unittest.TestCase):
-    def test_signals_end_the_program_cleanly(self):
-        for stop in (signal.SIGTERM, signal.SIGINT):
-            with self.subTest(signal=stop), Workdir() as work:
-                result = run(work, ["-fasttime"], stop=stop)
-                self.assertEqual(result.status, 0)
-                self.assertEqual(result.lines[-1], "Exiting Tarvo Engine.")
+    def test_interrupt_ends_the_program_cleanly(self):
+        # SIGTERM ends the other runs here.
+        with Workdir() as work:
+            result = run(work, ["-fasttime"], stop=signal.SIGINT)
+        self.assertEqual(result.status, 0)
+        self.assertEqual(result.lines[-1], "Exiting Tarvo Engine.")
 
 
 class FatalTest(unittest.TestCase):
@@ -123,6 +157,3 @@ class FatalTest(unittest.TestCase):
                                         "Exiting Tarvo Engine."])
         self.assertEqual(log[-1], "Exiting Tarvo Engine.")
 
-
-if __name__ == "__main__":
-    unittest.main()

@@ -1,6 +1,7 @@
-"""The engine as its users get it (make test-package): installed into a temporary prefix and
-built against with CMake and pkg-config, as a shared library built alone, moved elsewhere, and
-as its Debian packages unpacked into a temporary root, where the demo plays the golden walk.
+"""The engine as its users get it (make test-package): installed into a temporary prefix, where
+its examples build with CMake and with pkg-config and replay frame for frame, also against the
+shared library built alone and once the tree has moved; and as its Debian packages unpacked into
+a temporary root, where the packaged hello example builds and the demo plays the golden walk.
 
 Reads a built tree, TARVO_BUILD_DIR (the static library), and builds the shared library alone
 in TARVO_SHARED_BUILD_DIR; everything else goes into one temporary folder.
@@ -25,20 +26,16 @@ atexit.register(shutil.rmtree, SCRATCH, ignore_errors=True)
 VERSION = ".".join(re.findall(r"TARVO_VERSION_\w+ (\d+)",
                               pathlib.Path(SOURCE, "include/tarvo/version.h").read_text()))
 
-# A program built on the engine: one .cpp file (built by ONE_FILE below) or a folder with its
-# own CMakeLists.txt. It runs with args ({assets}: the installed assets) in an empty folder,
-# exits 0 and prints `last` last; with frames, the frame list it writes into frames/ is that
-# file's. shared, pkgconfig: also built against the shared library alone, with pkg-config.
-Client = namedtuple("Client", "name source args last frames shared pkgconfig")
-CLIENTS = [Client("game", "tests/package/game.cpp", [], f"tarvo {VERSION}: saved turned.png",
-                  None, True, True)]
-ONE_FILE = """cmake_minimum_required(VERSION 3.20)
-project({0} CXX)
-set(CMAKE_CXX_STANDARD 17)
-find_package(Tarvo 1.1 REQUIRED)
-add_executable({0} {1})
-target_link_libraries({0} PRIVATE Tarvo::tarvo)
-"""
+# The examples (examples/NAME), each a CMake project whose own test replays NAME.replay and
+# compares the frames drawn with NAME.frames. All are built against the installed static library;
+# shared: also against the shared library built alone; makefile: also by its Makefile with
+# pkg-config, and after the installed tree has moved.
+Example = namedtuple("Example", "name shared makefile")
+EXAMPLES = [Example("hello", True, True), Example("sprites", True, False),
+            Example("polygons", False, False), Example("tilemap", False, False),
+            Example("sound", False, False)]
+HELLO = EXAMPLES[0]
+HEADLESS = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
 
 
 def sh(*command, cwd=None, env=None, check=True):
@@ -67,9 +64,10 @@ def installed():
 
 @functools.lru_cache(maxsize=None)
 def shared_build():
-    """The shared library built alone, found through its build tree's TarvoConfig.cmake."""
+    """The shared library and the assets built alone, found through the build tree's
+    TarvoConfig.cmake."""
     sh("cmake", "-S", SOURCE, "-B", SHARED, "-DBUILD_SHARED_LIBS=ON")
-    sh("cmake", "--build", SHARED, JOBS, "--target", "tarvo")
+    sh("cmake", "--build", SHARED, JOBS, "--target", "tarvo", "assets")
     return SHARED
 
 
@@ -90,74 +88,57 @@ def unpacked():
     return os.path.join(root, "usr")
 
 
-def with_cmake(client, label, *options):
-    source = os.path.join(SOURCE, client.source)
-    project, build = folder(label, "source"), folder(label, "build")
-    if os.path.isdir(source):
-        project = source
-    else:
-        pathlib.Path(project, "CMakeLists.txt").write_text(ONE_FILE.format(client.name, source))
-    sh("cmake", "-S", project, "-B", build, "-DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF", *options)
+def assets(prefix):
+    return os.path.join(prefix, "share", "tarvo", "assets")
+
+
+def with_cmake(example, label, *options, examples=os.path.join(SOURCE, "examples")):
+    """Builds the example with CMake and runs its test: its replay, frame for frame."""
+    build = folder(label)
+    sh("cmake", "-S", os.path.join(examples, example.name), "-B", build,
+       "-DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF", *options)
     sh("cmake", "--build", build, JOBS)
-    return os.path.join(build, client.name)
+    sh("ctest", "--test-dir", build, "--output-on-failure")
 
 
-def with_pkgconfig(client, label, prefix):
-    program = os.path.join(folder(label), client.name)
-    env = dict(os.environ, PKG_CONFIG_PATH=os.path.join(prefix, "lib", "pkgconfig"))
-    flags = sh("pkg-config", "--cflags", "--libs", "tarvo", env=env).stdout.split()
-    sh("g++", "-std=c++17", os.path.join(SOURCE, client.source), *flags, "-o", program)
-    return program
+def with_makefile(example, label, prefix):
+    """Builds the example with its Makefile and pkg-config and plays its replay the same way."""
+    project = folder(label)
+    for name in ["main.cpp", "Makefile"]:
+        shutil.copy(os.path.join(SOURCE, "examples", example.name, name), project)
+    sh("make", "-C", project, env=dict(os.environ, PKG_CONFIG_PATH=os.path.join(
+        prefix, "lib", "pkgconfig")))
+    replay = os.path.join(SOURCE, "examples", example.name, example.name)
+    sh(os.path.join(project, example.name), "-game", assets(prefix), "-replay",
+       replay + ".replay", "-frames", "frames", cwd=project, env=HEADLESS)
+    sh("cmp", os.path.join(project, "frames", "frames.txt"), replay + ".frames")
 
 
-# How a client is built against the installed tree, or the shared library built alone; column
-# names the Client field that asks for the way (none: every client).
+# How an example is built: against the installed tree, the shared library built alone, or with
+# its Makefile; column names the Example field that asks for the way (none: every example).
 Way = namedtuple("Way", "name column build")
 WAYS = [
-    Way("cmake", None, lambda c: with_cmake(c, "cmake-" + c.name,
+    Way("cmake", None, lambda e: with_cmake(e, "cmake-" + e.name,
                                             "-DCMAKE_PREFIX_PATH=" + installed())),
-    Way("shared", "shared", lambda c: with_cmake(c, "shared-" + c.name,
+    Way("shared", "shared", lambda e: with_cmake(e, "shared-" + e.name,
                                                  "-DTarvo_DIR=" + shared_build())),
-    Way("pkg-config", "pkgconfig", lambda c: with_pkgconfig(c, "pc-" + c.name, installed())),
+    Way("makefile", "makefile", lambda e: with_makefile(e, "make-" + e.name, installed())),
 ]
 
 
-class Play(unittest.TestCase):
-    def play(self, program, args, last, frames=None, assets=""):
-        """Runs program headless in an empty folder; checks its status, last line and frames."""
-        work = tempfile.mkdtemp(dir=SCRATCH)
-        result = sh(program, *[a.format(assets=assets) for a in args], cwd=work, check=False,
-                    env=dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy"))
-        self.assertEqual(result.returncode, 0, result.stdout + result.stderr)
-        self.assertEqual(result.stdout.splitlines()[-1:], [last])
-        if frames:
-            got = pathlib.Path(work, "frames", "frames.txt").read_text().split()
-            self.assertEqual(got, pathlib.Path(SOURCE, frames).read_text().split())
-
-    def play_client(self, client, program, prefix):
-        assets = os.path.join(prefix, "share", "tarvo", "assets")
-        self.play(program, client.args, client.last, client.frames, assets)
-
-
-class Installed(Play):
-    def test_clients_build_with_cmake_with_pkg_config_and_against_the_shared_library(self):
+class Installed(unittest.TestCase):
+    def test_examples_build_with_cmake_with_their_makefile_and_against_the_shared_library(self):
         for way in WAYS:
-            for client in [c for c in CLIENTS if not way.column or getattr(c, way.column)]:
-                with self.subTest(way=way.name, client=client.name):
-                    self.play_client(client, way.build(client), installed())
+            for example in [e for e in EXAMPLES if not way.column or getattr(e, way.column)]:
+                with self.subTest(way=way.name, example=example.name):
+                    way.build(example)
 
     def test_moved_tree_serves_cmake_and_pkg_config(self):
         moved = os.path.join(folder("moved"), "elsewhere")
         shutil.move(installed(), moved)
         try:
-            for client in CLIENTS:
-                with self.subTest(client.name):
-                    program = with_cmake(client, "moved-" + client.name,
-                                         "-DCMAKE_PREFIX_PATH=" + moved)
-                    self.play_client(client, program, moved)
-                    if client.pkgconfig:
-                        program = with_pkgconfig(client, "moved-pc-" + client.name, moved)
-                        self.play_client(client, program, moved)
+            with_cmake(HELLO, "moved-cmake", "-DCMAKE_PREFIX_PATH=" + moved)
+            with_makefile(HELLO, "moved-make", moved)
         finally:
             shutil.move(moved, installed())
 
@@ -193,18 +174,29 @@ class Installed(Play):
         sh("g++", "-std=c++17", "-fsyntax-only", "-Wall", "-Wextra", "-Werror", *flags, *sources)
 
 
-class Packaged(Play):
-    def test_unpacked_packages_build_a_client(self):
-        client = CLIENTS[0]
-        program = with_cmake(client, "unpacked", "-DCMAKE_PREFIX_PATH=" + unpacked())
-        self.play_client(client, program, unpacked())
+class Docs(unittest.TestCase):
+    def test_getting_started_shows_the_hello_example_as_it_is(self):
+        guide = pathlib.Path(SOURCE, "docs", "getting-started.md").read_text()
+        shown = re.search(r"^<!-- The code of examples/hello/main.cpp.*?^```cpp\n(.*?)^```$",
+                          guide, re.M | re.S)
+        self.assertIsNotNone(shown, "no hello example in docs/getting-started.md")
+        self.assertEqual(shown.group(1),
+                         pathlib.Path(SOURCE, "examples", "hello", "main.cpp").read_text())
 
-    def test_unpacked_demo_plays_the_golden_walk_from_another_folder(self):
-        data = os.path.join(unpacked(), "share", "games", "morwenfall", "base")
-        walk = os.path.join(SOURCE, "tests", "golden", "walk.replay")
-        self.play(os.path.join(unpacked(), "games", "morwenfall"),
-                  ["-game", data, "-replay", walk, "-frames", "frames"],
-                  "Exiting Tarvo Engine.", "tests/golden/walk.frames")
+
+class Packaged(unittest.TestCase):
+    def test_unpacked_packages_build_the_example_they_ship(self):
+        with_cmake(HELLO, "unpacked", "-DCMAKE_PREFIX_PATH=" + unpacked(),
+                   examples=os.path.join(unpacked(), "share", "doc", "tarvo", "examples"))
+
+    def test_unpacked_demo_finds_its_data_and_plays_the_golden_walk_from_another_folder(self):
+        work = folder("walk")
+        walk = os.path.join(SOURCE, "tests", "golden", "walk")
+        result = sh(os.path.join(unpacked(), "games", "morwenfall"), "-replay", walk + ".replay",
+                    "-frames", "frames", cwd=work, env=HEADLESS)
+        data = os.path.join(unpacked(), "share", "games", "morwenfall", "base", "pak000.zip")
+        self.assertIn(f"* Added data file {data}", result.stdout.splitlines())
+        sh("cmp", os.path.join(work, "frames", "frames.txt"), walk + ".frames")
 
     def test_unpacked_tools_answer_under_their_installed_names(self):
         for tool in ["levelc", "leveldump", "polyraster"]:

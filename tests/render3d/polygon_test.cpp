@@ -1,62 +1,20 @@
-// Polygon3d against geometry worked out by hand: the top-left fill rule that the reference
-// rasteriser follows, bad input kept inside the target, texture validation, drawer exceptions.
+// Polygon3d on what the reference rasteriser's scenes leave out: bad input kept inside the
+// target, texture validation, drawer exceptions.
 #include "rendertarget.h"
 #include "tarvo/core/exception.h"
 
-#include <cmath>
 #include <limits>
-#include <set>
 
 using namespace tarvo;
 
 namespace
 {
 
-using PixelSet = std::set<std::pair<int, int>>;
 const uint32_t kWhite = 0xFFFFFFFF;
 
-PixelSet drawnPixels(RenderTarget& target)
+Vertex3d corner(float x, float y, float z = 1.0f)
 {
-    PixelSet drawn;
-    for (int y = 0; y < target.height; ++y) {
-        for (int x = 0; x < target.width; ++x) {
-            if (target.pixel(x, y) != 0) {
-                drawn.insert({x, y});
-            }
-        }
-    }
-    return drawn;
-}
-
-Vertex3d corner(float x, float y, float z = 1.0f, float u = 0.0f, float v = 0.0f,
-                uint32_t color = kWhite)
-{
-    return Vertex3d{x, y, z, u, v, color};
-}
-
-TEST(PolygonRaster, TriangleFollowsTheTopLeftRuleInEveryVertexOrder)
-{
-    // Corners on pixel centres, so every edge runs through some: the top row and the left
-    // column are drawn, the bottom row and the hypotenuse x = 30 - y (a right edge) are not.
-    PixelSet expected;
-    for (int y = 10; y <= 19; ++y) {
-        for (int x = 10; x < 30 - y; ++x) {
-            expected.insert({x, y});
-        }
-    }
-    const Vertex3d a = corner(10.0f, 10.0f, 2.0f), b = corner(20.0f, 10.0f, 2.0f),
-                   c = corner(10.0f, 20.0f, 2.0f);
-    for (const auto& order : std::vector<std::vector<Vertex3d>>{
-             {a, b, c}, {b, c, a}, {c, a, b}, {a, c, b}, {c, b, a}, {b, a, c}}) {
-        SCOPED_TRACE(order[0].x + order[0].y * 100);
-        RenderTarget target(32, 24);
-        drawPolygon(target, order, PFLAT);
-        EXPECT_EQ(drawnPixels(target), expected);
-        for (const auto& [x, y] : expected) {
-            EXPECT_EQ(target.pixel(x, y), kWhite);
-            EXPECT_EQ(target.depthAt(x, y), 0.5f);
-        }
-    }
+    return Vertex3d{x, y, z, 0.0f, 0.0f, kWhite};
 }
 
 TEST(PolygonRaster, BadInputsWriteNothingOutsideTheTarget)
@@ -165,7 +123,7 @@ TEST(PolygonDrawers, ThrowsLocatedExceptions)
             EXPECT_STREQ(error.getFile(), "polygon");
             EXPECT_EQ(error.getLine(), row.line);
         }
-        EXPECT_TRUE(drawnPixels(target).empty());
+        EXPECT_EQ(target.depth, std::vector<float>(target.depth.size(), 0.0f)); // nothing drawn
     }
 }
 

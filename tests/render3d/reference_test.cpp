@@ -220,10 +220,7 @@ struct Reference {
 Image renderWithEngine(const Scene& scene, std::vector<bool>* drew = nullptr)
 {
     RenderTarget target(scene.width, scene.height, 4, scene.bgr);
-    const int area = scene.width * scene.height;
-    for (int i = 0; i < area; ++i) {
-        target.pixel(i % scene.width, i / scene.width) = scene.background;
-    }
+    target.surface.fillRect(nullptr, scene.background);
     for (const RefPolygon& p : scene.polygons) {
         const std::vector<float> before = drew ? target.depth : std::vector<float>();
         drawPolygon(target, p.vertices, p.type, p.texture, p.alpha, p.mask);
@@ -234,7 +231,7 @@ Image renderWithEngine(const Scene& scene, std::vector<bool>* drew = nullptr)
     }
     EXPECT_TRUE(target.paddingUntouched());
     Image image;
-    for (int i = 0; i < area; ++i) {
+    for (int i = 0; i < scene.width * scene.height; ++i) {
         image.pixels.push_back(target.pixel(i % scene.width, i / scene.width));
         image.depth.push_back(target.depthAt(i % scene.width, i / scene.width));
     }

@@ -43,12 +43,6 @@ struct SpanBench {
         polygon.textureWidthShift = 0;
         texels[0] = texel;
     }
-    void setShade(uint32_t rgb)
-    {
-        span.rFixed = static_cast<int32_t>((rgb >> 16) << 16);
-        span.gFixed = static_cast<int32_t>(((rgb >> 8) & 0xFF) << 16);
-        span.bFixed = static_cast<int32_t>((rgb & 0xFF) << 16);
-    }
 
     Polygon3d polygon;
     ScanlineSpan span;
@@ -63,7 +57,9 @@ TEST(ScanlineDrawer, EveryDrawerTestsDepthStrictlyAndStepsEveryPixel)
         SCOPED_TRACE(drawer); // the index in kDrawers
         SpanBench bench;
         bench.useSingleTexel(0xFF204060);
-        bench.setShade(0x204060);
+        bench.span.rFixed = 0x20 << 16;
+        bench.span.gFixed = 0x40 << 16;
+        bench.span.bFixed = 0x60 << 16;
         bench.span.flatColor = 0xFF204060;
         bench.polygon.alpha = 255; // blending drawers then write the source colour in full
         bench.span.count = 5;

@@ -30,9 +30,7 @@ inline uint32_t pixelAt(const Surface& surface, int x, int y)
     for (int i = bytes - 1; i >= 0; --i) {
         value = value << 8 | at[i]; // little-endian
     }
-    Uint8 r = 0;
-    Uint8 g = 0;
-    Uint8 b = 0;
+    Uint8 r = 0, g = 0, b = 0;
     SDL_GetRGB(value, raw->format, &r, &g, &b);
     return static_cast<uint32_t>(r) << 16 | static_cast<uint32_t>(g) << 8 | b;
 }

@@ -8,7 +8,6 @@ import gzip
 import os
 import re
 import subprocess
-import unittest
 import zlib
 
 from PIL import Image
@@ -66,9 +65,6 @@ EXTENSION = PLAIN + (
     'tileprop 2 "a label" string "a # \\"b\\""\ntileprop 2 speed float 0.25\n'
     'animation 0 1 100 2 17\nobject 4 coin coin 24 48 24 24 -1\nobjectprop on bool true\n'
     'object 9 "" "" -8 0 24 24 2\n')
-# Values twice in the table, literal 0, a literal past a table without -1, tiles the set lacks.
-OTHER = PLAIN.replace("translation 0 -1", "translation 0 1").replace("translation 2 2", "translation 2 0 00 00 00 00 00 00\ntranslation 3 2").replace(
-    "|   2   .   1", "|   2   0   9").replace("|   1\n", "| 200\n")
 
 MAP = """<?xml version="1.0" encoding="UTF-8"?>
 <map version="1.8" orientation="orthogonal" width="3" height="2" tilewidth="24" tileheight="24" infinite="0">
@@ -125,9 +121,10 @@ class Tiled(ScratchTest):
             yield name + ".tmx"
 
     def test_levels_survive_tiled_round_trips(self):
-        # One level goes out as JSON, named in upper case: a .tmj too is a map Tiled reads.
+        # How tables and cells become maps is checked on random levels by the unit tests; here
+        # Tiled reads and writes them, with an extension block too. One level goes out as JSON,
+        # named in upper case: a .tmj too is a map Tiled reads.
         for name, text, out in (("demo", None, "map.tmx"), ("full", FULL, "map.TMJ"),
-                                ("plain", PLAIN, "map.tmx"), ("other", OTHER, "map.tmx"),
                                 ("extension", EXTENSION, "map.tmj")):
             with self.subTest(name):
                 level = DEMO if text is None else self.path(name + ".level")
@@ -228,6 +225,7 @@ class Tiled(ScratchTest):
         self.assertEqual(self.files(), before)
 
     def test_errors_name_file_place_and_cause(self):
+        # Checks shared with Tiled's JSON form are seen with the JSON maps of the unit tests.
         base = tiled_map()
         tiles = lambda count: "".join('<tile id="%d"><image source="TILE%04d.PNG"/></tile>' % (i, i)
                                       for i in range(count))
@@ -236,9 +234,6 @@ class Tiled(ScratchTest):
         cases = [
             (base.replace('"orthogonal"', '"isometric"'), 2,
              'orientation "isometric" is not supported'),
-            (base.replace('infinite="0"', 'infinite="1"'), 2, "infinite maps are not supported"),
-            (base.replace('tileheight="24" infinite', 'tileheight="16" infinite'), 2,
-             "tile size 24x16 is not 24x24"),
             (base.replace(">1,0,2,0,3,0<", ">1,0,2,0,2147483651,0<"), 10,
              "flipped or rotated tile at column 1 row 1"),
             (base.replace("TILE0007.PNG", "TILE7.PNG"), 7,
@@ -246,7 +241,6 @@ class Tiled(ScratchTest):
             (base.replace('"csv">1,0,2', '"xml">1,0,2'), 10, 'encoding "xml" is not supported'),
             (base.replace('"csv">1,0,2,0,3,0', '"base64" compression="zstd">AAAA'), 10,
              'compression "zstd" is not supported'),
-            (base.replace(">3,1<", ">3,9<"), 11, "gid 9 is in no tileset"),
             (base.replace("</map>", layer4 + "</map>"), 13, "more than three tile layers"),
             (base.replace("</map>", '<group id="6" name="g"/>\n</map>'), 13,
              "group layers are not supported"),
@@ -263,8 +257,6 @@ class Tiled(ScratchTest):
              "more than 255 tiles used in the first layer"),
             (base.replace('width="3" height="2">', 'width="1025" height="1024">', 1), 10,
              "layer 3 is larger than 1048576 cells"),
-            (base.replace('width="3" height="2">', 'width="32768" height="1">', 1), 10,
-             "layer 3 is wider or higher than 32767"),
             (base.replace('width="3" height="2"><data encoding="csv">1,0,2,0,3,0',
                           'width="200" height="200"><data encoding="csv">' + "0," * 39999 + "1"),
              10, "layer 3: more than 32767 empty cells before column 199 row 199"),
@@ -275,8 +267,6 @@ class Tiled(ScratchTest):
              "tile layers must all be named first, second, third or none"),
             (base.replace('name="third"', 'name="third" offsetx="3"'), 10,
              'tile layer "third" has an offset or parallax'),
-            (base.replace('offsetx="4"', 'offsetx="4.5"'), 9,
-             'image layer "sky" has a fractional offset'),
             (re.sub(r"  <tile id=.*</tile>\n", '  <image source="sheet.png"/>\n', base, flags=re.S),
              4, "single-image tilesets need --cut-tiles DIR"),
             (base.replace('value="5"', 'value="x"'), 3, "property V1 is not valid: not an int"),
@@ -310,6 +300,3 @@ class Tiled(ScratchTest):
         self.assertTrue(result.stderr.decode().startswith(source + ":2: "), result.stderr)
         self.assertFalse(os.path.exists(self.path("out")))
 
-
-if __name__ == "__main__":
-    unittest.main()

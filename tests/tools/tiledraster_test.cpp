@@ -45,8 +45,7 @@ TEST(TiledRaster, TiledDrawsEachDemoLayerAsTheEngineDoes)
     LevelError error;
     ASSERT_TRUE(readLevelFile(source, file, error, true)) << error.message;
     // The only negative offsets: Tiled's picture grows by them, and the map lands past them.
-    const int originX = 37;
-    const int originY = 29;
+    const int originX = 37, originY = 29;
     file.backgrounds.at(1).x = -originX;
     file.backgrounds.at(1).y = -originY;
     std::vector<uint8_t> bytes;
@@ -75,8 +74,7 @@ TEST(TiledRaster, TiledDrawsEachDemoLayerAsTheEngineDoes)
                                   .c_str()),
                   0);
         std::vector<uint8_t> rgba;
-        int width = 0;
-        int height = 0;
+        int width = 0, height = 0;
         ASSERT_TRUE(readPng(png, rgba, width, height));
         ASSERT_GE(width, originX + layer.cols * 24);
         ASSERT_GE(height, originY + layer.rows * 24);

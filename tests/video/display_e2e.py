@@ -72,6 +72,3 @@ class WindowScalingTest(unittest.TestCase):
         self.assertEqual(logs[0], logs[1])
         self.assertEqual(logs[0][-1], "Initializing video mode...")
 
-
-if __name__ == "__main__":
-    unittest.main()

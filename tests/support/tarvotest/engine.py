@@ -1,5 +1,5 @@
 """Runs build/morwenfall headless (SDL's dummy drivers) in a temporary working directory, and
-the built tools.
+the built tools; play() runs any build of it to its end, for the scripts that replay it.
 
 The demo runs until it is told to stop, so a run waits for a log line and then sends SIGTERM,
 which SDL turns into the window's quit event.
@@ -86,7 +86,7 @@ class Workdir:
 def run(workdir, args=(), env=None, until="Initializing video mode...", settle=0.3,
         stop=signal.SIGTERM, timeout=20, limit=None, program=ENGINE):
     """Starts the engine, waits until `until` shows in its output (or it exits; with no
-    `until`, not at all), waits `settle` seconds more, sends `stop` if it still runs, and
+    `until`, not at all), gives it `settle` seconds more, sends `stop` if it still runs, and
     returns what it printed and its exit status. `limit` runs in the child before the engine
     starts (to set a resource limit). `program` is started instead of the built engine."""
     environment = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
@@ -104,8 +104,9 @@ def run(workdir, args=(), env=None, until="Initializing video mode...", settle=0
                 if until in _read(out_path) + _read(err_path):
                     break
                 time.sleep(0.05)
-            if process.poll() is None:
-                time.sleep(settle)
+            try:
+                process.wait(timeout=settle)
+            except subprocess.TimeoutExpired:
                 process.send_signal(stop)
             status = process.wait(timeout=timeout)
         finally:
@@ -113,6 +114,16 @@ def run(workdir, args=(), env=None, until="Initializing video mode...", settle=0
                 os.killpg(process.pid, signal.SIGKILL)
                 process.wait()
     return Result(status=status, stdout=_read(out_path), stderr=_read(err_path))
+
+
+def play(program, pak, args, read=None):
+    """Runs program with args to its end in a Workdir holding pak; returns its standard output
+    and, when asked, the text of the file `read` it wrote there."""
+    with Workdir(pak=pak) as work:
+        env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
+        out = subprocess.run([program, *args], cwd=work.path, env=env, check=True,
+                             capture_output=True, text=True).stdout
+        return (out, work.read(read).decode()) if read else out
 
 
 def _read(path):

@@ -9,6 +9,7 @@ max_rss_growth the growth from the warm-up (a tenth of the time into the sound s
 end is checked. A failed run keeps its recording and prints the command that replays it.
 """
 
+import io
 import os
 import random
 import re
@@ -17,10 +18,9 @@ import tempfile
 import time
 import zipfile
 
-from . import headless
 from . import replayfile as rf
 from . import xsession
-from .engine import resident_kib
+from .engine import play, resident_kib
 
 LOGO = "demo1/OLM Logo.png"
 WARNING = "Warning: Couldn't open image file '%s'." % LOGO
@@ -39,12 +39,15 @@ class MonkeyFailure(AssertionError):
     pass
 
 
-def pak_without_logo(pak, path):
-    with zipfile.ZipFile(pak) as source, zipfile.ZipFile(path, "w") as target:
+def pak_without_logo(pak):
+    """The pak's bytes without the logo, and the logo's."""
+    without = io.BytesIO()
+    with zipfile.ZipFile(pak) as source, zipfile.ZipFile(without, "w") as target:
         for entry in source.infolist():
             if entry.filename != LOGO:
                 target.writestr(entry, source.read(entry))
-        return source.read(LOGO)
+        logo = source.read(LOGO)
+    return without.getvalue(), logo  # once closed: the directory comes last
 
 
 class Monkey:
@@ -97,8 +100,8 @@ class Monkey:
 def stage_of_ticks(program, pak, recording):
     """Replays the recording headless; returns [(first tick, stage)] from its frame list and
     its benchmark table, which counts the frames of each stage in order."""
-    out, frames = headless.play(program, pak, ["-replay", recording, "-frames", "out",
-                                               "-benchmark"], "out/frames.txt")
+    out, frames = play(program, pak, ["-replay", recording, "-frames", "out", "-benchmark"],
+                       "out/frames.txt")
     ticks = [int(line.split()[0]) for line in frames.splitlines()]
     starts, frame = [], 0
     for stage, count in re.findall(r"^(%s) (\d+) " % "|".join(STAGES), out, re.M):
@@ -137,17 +140,16 @@ def run(program, pak, seconds, seed, max_rss_growth=None, keep=None):
     rng = random.Random(seed)
     print("monkey: seed %d, %g s" % (seed, seconds), flush=True)
     os.environ.update(MORWENFALL=program, TARVO_PAK=pak)
-    scratch = tempfile.mkdtemp(prefix="monkey-")
-    logo = pak_without_logo(pak, os.path.join(scratch, "pak000.zip"))
+    without, logo = pak_without_logo(pak)
     env = {"SDL_AUDIODRIVER": "disk", "SDL_DISKAUDIOFILE": "/dev/null"}
     session = xsession.XSession(["-record", "monkey.replay"], env=env,
-                                pak=os.path.join(scratch, "pak000.zip"), files={LOGO: logo})
+                                files={"pak000.zip": without, LOGO: logo})
     session.timeout = 60.0
     try:
         session.__enter__()
         monkey = Monkey(session, rng, xsession.GlyphSheet())
         session.screenshot()  # a pass of the loop has run, so the logo is loaded
-        os.remove(os.path.join(session.game_dir(), LOGO))
+        os.remove(session.path("base/" + LOGO))
         phase = seconds / 8
         for shown_as in SHOWN_AS[1:]:
             monkey.play(time.monotonic() + phase, KEYS)
@@ -180,4 +182,3 @@ def run(program, pak, seconds, seed, max_rss_growth=None, keep=None):
                                os.path.dirname(os.path.abspath(pak)), recording)) from None
     finally:
         session.close()
-        shutil.rmtree(scratch, ignore_errors=True)

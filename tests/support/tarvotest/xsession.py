@@ -24,21 +24,14 @@ def pak_path():  # read late: scripts set it after importing this module
     return os.environ["TARVO_PAK"]
 
 
-def read_bmp(path):
-    """Decodes an uncompressed 24- or 32-bit BMP into (width, height, rows of (r, g, b))."""
-    with open(path, "rb") as f:
-        data = f.read()
-    offset = struct.unpack_from("<I", data, 10)[0]
-    width, height, _, bits, compression = struct.unpack_from("<iiHHI", data, 18)
-    if data[:2] != b"BM" or bits not in (24, 32) or compression not in (0, 3):
-        raise SessionError("%s is not an uncompressed 24- or 32-bit BMP" % path)
-    step, rows = bits // 8, []
-    pitch = (width * step + 3) & ~3
-    for y in range(abs(height)):
-        start = offset + (abs(height) - 1 - y if height > 0 else y) * pitch  # bottom-up if > 0
-        rows.append([tuple(data[start + x * step:start + x * step + 3][::-1])
-                     for x in range(width)])
-    return width, abs(height), rows
+def read_picture(path):
+    """Decodes a BMP or PNG into (width, height, rows of (r, g, b))."""
+    from PIL import Image  # only the picture tests need PIL
+
+    with Image.open(path) as image:
+        width, height = image.size
+        pixels = list(image.convert("RGB").getdata())
+    return width, height, [pixels[y * width:(y + 1) * width] for y in range(height)]
 
 
 class GlyphSheet:
@@ -153,9 +146,6 @@ class XSession:
             raise SessionError("Xvfb did not start")
         self.display = ":" + number.decode()
 
-    def game_dir(self):
-        return os.path.join(self.workdir, "base")
-
     def _start_game(self):
         env = dict(os.environ, DISPLAY=self.display, SDL_AUDIODRIVER="dummy")
         # Sanitized builds: the GL driver X brings in leaks beyond any suppression's reach.
@@ -254,7 +244,7 @@ class XSession:
             return len(head) == 6 and struct.unpack_from("<I", head, 2)[0] == size
 
         self.wait_for(complete, "file kelda.bmp")
-        return read_bmp(path)
+        return read_picture(path)
 
     def wait_for_stage(self, font, stage, timeout=None):
         """Takes screenshots until one shows the stage's title; returns that screenshot."""
