@@ -13,6 +13,7 @@
 #include "tarvo/core/timer.h"
 #include "tarvo/engine/game.h"
 #include "tarvo/engine/mainloop.h"
+#include "tarvo/engine/save.h"
 #include "tarvo/fs/archive.h"
 #include "tarvo/fs/vfs.h"
 #include "tarvo/render3d/polygon.h"

@@ -1,5 +1,5 @@
 // The options that say where a run's input comes from and what it writes besides the window:
-// -record, -replay, -frames, -shot, -benchmark and -gif with -from and -to.
+// -record, -replay, -frames, -shot, -benchmark, -gif with -from and -to, and -savedir.
 #pragma once
 
 #include "core/replayfile.h"
@@ -25,6 +25,8 @@ struct RunOptions {
     uint32_t gifFrom = 0;
     uint32_t gifTo = UINT32_MAX; // the last frame
     std::string filePrefix;      // of F12's and F9's numbered pictures
+    // -savedir: the save folder in place of the player's or a recording's temporary one.
+    const char* saveDir = nullptr;
 };
 
 // Checks the options, reads the replay in full and creates -frames' folder and list; throws

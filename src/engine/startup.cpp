@@ -4,6 +4,7 @@
 #include "engine/startup.h"
 
 #include "engine/runoptions.h"
+#include "engine/savefolder.h"
 #include "fs/searchpath.h"
 #include "tarvo/audio/music.h"
 #include "tarvo/audio/sound.h"
@@ -217,6 +218,8 @@ void startEngine(int argc, char** argv, const GameInfo& info, Game& game)
         gLog->print("Warning: replay %s has no end record", options.replayPath);
     }
     gRunSeed = options.replayPath ? options.replay.header.seed : seedFromClock();
+    // A recording starts from no saves, as its replay will, and neither touches the player's.
+    openSaveFolder(options.saveDir, info.name, options.recordPath || options.replayPath);
     initSDL();
     initFileSystem(argv[0]);
     addGameData(gameDirectory(info).c_str());
@@ -240,6 +243,7 @@ bool stopEngine(Game& game)
         }
     }
     const bool outputWritten = !gMainLoop || gMainLoop->finish();
+    closeSaveFolder();
     // The music fades out and the channels halt in their destructors; the screen's
     // destructor leaves the video-mode surface to SDL.
     delete gMainLoop;

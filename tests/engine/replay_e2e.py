@@ -58,6 +58,7 @@ class Errors(unittest.TestCase):
             ("-replay r -gif -from 1", "-gif needs a value"),
             ("-replay r -gif g -from 1x", '-from: bad tick "1x"'),
             ("-replay r -gif g -from 9 -to 5", '-to: bad tick "5"'),
+            ("-savedir -replay r", "-savedir needs a value"),
         ]
         rows = ([Refusal(data, "-replay r", "replay r: " + error) for data, error in damaged]
                 + [Refusal(GOOD, args, error) for args, error in misuse])
