@@ -1,10 +1,12 @@
 // tarvo::run with a small game of its own under the dummy drivers: where requestQuit ends the
 // run, a second run in the same process, and run inside run. Each run replays two keys at tick
-// 4 and the end at tick 9, records what it handles and lists the frames it draws.
+// 4 and the end at tick 9, records what it handles and lists the frames it draws. A game's
+// actions take their inputs and the dead zone from its defaults file.
 #include "core/replayfile.h"
 #include "support/gamedir.h"
 #include "support/words.h"
 #include "tarvo/engine/game.h"
+#include "tarvo/engine/input.h"
 #include "tarvo/engine/mainloop.h"
 #include "tarvo/video/surface.h"
 
@@ -138,3 +140,42 @@ TEST(GameRun, RunInsideRunIsRefused)
 }
 
 } // namespace
+
+// "jump" and "fire" held in each tick: "jf" both, "j." jump alone.
+struct ActionGame : TestGame {
+    void update() override
+    {
+        seen += std::string(held("jump") ? "j" : ".") + (held("fire") ? "f" : ".") + " ";
+    }
+    std::string seen;
+};
+
+TEST(GameRun, ActionsAreBoundThroughTheDefaultsFile)
+{
+    const TempDir dir;
+    dir.write("game.cfg", "jump = {\"x\", \"bogus\"}\npaddeadzone = 20000\n");
+    ReplayHeader header;
+    header.appState = SDL_APPACTIVE | SDL_APPINPUTFOCUS;
+    header.padCount = 1;
+    std::string replay = encodeReplayHeader(header);
+    const ReplayRecord records[] = {
+        {1, ReplayRecordType::KeyDown, 'x'}, {1, ReplayRecordType::PadAxis},
+        {2, ReplayRecordType::PadAxis},      {3, ReplayRecordType::KeyUp, 'x'},
+        {4, ReplayRecordType::End},
+    };
+    for (ReplayRecord record : records) {
+        record.value = record.tick == 1 ? 20000 : 20001; // past the dead zone at tick 2 only
+        replay += encodeReplayRecord(record);
+    }
+    dir.write("replay", replay);
+    Words words({"game_test", "-logfile", dir.file("log"), "-game", dir.path, "-replay",
+                 dir.file("replay")});
+    GameInfo info{"test", "Test", dir.file("game.cfg"), "test"};
+    info.actions = {{"jump", {"space"}}, {"fire", {"pad:leftx+"}}};
+    ActionGame game;
+    EXPECT_EQ(run(static_cast<int>(words.pointers.size()), words.pointers.data(), info, game), 0);
+    EXPECT_EQ(game.seen, ".. j. jf .f ");
+    EXPECT_NE(readFile(dir.file("log"))
+                  .find("Warning: " + dir.file("game.cfg") + ": jump: unknown input \"bogus\"\n"),
+              std::string::npos);
+}
