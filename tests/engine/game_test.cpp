@@ -57,20 +57,26 @@ struct Outcome {
     std::string log;
 };
 
-Outcome play(Game& game)
+const ReplayRecord kKey{4, ReplayRecordType::KeyDown};
+
+Outcome play(Game& game, const GameInfo& info = {"test", "Test", "test.cfg", "test"},
+             const std::vector<ReplayRecord>& records = {kKey, kKey, {9, ReplayRecordType::End}},
+             uint8_t pads = 0)
 {
     const TempDir dir;
     ReplayHeader header;
     header.appState = SDL_APPACTIVE | SDL_APPINPUTFOCUS;
-    const ReplayRecord key{4, ReplayRecordType::KeyDown};
-    dir.write("replay", encodeReplayHeader(header) + encodeReplayRecord(key) +
-                            encodeReplayRecord(key) +
-                            encodeReplayRecord({9, ReplayRecordType::End}));
+    header.padCount = pads;
+    std::string replay = encodeReplayHeader(header);
+    for (const ReplayRecord& record : records) {
+        replay += encodeReplayRecord(record);
+    }
+    dir.write("replay", replay);
     Words words({"game_test", "-logfile", dir.file("log"), "-game", dir.path, "-replay",
                  dir.file("replay"), "-record", dir.file("recorded"), "-frames", dir.path});
     Outcome outcome;
-    outcome.status = run(static_cast<int>(words.pointers.size()), words.pointers.data(),
-                         GameInfo{"test", "Test", "test.cfg", "test"}, game);
+    outcome.status =
+        run(static_cast<int>(words.pointers.size()), words.pointers.data(), info, game);
     Replay recorded;
     std::string error;
     EXPECT_TRUE(readReplay(dir.file("recorded").c_str(), recorded, error)) << error;
@@ -145,7 +151,7 @@ TEST(GameRun, RunInsideRunIsRefused)
 struct ActionGame : TestGame {
     void update() override
     {
-        seen += std::string(held("jump") ? "j" : ".") + (held("fire") ? "f" : ".") + " ";
+        seen += std::string(held("jump") ? "j" : ".") + (held("fire") ? "f " : ". ");
     }
     std::string seen;
 };
@@ -153,29 +159,25 @@ struct ActionGame : TestGame {
 TEST(GameRun, ActionsAreBoundThroughTheDefaultsFile)
 {
     const TempDir dir;
-    dir.write("game.cfg", "jump = {\"x\", \"bogus\"}\npaddeadzone = 20000\n");
-    ReplayHeader header;
-    header.appState = SDL_APPACTIVE | SDL_APPINPUTFOCUS;
-    header.padCount = 1;
-    std::string replay = encodeReplayHeader(header);
-    const ReplayRecord records[] = {
-        {1, ReplayRecordType::KeyDown, 'x'}, {1, ReplayRecordType::PadAxis},
-        {2, ReplayRecordType::PadAxis},      {3, ReplayRecordType::KeyUp, 'x'},
-        {4, ReplayRecordType::End},
-    };
-    for (ReplayRecord record : records) {
-        record.value = record.tick == 1 ? 20000 : 20001; // past the dead zone at tick 2 only
-        replay += encodeReplayRecord(record);
+    const std::string warning = "Warning: " + dir.file("game.cfg") + ": ";
+    std::string jump = "jump = {\"x\"", warnings = "Reading defaults...\n";
+    for (const std::string name :
+         {"Space", "unknown key", "pad:", "pad:button01", "pad:button256", "pad:axis-",
+          "pad:hat-up", "pad:hat0-middle", "pad:lefttrigger+"}) {
+        jump += ", \"" + name + "\", \"" + name + "\""; // twice, warned about once
+        warnings += warning + "jump: unknown input \"" + name + "\"\n";
     }
-    dir.write("replay", replay);
-    Words words({"game_test", "-logfile", dir.file("log"), "-game", dir.path, "-replay",
-                 dir.file("replay")});
+    dir.write("game.cfg", jump + "}\npaddeadzone = 20000\n");
     GameInfo info{"test", "Test", dir.file("game.cfg"), "test"};
-    info.actions = {{"jump", {"space"}}, {"fire", {"pad:leftx+"}}};
+    info.actions = {{"jump", {"space"}}, {"fire", {"pad:leftx+", "pad:z"}}};
+    ReplayRecord axis{1, ReplayRecordType::PadAxis}, past{2, ReplayRecordType::PadAxis};
+    axis.value = 20000; // at the dead zone, then past it
+    past.value = 20001;
+    const ReplayRecord x{1, ReplayRecordType::KeyDown, 'x'}, end{4, ReplayRecordType::End};
     ActionGame game;
-    EXPECT_EQ(run(static_cast<int>(words.pointers.size()), words.pointers.data(), info, game), 0);
+    const Outcome outcome =
+        play(game, info, {x, axis, past, {3, ReplayRecordType::KeyUp, 'x'}, end}, 1);
     EXPECT_EQ(game.seen, ".. j. jf .f ");
-    EXPECT_NE(readFile(dir.file("log"))
-                  .find("Warning: " + dir.file("game.cfg") + ": jump: unknown input \"bogus\"\n"),
-              std::string::npos);
+    warnings += warning + "fire: unknown input \"pad:z\"\nInitializing SDL";
+    EXPECT_NE(outcome.log.find(warnings), std::string::npos) << outcome.log;
 }
