@@ -12,6 +12,7 @@
 #include "tarvo/core/runseed.h"
 #include "tarvo/core/timer.h"
 #include "tarvo/engine/game.h"
+#include "tarvo/engine/input.h"
 #include "tarvo/engine/mainloop.h"
 #include "tarvo/engine/save.h"
 #include "tarvo/fs/archive.h"

@@ -4,6 +4,7 @@
 
 #include "core/replayfile.h"
 #include "engine/frameoutput.h"
+#include "engine/inputstate.h"
 
 #include <cstdint>
 #include <memory>
@@ -23,8 +24,10 @@ struct RunOptions {
     bool benchmark = false;
     const char* gifPath = nullptr; // the replay's frames gifFrom to gifTo as one recording
     uint32_t gifFrom = 0;
-    uint32_t gifTo = UINT32_MAX; // the last frame
-    std::string filePrefix;      // of F12's and F9's numbered pictures
+    uint32_t gifTo = UINT32_MAX;         // the last frame
+    std::string filePrefix;              // of F12's and F9's numbered pictures
+    InputSetup input;                    // a replay's pad count is its header's
+    uint8_t (*liveAppState)() = nullptr; // tests: the window state in place of SDL_GetAppState's
     // -savedir: the save folder in place of the player's or a recording's temporary one.
     const char* saveDir = nullptr;
 };
