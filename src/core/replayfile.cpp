@@ -33,8 +33,8 @@ void putLittle(std::string& out, uint32_t value, int count)
     }
 }
 
-// Bytes after the type field, or -1 for a type this format does not have.
-int payloadSize(uint8_t type)
+// Bytes after the type field, or -1 for a type this version does not have.
+int payloadSize(uint8_t type, uint16_t version)
 {
     switch (static_cast<ReplayRecordType>(type)) {
     case ReplayRecordType::KeyDown:
@@ -45,8 +45,20 @@ int payloadSize(uint8_t type)
     case ReplayRecordType::Quit:
     case ReplayRecordType::End:
         return 0;
+    case ReplayRecordType::PadAxis:
+        return version >= 2 ? 4 : -1;
+    case ReplayRecordType::PadButtonDown:
+    case ReplayRecordType::PadButtonUp:
+        return version >= 2 ? 2 : -1;
+    case ReplayRecordType::PadHat:
+        return version >= 2 ? 3 : -1;
     }
     return -1;
+}
+
+bool isPadRecord(ReplayRecordType type)
+{
+    return type >= ReplayRecordType::PadAxis && type <= ReplayRecordType::PadHat;
 }
 
 std::string atByte(const std::string& what, size_t offset)
@@ -54,21 +66,54 @@ std::string atByte(const std::string& what, size_t offset)
     return what + " at byte " + std::to_string(offset);
 }
 
-// The 21 header bytes, their magic already checked.
-bool parseHeader(const uint8_t* data, ReplayHeader& header, std::string& error)
+bool checkVersion(uint32_t version, std::string& error)
 {
-    const uint32_t version = readLittle(data + 8, 2);
-    if (version != kReplayFormatVersion) {
-        const std::string v = "format version " + std::to_string(version);
-        error = atByte(v + (version == 0 ? " is not 1" : " is newer than 1"), 8);
-        return false;
+    if (version >= 1 && version <= kReplayFormatVersion) {
+        return true;
     }
+    const std::string v = "format version " + std::to_string(version);
+    error = atByte(v + (version == 0 ? " is not 1" : " is newer than 2"), 8);
+    return false;
+}
+
+// The header's bytes, its magic and version already checked.
+void parseHeader(const uint8_t* data, ReplayHeader& header)
+{
+    header.version = static_cast<uint16_t>(readLittle(data + 8, 2));
     std::memcpy(header.engineVersion, data + 10, 3);
     header.flags = data[13];
     header.scalePercent = static_cast<uint16_t>(readLittle(data + 14, 2));
     header.seed = readLittle(data + 16, 4);
     header.appState = data[20];
-    return true;
+    header.padCount = header.version >= 2 ? data[21] : 0;
+}
+
+// A record's fields after its type: payload bytes, a size the type has.
+void parseFields(const uint8_t* fields, int payload, ReplayRecord& record)
+{
+    switch (record.type) {
+    case ReplayRecordType::KeyDown:
+    case ReplayRecordType::KeyUp:
+        record.sym = static_cast<uint16_t>(readLittle(fields, 2));
+        record.modifiers = static_cast<uint16_t>(readLittle(fields + 2, 2));
+        record.unicode = static_cast<uint16_t>(readLittle(fields + 4, 2));
+        break;
+    case ReplayRecordType::AppState:
+        record.appState = fields[0];
+        break;
+    case ReplayRecordType::PadAxis:
+    case ReplayRecordType::PadButtonDown:
+    case ReplayRecordType::PadButtonUp:
+    case ReplayRecordType::PadHat:
+        // The value after pad and control: an axis's i16, a hat's u8, nothing for a button.
+        record.pad = fields[0];
+        record.control = fields[1];
+        record.value = static_cast<int16_t>(readLittle(fields + 2, payload - 2));
+        break;
+    case ReplayRecordType::Quit:
+    case ReplayRecordType::End:
+        break;
+    }
 }
 
 // Checks a replay's bytes as they arrive, so that reading stops at the first fault: a file
@@ -109,14 +154,20 @@ bool ReplayParser::takeHeader(std::string& error)
         error = atByte("not a replay file", 0);
         return false;
     }
-    if (pending.size() < kReplayHeaderSize) {
+    if (pending.size() < kReplayHeaderSizeV1) {
         return true;
     }
-    if (!parseHeader(pending.data(), parsed.header, error)) {
+    const uint32_t version = readLittle(pending.data() + 8, 2);
+    if (!checkVersion(version, error)) {
         return false;
     }
-    pending.erase(pending.begin(), pending.begin() + kReplayHeaderSize);
-    offset = kReplayHeaderSize;
+    const size_t size = replayHeaderSize(static_cast<uint16_t>(version));
+    if (pending.size() < size) {
+        return true;
+    }
+    parseHeader(pending.data(), parsed.header);
+    pending.erase(pending.begin(), pending.begin() + static_cast<std::ptrdiff_t>(size));
+    offset = size;
     headerRead = true;
     return true;
 }
@@ -135,7 +186,7 @@ bool ReplayParser::takeRecords(std::string& error)
         if (left < kRecordHeadSize) {
             break;
         }
-        const int payload = payloadSize(bytes[4]);
+        const int payload = payloadSize(bytes[4], parsed.header.version);
         if (payload < 0) {
             error = atByte("unknown record type " + std::to_string(bytes[4]), at);
             return false;
@@ -150,12 +201,10 @@ bool ReplayParser::takeRecords(std::string& error)
             error = atByte("tick goes backwards", at);
             return false;
         }
-        if (payload == 6) {
-            record.sym = static_cast<uint16_t>(readLittle(bytes + 5, 2));
-            record.modifiers = static_cast<uint16_t>(readLittle(bytes + 7, 2));
-            record.unicode = static_cast<uint16_t>(readLittle(bytes + 9, 2));
-        } else if (payload == 1) {
-            record.appState = bytes[5];
+        parseFields(bytes + kRecordHeadSize, payload, record);
+        if (isPadRecord(record.type) && record.pad >= parsed.header.padCount) {
+            error = atByte("pad " + std::to_string(record.pad) + " is not open", at);
+            return false;
         }
         parsed.hasEndRecord = record.type == ReplayRecordType::End;
         parsed.records.push_back(record);
@@ -188,6 +237,11 @@ bool ReplayParser::finish(Replay& replay, std::string& error)
 
 } // namespace
 
+size_t replayHeaderSize(uint16_t version)
+{
+    return version >= 2 ? kReplayHeaderSize : kReplayHeaderSizeV1;
+}
+
 bool parseReplay(const uint8_t* data, size_t size, Replay& replay, std::string& error)
 {
     ReplayParser parser;
@@ -206,7 +260,7 @@ bool readReplay(const char* path, Replay& replay, std::string& error)
     std::setvbuf(file, nullptr, _IONBF, 0);
     ReplayParser parser;
     uint8_t chunk[4096];
-    size_t wanted = kReplayHeaderSize;
+    size_t wanted = kReplayHeaderSizeV1;
     size_t count = 0;
     bool fine = true;
     while (fine && (count = std::fread(chunk, 1, wanted, file)) > 0) {
@@ -231,12 +285,15 @@ bool readReplay(const char* path, Replay& replay, std::string& error)
 std::string encodeReplayHeader(const ReplayHeader& header)
 {
     std::string out(kMagic, sizeof kMagic);
-    putLittle(out, kReplayFormatVersion, 2);
+    putLittle(out, header.version, 2);
     out.append(reinterpret_cast<const char*>(header.engineVersion), 3);
     putLittle(out, header.flags, 1);
     putLittle(out, header.scalePercent, 2);
     putLittle(out, header.seed, 4);
     putLittle(out, header.appState, 1);
+    if (header.version >= 2) {
+        putLittle(out, header.padCount, 1);
+    }
     return out;
 }
 
@@ -246,12 +303,27 @@ std::string encodeReplayRecord(const ReplayRecord& record)
     putLittle(out, record.tick, 4);
     const uint8_t type = static_cast<uint8_t>(record.type);
     putLittle(out, type, 1);
-    if (payloadSize(type) == 6) {
+    switch (record.type) {
+    case ReplayRecordType::KeyDown:
+    case ReplayRecordType::KeyUp:
         putLittle(out, record.sym, 2);
         putLittle(out, record.modifiers, 2);
         putLittle(out, record.unicode, 2);
-    } else if (payloadSize(type) == 1) {
+        break;
+    case ReplayRecordType::AppState:
         putLittle(out, record.appState, 1);
+        break;
+    case ReplayRecordType::PadAxis:
+    case ReplayRecordType::PadButtonDown:
+    case ReplayRecordType::PadButtonUp:
+    case ReplayRecordType::PadHat:
+        putLittle(out, record.pad, 1);
+        putLittle(out, record.control, 1);
+        putLittle(out, static_cast<uint16_t>(record.value), payloadSize(type, 2) - 2);
+        break;
+    case ReplayRecordType::Quit:
+    case ReplayRecordType::End:
+        break;
     }
     return out;
 }
@@ -268,13 +340,14 @@ bool ReplayWriter::open(const char* path, const ReplayHeader& header)
     if (fd < 0) {
         return false;
     }
-    if (!put(encodeReplayHeader(header))) {
+    const std::string head = encodeReplayHeader(header);
+    if (!put(head)) {
         ::close(fd);
         fd = -1;
         ::unlink(path);
         return false;
     }
-    whole = kReplayHeaderSize;
+    whole = head.size();
     return true;
 }
 

@@ -5,6 +5,7 @@
 #include "engine/benchmark.h"
 #include "engine/capture.h"
 #include "engine/frameoutput.h"
+#include "engine/inputstate.h"
 #include "engine/levelloop.h"
 #include "engine/runoptions.h"
 #include "engine/startup.h"
@@ -30,12 +31,13 @@ MainLoop* gMainLoop = nullptr;
 struct MainLoop::Session {
     explicit Session(RunOptions runOptions)
         : options(std::move(runOptions)), replaying(options.replayPath != nullptr),
-          capture(recordingLimit(), options.filePrefix)
+          input(inputSetup(options)), capture(recordingLimit(), options.filePrefix)
     {
     }
 
     RunOptions options;
     bool replaying = false;
+    InputState input;
     size_t nextRecord = 0;
     uint8_t windowState = 0; // the state the loop follows: replayed, or SDL's latest
     ReplayWriter recorder;
@@ -44,6 +46,21 @@ struct MainLoop::Session {
     bool rangeStarted = false; // -gif's
     bool finished = false;
     bool reloadLogged = false; // F5 during a recording
+
+    // A replay's pads are those it was recorded with, never the live ones.
+    static InputSetup inputSetup(const RunOptions& options)
+    {
+        InputSetup setup = options.input;
+        if (options.replayPath) {
+            setup.padCount = options.replay.header.padCount;
+        }
+        return setup;
+    }
+
+    uint8_t liveAppState() const
+    {
+        return options.liveAppState ? options.liveAppState() : SDL_GetAppState();
+    }
 
     static uint32_t recordingLimit()
     {
@@ -100,12 +117,77 @@ SDL_Event replayedEvent(const ReplayRecord& record)
     case ReplayRecordType::AppState:
         event.type = SDL_ACTIVEEVENT;
         break;
+    case ReplayRecordType::PadAxis:
+        event.type = SDL_JOYAXISMOTION;
+        event.jaxis.which = record.pad;
+        event.jaxis.axis = record.control;
+        event.jaxis.value = record.value;
+        break;
+    case ReplayRecordType::PadButtonDown:
+    case ReplayRecordType::PadButtonUp:
+        event.type =
+            record.type == ReplayRecordType::PadButtonDown ? SDL_JOYBUTTONDOWN : SDL_JOYBUTTONUP;
+        event.jbutton.which = record.pad;
+        event.jbutton.button = record.control;
+        event.jbutton.state =
+            record.type == ReplayRecordType::PadButtonDown ? SDL_PRESSED : SDL_RELEASED;
+        break;
+    case ReplayRecordType::PadHat:
+        event.type = SDL_JOYHATMOTION;
+        event.jhat.which = record.pad;
+        event.jhat.hat = record.control;
+        event.jhat.value = static_cast<Uint8>(record.value);
+        break;
     case ReplayRecordType::Quit:
     case ReplayRecordType::End:
         event.type = SDL_QUIT;
         break;
     }
     return event;
+}
+
+// The fields of a key or pad record from its event.
+void fillFields(ReplayRecord& entry, const SDL_Event& event)
+{
+    switch (entry.type) {
+    case ReplayRecordType::KeyDown:
+    case ReplayRecordType::KeyUp:
+        entry.sym = static_cast<uint16_t>(event.key.keysym.sym);
+        entry.modifiers = static_cast<uint16_t>(event.key.keysym.mod);
+        entry.unicode = event.key.keysym.unicode;
+        break;
+    case ReplayRecordType::PadAxis:
+        entry.pad = event.jaxis.which;
+        entry.control = event.jaxis.axis;
+        entry.value = event.jaxis.value;
+        break;
+    case ReplayRecordType::PadButtonDown:
+    case ReplayRecordType::PadButtonUp:
+        entry.pad = event.jbutton.which;
+        entry.control = event.jbutton.button;
+        break;
+    case ReplayRecordType::PadHat:
+        entry.pad = event.jhat.which;
+        entry.control = event.jhat.hat;
+        entry.value = event.jhat.value;
+        break;
+    default:
+        break;
+    }
+}
+
+ReplayRecordType padRecordType(uint8_t eventType)
+{
+    switch (eventType) {
+    case SDL_JOYAXISMOTION:
+        return ReplayRecordType::PadAxis;
+    case SDL_JOYBUTTONDOWN:
+        return ReplayRecordType::PadButtonDown;
+    case SDL_JOYBUTTONUP:
+        return ReplayRecordType::PadButtonUp;
+    default:
+        return ReplayRecordType::PadHat;
+    }
 }
 
 // F5, F9 and F12 belong to the loop: never recorded, never the game's, live in a replay.
@@ -126,10 +208,8 @@ void MainLoop::Session::record(ReplayRecordType type, uint32_t tick, const SDL_E
     ReplayRecord entry;
     entry.tick = tick;
     entry.type = type;
-    if (event && (type == ReplayRecordType::KeyDown || type == ReplayRecordType::KeyUp)) {
-        entry.sym = static_cast<uint16_t>(event->key.keysym.sym);
-        entry.modifiers = static_cast<uint16_t>(event->key.keysym.mod);
-        entry.unicode = event->key.keysym.unicode;
+    if (event) {
+        fillFields(entry, *event);
     }
     entry.appState = windowState;
     if (!recorder.write(entry)) {
@@ -143,9 +223,11 @@ MainLoop::MainLoop(Game& game, RunOptions options)
     : game(game), session(std::make_unique<Session>(std::move(options)))
 {
     Session& s = *session;
-    s.windowState = s.replaying ? s.options.replay.header.appState : SDL_GetAppState();
+    s.windowState = s.replaying ? s.options.replay.header.appState : s.liveAppState();
     if (s.options.recordPath) {
         ReplayHeader header = s.replaying ? s.options.replay.header : liveHeader(s.windowState);
+        header.version = kReplayFormatVersion;
+        header.padCount = static_cast<uint8_t>(s.input.padCount());
         header.engineVersion[0] = kVersionMajor;
         header.engineVersion[1] = kVersionMinor;
         header.engineVersion[2] = kVersionPatch;
@@ -158,6 +240,7 @@ MainLoop::MainLoop(Game& game, RunOptions options)
     }
     const int percent = gCommandLine ? scaleTimePercent(*gCommandLine) : 0;
     maxTicksPerPass = static_cast<uint32_t>(kTicksPerSecond * (percent > 0 ? percent : 100) / 100);
+    gInput = &s.input;
     game.load(false);
     lastFpsTime = SDL_GetTicks();
     updateAppState(true);
@@ -166,6 +249,9 @@ MainLoop::MainLoop(Game& game, RunOptions options)
 MainLoop::~MainLoop()
 {
     finish();
+    if (gInput == &session->input) {
+        gInput = nullptr;
+    }
 }
 
 bool MainLoop::finish()
@@ -284,6 +370,7 @@ void MainLoop::pumpEvents()
         s.rangeStarted = true;
         s.untimed([&] { s.capture.startRange(tickCount, s.options.gifTo, s.options.gifPath); });
     }
+    s.input.beginTick();
     if (s.replaying) {
         injectReplayedEvents();
     }
@@ -344,9 +431,20 @@ void MainLoop::handleEvent(const SDL_Event& event)
     case SDL_KEYUP:
         session->record(ReplayRecordType::KeyUp, tick, &event);
         break;
+    case SDL_JOYAXISMOTION:
+    case SDL_JOYBUTTONDOWN:
+    case SDL_JOYBUTTONUP:
+    case SDL_JOYHATMOTION:
+        // Only the run's own pads are input, not one pushed by hand or plugged in since.
+        if (padOf(event) >= session->input.padCount()) {
+            return;
+        }
+        session->record(padRecordType(event.type), tick, &event);
+        break;
     default:
         break;
     }
+    session->input.handle(event);
     if (active) {
         game.handleEvent(event);
     }
@@ -354,7 +452,7 @@ void MainLoop::handleEvent(const SDL_Event& event)
 
 uint8_t MainLoop::appState() const
 {
-    return session->replaying ? session->windowState : SDL_GetAppState();
+    return session->replaying ? session->windowState : session->liveAppState();
 }
 
 void MainLoop::updateAppState(bool initial)
@@ -364,6 +462,7 @@ void MainLoop::updateAppState(bool initial)
         session->windowState = state;
     }
     active = (state & SDL_APPINPUTFOCUS) && (state & SDL_APPACTIVE);
+    session->input.setFocus(active);
     const bool nowVisible = (state & SDL_APPACTIVE) != 0;
     wasVisible = initial ? nowVisible : visible;
     visible = nowVisible;

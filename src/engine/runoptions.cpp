@@ -23,6 +23,16 @@ const char* needValue(const CommandLine& commandLine, const char* option)
     return value;
 }
 
+// A path the run writes to: an option in its place is a forgotten path, not one to write.
+const char* needPath(const CommandLine& commandLine, const char* option)
+{
+    const char* value = needValue(commandLine, option);
+    if (value[0] == '-' || value[0] == '\0') {
+        throw Exception::userError(std::string(option) + " needs a value");
+    }
+    return value;
+}
+
 void needOption(const CommandLine& commandLine, const char* option, const char* needed)
 {
     if (commandLine.findOption(option) && !commandLine.findOption(needed)) {
@@ -97,11 +107,10 @@ RunOptions readRunOptions(const CommandLine& commandLine)
     needOption(commandLine, "-from", "-gif");
     needOption(commandLine, "-to", "-gif");
     if (commandLine.findOption("-gif")) {
-        options.gifPath = needValue(commandLine, "-gif");
-        // An option in its place is a forgotten file name, not a file to write.
-        if (options.gifPath[0] == '-' || options.gifPath[0] == '\0') {
-            throw Exception::userError("-gif needs a value");
-        }
+        options.gifPath = needPath(commandLine, "-gif");
+    }
+    if (commandLine.findOption("-savedir")) {
+        options.saveDir = needPath(commandLine, "-savedir");
     }
     readTickOption(commandLine, "-from", options.gifFrom);
     readTickOption(commandLine, "-to", options.gifTo);

@@ -3,8 +3,10 @@
 // defaults beside its executable's folder when the working directory has none.
 #include "engine/startup.h"
 
+#include "engine/inputstate.h"
 #include "engine/levelloop.h"
 #include "engine/runoptions.h"
+#include "engine/savefolder.h"
 #include "fs/searchpath.h"
 #include "tarvo/audio/music.h"
 #include "tarvo/audio/sound.h"
@@ -24,17 +26,21 @@
 
 #include <SDL.h>
 #include <SDL_mixer.h>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace tarvo
 {
 
 namespace
 {
+
+std::vector<SDL_Joystick*> openedPads;
 
 bool hasOption(const char* option)
 {
@@ -113,6 +119,12 @@ void initLog(const GameInfo& info)
 void readDefaults(const GameInfo& info)
 {
     gConfig = new Config(localOrInstalled(info, info.configFile, info.configFile));
+    for (const Action& action : info.actions) {
+        if (!gConfig->addList(action.name, action.inputs)) {
+            throw Exception("tarvo::run: action \"" + action.name +
+                            "\" is already a key of the defaults file");
+        }
+    }
     gLog->print("Reading defaults...");
     gConfig->parse();
 }
@@ -156,16 +168,46 @@ void initAudio()
     }
 }
 
-void initSDL()
+// Opens every pad present; sdl12-compat lists them only now. Returns the count, SDL's `which`
+// being the pad's index.
+int openPads()
+{
+    const int count = std::min(SDL_NumJoysticks(), 255);
+    for (int index = 0; index < count; ++index) {
+        if (SDL_Joystick* pad = SDL_JoystickOpen(index)) {
+            openedPads.push_back(pad);
+            const char* name = SDL_JoystickName(index);
+            gLog->print("* Gamepad %d: %s", index, name ? name : "(no name)");
+        }
+    }
+    SDL_JoystickEventState(SDL_ENABLE);
+    return count;
+}
+
+void closePads()
+{
+    for (SDL_Joystick* pad : openedPads) {
+        SDL_JoystickClose(pad);
+    }
+    openedPads.clear();
+}
+
+// Returns the pads opened: none for a replay, which brings its own.
+int initSDL(bool replaying)
 {
     gLog->print("Initializing SDL Library...");
     prepareScaleMethod();
+    // sdl12-compat then numbers the buttons and axes of every pad SDL2 knows as its game
+    // controller's, so pad:a is the same button on any pad. The player's own setting wins.
+    setenv("SDL12COMPAT_USE_GAME_CONTROLLERS", "1", 0);
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_JOYSTICK) < 0) {
         throw Exception("Failed to init SDL library.");
     }
     // The demo's keys are read from the translated character of each key event.
     SDL_EnableUNICODE(1);
+    const int pads = replaying ? 0 : openPads();
     initAudio();
+    return pads;
 }
 
 uint32_t videoFlags(bool fullscreen)
@@ -214,11 +256,15 @@ void startEngine(int argc, char** argv, const GameInfo& info, Game& game)
     setRenderPath(renderPathNamed(std::getenv("TARVO_RENDER_PATH")));
     RunOptions options = readRunOptions(*gCommandLine);
     options.filePrefix = info.filePrefix;
+    options.input.actions = bindActions(info.actions, *gConfig);
+    options.input.deadZone = gConfig->paddeadzone;
     if (options.replayPath && !options.replay.hasEndRecord) {
         gLog->print("Warning: replay %s has no end record", options.replayPath);
     }
     gRunSeed = options.replayPath ? options.replay.header.seed : seedFromClock();
-    initSDL();
+    // A recording starts from no saves, as its replay will, and neither touches the player's.
+    openSaveFolder(options.saveDir, info.name, options.recordPath || options.replayPath);
+    options.input.padCount = initSDL(options.replayPath != nullptr);
     initFileSystem(argv[0]);
     addGameData(gameDirectory(info).c_str());
     gTimer = new GameTimer(*gCommandLine);
@@ -242,6 +288,7 @@ bool stopEngine(Game& game)
         }
     }
     const bool outputWritten = !gMainLoop || gMainLoop->finish();
+    closeSaveFolder();
     // The music fades out and the channels halt in their destructors; the screen's
     // destructor leaves the video-mode surface to SDL.
     delete gMainLoop;
@@ -267,6 +314,7 @@ bool stopEngine(Game& game)
     }
     shutdownFileSystem();
     Mix_CloseAudio();
+    closePads();
     SDL_Quit();
     return outputWritten && unloaded;
 }

@@ -78,3 +78,18 @@ TEST(Config, MissingOrUnreadableFileWarnsAndUsesBuiltInValues)
 }
 
 } // namespace
+
+TEST(Config, PadDeadZoneIsKeptWithinItsRange)
+{
+    const std::pair<const char*, int> cases[] = {{"", 8000},
+                                                 {"paddeadzone = -1", 0},
+                                                 {"paddeadzone = 40000", 32767},
+                                                 {"PadDeadZone = 0x10", 16}};
+    const TempDir dir;
+    for (const auto& [text, deadZone] : cases) {
+        std::ofstream(dir.file("game.cfg")) << text;
+        Config config(dir.file("game.cfg"));
+        config.parse();
+        EXPECT_EQ(config.paddeadzone, deadZone) << text;
+    }
+}

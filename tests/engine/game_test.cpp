@@ -1,10 +1,12 @@
 // tarvo::run with a small game of its own under the dummy drivers: where requestQuit ends the
 // run, a second run in the same process, and run inside run. Each run replays two keys at tick
-// 4 and the end at tick 9, records what it handles and lists the frames it draws.
+// 4 and the end at tick 9, records what it handles and lists the frames it draws. A game's
+// actions take their inputs and the dead zone from its defaults file.
 #include "core/replayfile.h"
 #include "support/gamedir.h"
 #include "support/words.h"
 #include "tarvo/engine/game.h"
+#include "tarvo/engine/input.h"
 #include "tarvo/engine/mainloop.h"
 #include "tarvo/video/surface.h"
 
@@ -55,20 +57,26 @@ struct Outcome {
     std::string log;
 };
 
-Outcome play(Game& game)
+const ReplayRecord kKey{4, ReplayRecordType::KeyDown};
+
+Outcome play(Game& game, const GameInfo& info = {"test", "Test", "test.cfg", "test"},
+             const std::vector<ReplayRecord>& records = {kKey, kKey, {9, ReplayRecordType::End}},
+             uint8_t pads = 0)
 {
     const TempDir dir;
     ReplayHeader header;
     header.appState = SDL_APPACTIVE | SDL_APPINPUTFOCUS;
-    const ReplayRecord key{4, ReplayRecordType::KeyDown};
-    dir.write("replay", encodeReplayHeader(header) + encodeReplayRecord(key) +
-                            encodeReplayRecord(key) +
-                            encodeReplayRecord({9, ReplayRecordType::End}));
+    header.padCount = pads;
+    std::string replay = encodeReplayHeader(header);
+    for (const ReplayRecord& record : records) {
+        replay += encodeReplayRecord(record);
+    }
+    dir.write("replay", replay);
     Words words({"game_test", "-logfile", dir.file("log"), "-game", dir.path, "-replay",
                  dir.file("replay"), "-record", dir.file("recorded"), "-frames", dir.path});
     Outcome outcome;
-    outcome.status = run(static_cast<int>(words.pointers.size()), words.pointers.data(),
-                         GameInfo{"test", "Test", "test.cfg", "test"}, game);
+    outcome.status =
+        run(static_cast<int>(words.pointers.size()), words.pointers.data(), info, game);
     Replay recorded;
     std::string error;
     EXPECT_TRUE(readReplay(dir.file("recorded").c_str(), recorded, error)) << error;
@@ -138,3 +146,38 @@ TEST(GameRun, RunInsideRunIsRefused)
 }
 
 } // namespace
+
+// "jump" and "fire" held in each tick: "jf" both, "j." jump alone.
+struct ActionGame : TestGame {
+    void update() override
+    {
+        seen += std::string(held("jump") ? "j" : ".") + (held("fire") ? "f " : ". ");
+    }
+    std::string seen;
+};
+
+TEST(GameRun, ActionsAreBoundThroughTheDefaultsFile)
+{
+    const TempDir dir;
+    const std::string warning = "Warning: " + dir.file("game.cfg") + ": ";
+    std::string jump = "jump = {\"x\"", warnings = "Reading defaults...\n";
+    for (const std::string name :
+         {"Space", "unknown key", "pad:", "pad:button01", "pad:button256", "pad:axis-",
+          "pad:hat-up", "pad:hat0-middle", "pad:lefttrigger+"}) {
+        jump += ", \"" + name + "\", \"" + name + "\""; // twice, warned about once
+        warnings += warning + "jump: unknown input \"" + name + "\"\n";
+    }
+    dir.write("game.cfg", jump + "}\npaddeadzone = 20000\n");
+    GameInfo info{"test", "Test", dir.file("game.cfg"), "test"};
+    info.actions = {{"jump", {"space"}}, {"fire", {"pad:leftx+", "pad:z"}}};
+    ReplayRecord axis{1, ReplayRecordType::PadAxis}, past{2, ReplayRecordType::PadAxis};
+    axis.value = 20000; // at the dead zone, then past it
+    past.value = 20001;
+    const ReplayRecord x{1, ReplayRecordType::KeyDown, 'x'}, end{4, ReplayRecordType::End};
+    ActionGame game;
+    const Outcome outcome =
+        play(game, info, {x, axis, past, {3, ReplayRecordType::KeyUp, 'x'}, end}, 1);
+    EXPECT_EQ(game.seen, ".. j. jf .f ");
+    warnings += warning + "fire: unknown input \"pad:z\"\nInitializing SDL";
+    EXPECT_NE(outcome.log.find(warnings), std::string::npos) << outcome.log;
+}

@@ -1,10 +1,12 @@
 /// @file
-/// The defaults file kelda.cfg: seven video, audio and capture settings, read once at start-up.
+/// The defaults file kelda.cfg: the video, audio, capture and pad settings and the game's action
+/// bindings, read once at start-up.
 #pragma once
 
 #include "tarvo/api.h"
 
 #include <string>
+#include <vector>
 
 namespace tarvo
 {
@@ -23,8 +25,15 @@ public:
     /// one bad line or unknown key discards the whole file. Throws Exception only for a parser
     /// result it does not know.
     void parse();
-    /// Puts back the built-in values, keeping filename.
+    /// Puts back the built-in values, keeping filename and the declared lists.
     void setDefaults();
+    /// Declares a string-list key for parse(), with its built-in values: a game's action and
+    /// its default inputs. The file's `NAME = {...}` replaces them, `NAME += {...}` adds to
+    /// them. False, declaring nothing, when name is already a key in any case.
+    bool addList(const std::string& name, const std::vector<std::string>& values);
+    /// The values of the declared list key name: the file's, else the built-in ones; empty for
+    /// a name never declared.
+    const std::vector<std::string>& list(const std::string& name) const;
 
     std::string filename; ///< The file parse reads.
     // The built-in values, written only here.
@@ -37,6 +46,16 @@ public:
     /// The longest recording F9 makes, in seconds of game time; always within 1..600 after
     /// parse().
     int gifmaxseconds = 60;
+    /// How far from rest, out of 32767, a pad's stick or trigger must move to count as down;
+    /// always within 0..32767 after parse().
+    int paddeadzone = 8000;
+
+private:
+    struct List {
+        std::string name;
+        std::vector<std::string> builtIn, values;
+    };
+    std::vector<List> lists; // in the order declared
 };
 
 /// The run's settings: set by start-up before the game's first load, null outside a run.

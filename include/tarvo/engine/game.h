@@ -4,8 +4,10 @@
 #pragma once
 
 #include "tarvo/api.h"
+#include "tarvo/engine/input.h"
 
 #include <string>
+#include <vector>
 
 union SDL_Event;
 
@@ -26,6 +28,9 @@ struct GameInfo {
     std::string filePrefix;
     /// The game directory used when `-game` is not given and it exists in the working directory.
     std::string defaultGameDir = "base";
+    /// The game's actions with their default inputs; each becomes a string-list key of the
+    /// defaults file, read through held, pressed and released.
+    std::vector<Action> actions = {};
 };
 
 /// A game driven by the engine's fixed-tick loop (60 ticks a second). The object is built
@@ -43,8 +48,8 @@ public:
     /// Runs one tick of game logic. gMainLoop->tickCount is the tick's number.
     virtual void update() = 0;
     /// Receives each event of the tick, before its update, while the window is active: every
-    /// key but the engine's own F5, F9 and F12, focus and visibility changes. Not the window's
-    /// close, which ends the run.
+    /// key but the engine's own F5, F9 and F12, the open pads' events, focus and visibility
+    /// changes. Not the window's close, which ends the run.
     virtual void handleEvent(const SDL_Event& event) = 0;
     /// Draws one frame into gScreen; the engine flips it afterwards. Not called while the
     /// window is iconified.
