@@ -183,6 +183,28 @@ class GeneratorCommandLineTest(ScratchTest):
             self.assertTrue(result.stderr.strip().endswith(case.message), result.stderr)
             self.assertFalse(os.path.exists(self.path("out")), case.script)
 
+    def test_levelimages_stages_the_drawn_images_a_map_names(self):
+        self.path("map.tmx", '<map><tileset firstgid="1" source="set/set.tsx"/><imagelayer>'
+                  '<image source="bg/BG0009.PNG"/></imagelayer></map>')
+        os.makedirs(self.path("set"))
+        self.path("set/set.tsx", '<tileset><tile id="0"><image source="../tiles/TILE0001.PNG"/>'
+                  '</tile><tile id="1"><image source="TILE0031.PNG"/></tile></tileset>')
+        self.path("set/TILE0031.PNG", "tile")
+        args = [self.path("map.tmx"), self.path("out"), self.path("list"), "tiles/TILE0001.PNG"]
+        result = run_tool("levelimages.py", *args)
+        self.assertEqual((result.returncode, result.stderr), (1, self.path("map.tmx") +
+                         ": the image bg/BG0009.PNG is neither painted nor beside the map\n"))
+        self.assertFalse(os.path.exists(self.path("out")))
+        os.makedirs(self.path("bg"))
+        self.path("bg/BG0009.PNG", "background")
+        self.assertEqual(run_tool("levelimages.py", *args).returncode, 0)
+        staged = {os.path.relpath(os.path.join(top, name), self.path("out")):
+                  pathlib.Path(top, name).read_text()
+                  for top, _, files in os.walk(self.path("out")) for name in files}
+        self.assertEqual(staged, {"bg/BG0009.PNG": "background", "set/TILE0031.PNG": "tile"})
+        self.assertEqual(pathlib.Path(self.path("list")).read_text(),
+                         "bg/BG0009.PNG\nset/TILE0031.PNG\n")
+
     def test_makesound_seed_option_replaces_the_recipes_seed(self):
         recipe = "length 0.05\nnoise 0 - 0.5\n"
         by_option = self.output("makesound.py", "--seed", "7", self.path("a.txt", recipe))

@@ -6,8 +6,8 @@
 #include "tiledwrite.h"
 #include "tiles/tiledmap.h"
 
-#include <gtest/gtest.h>
 #include <algorithm>
+#include <gtest/gtest.h>
 #include <random>
 
 using namespace tarvo;
