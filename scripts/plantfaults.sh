@@ -25,7 +25,7 @@ COVERS = {
     "video": [r"^video_", r"^fuzz_image$"],
     "audio": [r"^audio_"],
     "render3d": [r"^render3d_", r"^fuzz_scene$"],
-    "tiles": [r"^tiles_", r"^tools_tiledwrite_", r"^fuzz_(level|tiled)$"],
+    "tiles": [r"^tiles_", r"^tools_levelformat_", r"^fuzz_(level|tiled)$"],
     "demo": [r"^demo_"],
     "engine": [r"^engine_"],
     "tools": [r"^tools_", r"^fuzz_(level|scene|tiled)$"],
