@@ -76,9 +76,7 @@ bool SpriteSheet::load(const char* name, int frameWidth, int frameHeight)
     if (!loaded.cut(name, frameWidth, frameHeight, 0, 0, columns, columns * rows)) {
         return false;
     }
-    std::swap(picture, loaded.picture);
-    std::swap(frames, loaded.frames);
-    animations.clear();
+    take(loaded);
     return true;
 }
 
@@ -127,10 +125,18 @@ bool SpriteSheet::loadTileset(const std::string& path)
     if (!tileset.trans.empty()) {
         loaded.picture->setColorKey(SDL_SRCCOLORKEY, colourOf(tileset.trans, *loaded.picture));
     }
+    take(loaded);
+    return true;
+}
+
+void SpriteSheet::take(SpriteSheet& loaded)
+{
     std::swap(picture, loaded.picture);
     std::swap(frames, loaded.frames);
     std::swap(animations, loaded.animations);
-    return true;
+    // Dropped rather than compared later: a new picture's pixels may come to lie where the
+    // mirrored one's did.
+    mirror.reset();
 }
 
 bool SpriteSheet::cut(const std::string& what, int64_t width, int64_t height, int64_t margin,

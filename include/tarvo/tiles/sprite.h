@@ -63,6 +63,8 @@ private:
     bool cut(const std::string& what, int64_t width, int64_t height, int64_t margin,
              int64_t spacing, int64_t columns, int64_t count);
     const Surface& mirrored() const;
+    // Takes loaded's picture, frames and animations.
+    void take(SpriteSheet& loaded);
 
     std::unique_ptr<Surface> picture;
     std::vector<SDL_Rect> frames;
