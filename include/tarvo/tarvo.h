@@ -22,6 +22,8 @@
 #include "tarvo/render3d/renderpath.h"
 #include "tarvo/tiles/animation.h"
 #include "tarvo/tiles/background.h"
+#include "tarvo/tiles/camera.h"
+#include "tarvo/tiles/collision.h"
 #include "tarvo/tiles/drawable.h"
 #include "tarvo/tiles/level.h"
 #include "tarvo/tiles/levelfile.h"

@@ -1,0 +1,389 @@
+// Kelda's Climb's screens. Everything the game reads from the player comes through the
+// engine's actions, so keyboard and pad play alike and replays play exactly.
+#include "climb.h"
+
+#include "mapcheck.h"
+
+#include <tarvo/audio/music.h>
+#include <tarvo/audio/sound.h>
+#include <tarvo/core/exception.h>
+#include <tarvo/core/log.h>
+#include <tarvo/engine/input.h>
+#include <tarvo/engine/levelloop.h>
+#include <tarvo/engine/mainloop.h>
+#include <tarvo/engine/save.h>
+#include <tarvo/video/font.h>
+#include <tarvo/video/surface.h>
+
+#include <SDL_mixer.h>
+#include <algorithm>
+
+namespace climb
+{
+
+namespace
+{
+
+const char* const kLevelName = "levels/climb";
+const char* const kFontName = "climb/font.png";
+const char* const kPlayerSheet = "climb/player.png";
+const char* const kEnemySheet = "climb/enemy.png";
+const char* const kMusicName = "climb/music.mid";
+const char* const kSaveName = "climb.sav";
+// In the order of Sound.
+const char* const kSoundNames[] = {"climb/jump.wav",  "climb/coin.wav",       "climb/stomp.wav",
+                                   "climb/death.wav", "climb/checkpoint.wav", "climb/goal.wav"};
+constexpr int kGlyphSize = 8;
+constexpr int kLineHeight = kGlyphSize + 4;
+
+// The player sheet: 16 x 24 frames in a row, the picture's feet on its bottom row and its
+// body centred over the 12-pixel box.
+constexpr int kPlayerFrameWidth = 16;
+constexpr int kPlayerFrameHeight = 24;
+enum PlayerFrame { kIdle = 0, kRun = 2, kRunFrames = 4, kJump = 6, kFall = 7, kHurt = 8 };
+constexpr int kEnemyFrameSize = 16;
+
+Controls readControls()
+{
+    Controls controls;
+    controls.left = tarvo::held("left");
+    controls.right = tarvo::held("right");
+    controls.down = tarvo::held("down");
+    controls.jumpHeld = tarvo::held("jump");
+    controls.jumpPressed = tarvo::pressed("jump");
+    return controls;
+}
+
+void blitFrame(const tarvo::Surface& sheet, int frame, int width, int height, int x, int y)
+{
+    SDL_Rect source{static_cast<Sint16>(frame * width), 0, static_cast<Uint16>(width),
+                    static_cast<Uint16>(height)};
+    SDL_Rect destination{static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
+    tarvo::gScreen->blitFrom(sheet, &source, &destination);
+}
+
+} // namespace
+
+const tarvo::GameInfo& gameInfo()
+{
+    static const tarvo::GameInfo info = [] {
+        tarvo::GameInfo made;
+        made.name = "climb";
+        made.title = "Kelda's Climb";
+        made.configFile = "climb.cfg";
+        made.filePrefix = "climb";
+        made.actions = {
+            {"left", {"left", "a", "pad:dpad-left", "pad:leftx-"}},
+            {"right", {"right", "d", "pad:dpad-right", "pad:leftx+"}},
+            {"down", {"down", "s", "pad:dpad-down", "pad:lefty+"}},
+            {"jump", {"space", "z", "up", "w", "pad:a"}},
+            {"pause", {"p", "pad:start"}},
+            {"back", {"escape", "pad:back"}},
+        };
+        return made;
+    }();
+    return info;
+}
+
+Climb::Climb() = default;
+Climb::~Climb() = default;
+
+void Climb::load(bool reload)
+{
+    if (reload) {
+        return;
+    }
+    if (!tarvo::levelPath().empty()) {
+        // The designer's map: checked as the build checks the committed one.
+        const std::string fault = checkMap(*tarvo::gLevel, tarvo::levelPath());
+        if (!fault.empty()) {
+            throw tarvo::Exception::userError("-level: " + fault);
+        }
+        map = tarvo::gLevel;
+        views = &tarvo::gLayerViews;
+    } else {
+        ownMap = std::make_unique<tarvo::TileMap>();
+        if (!tarvo::loadLevel(kLevelName, *ownMap)) {
+            throw tarvo::Exception(std::string("Climb::load: cannot load ") + kLevelName);
+        }
+        const std::string fault = checkMap(*ownMap, kLevelName);
+        if (!fault.empty()) {
+            throw tarvo::Exception("Climb::load: " + fault);
+        }
+        tarvo::bindLayerViews(*ownMap, ownViews);
+        map = ownMap.get();
+        views = &ownViews;
+    }
+    font = std::make_unique<tarvo::BitmapFont>(kFontName, kGlyphSize, kGlyphSize);
+    playerSheet = std::make_unique<tarvo::Surface>();
+    playerSheet->loadImage(kPlayerSheet);
+    enemySheet = std::make_unique<tarvo::Surface>();
+    enemySheet->loadImage(kEnemySheet);
+    dim = std::make_unique<tarvo::Surface>();
+    dim->create(tarvo::argbFormat(tarvo::kScreenWidth, tarvo::kScreenHeight));
+    dim->fillRect(nullptr, 0);
+    dim->setAlpha(SDL_SRCALPHA, 128);
+    for (size_t i = 0; i < std::size(kSoundNames); ++i) {
+        sounds[i] = tarvo::gSound->loadSound(kSoundNames[i]);
+    }
+    if (tarvo::gMusic->load(kMusicName)) {
+        tarvo::gMusic->play(-1, 0);
+    }
+    loadRecords();
+}
+
+void Climb::unload()
+{
+    tarvo::gSound->haltChannel(-1);
+    for (Mix_Chunk*& sound : sounds) {
+        if (sound) {
+            Mix_FreeChunk(sound);
+            sound = nullptr;
+        }
+    }
+    tarvo::gMusic->unload();
+    world.reset();
+    ownViews = tarvo::LayerViews();
+    ownMap.reset();
+    font.reset();
+    dim.reset();
+    playerSheet.reset();
+    enemySheet.reset();
+}
+
+// A damaged file is left as it is: the player's next record replaces it, nothing else does.
+void Climb::loadRecords()
+{
+    records = Records();
+    const std::optional<std::vector<uint8_t>> bytes = tarvo::loadFile(kSaveName);
+    if (!bytes) {
+        return;
+    }
+    if (const std::optional<Records> read = decodeRecords(*bytes)) {
+        records = *read;
+    } else {
+        tarvo::gLog->print("Warning: climb.sav is damaged; records start afresh");
+    }
+}
+
+void Climb::handleEvent(const SDL_Event&) {}
+
+const char* Climb::stageName() const
+{
+    switch (screen) {
+    case Screen::Title:
+        return "title";
+    case Screen::Level:
+        return "level";
+    case Screen::Pause:
+        return "pause";
+    case Screen::Results:
+        return "results";
+    }
+    return "game";
+}
+
+// Each screen reads its actions in the tick they happen; a press that changes the screen is
+// not seen by the next one, which starts on the following tick.
+void Climb::update()
+{
+    switch (screen) {
+    case Screen::Title:
+        if (tarvo::pressed("back")) {
+            tarvo::requestQuit(0);
+        } else if (tarvo::pressed("jump")) {
+            startLevel();
+        }
+        break;
+    case Screen::Level:
+        if (tarvo::pressed("pause") || tarvo::pressed("back") || !tarvo::hasFocus()) {
+            screen = Screen::Pause;
+        } else {
+            updateLevel();
+        }
+        break;
+    case Screen::Pause:
+        if (tarvo::pressed("back")) {
+            world.reset();
+            screen = Screen::Title;
+        } else if (tarvo::pressed("pause") || tarvo::pressed("jump")) {
+            screen = Screen::Level;
+        }
+        break;
+    case Screen::Results:
+        ++resultsAge;
+        if (resultsAge >= kResultsWait && tarvo::pressed("jump")) {
+            world.reset();
+            screen = Screen::Title;
+        }
+        break;
+    }
+}
+
+void Climb::startLevel()
+{
+    world.emplace(*map);
+    screen = Screen::Level;
+    runTicks = 0;
+    moveCamera();
+}
+
+void Climb::updateLevel()
+{
+    map->advance();
+    world->step(readControls(), tarvo::gMainLoop->tickCount);
+    for (const std::string& line : world->lines()) {
+        tarvo::gLog->print("%s", line.c_str());
+    }
+    for (const Sound sound : world->sounds()) {
+        play(sound);
+    }
+    const Body& body = world->player();
+    runTicks = body.onFloor && body.vx != 0 ? runTicks + 1 : 0;
+    moveCamera();
+    if (world->complete()) {
+        finishLevel();
+    }
+}
+
+// A designer's map under -level is for trying out: its times are no records.
+void Climb::finishLevel()
+{
+    screen = Screen::Results;
+    resultsAge = 0;
+    newBest = NewBest();
+    if (!tarvo::levelPath().empty()) {
+        return;
+    }
+    newBest = addResult(records, world->ticks(), static_cast<uint32_t>(world->coinsTaken()),
+                        static_cast<uint32_t>(world->deaths()));
+    if (newBest.any()) {
+        tarvo::saveFile(kSaveName, encodeRecords(records));
+    }
+}
+
+void Climb::play(Sound sound) const
+{
+    tarvo::gSound->play(-1, sounds[static_cast<int>(sound)], 0);
+}
+
+// The camera centres the player and stays inside the collision layer; a smaller level is
+// centred on the screen.
+void Climb::moveCamera()
+{
+    const tarvo::TileLayer* layer = map->layers[map->collisionLayer()].get();
+    if (!layer) {
+        return;
+    }
+    const tarvo::Box& box = world->player().box;
+    const auto follow = [](int centre, int screenSize, int levelSize) {
+        if (levelSize <= screenSize) {
+            return (levelSize - screenSize) / 2;
+        }
+        return std::clamp(centre - screenSize / 2, 0, levelSize - screenSize);
+    };
+    cameraX = follow((box.x >> 8) + box.width / 2, tarvo::kScreenWidth, layer->pixelWidth);
+    cameraY = follow((box.y >> 8) + box.height / 2, tarvo::kScreenHeight, layer->pixelHeight);
+}
+
+void Climb::draw()
+{
+    tarvo::gScreen->clear();
+    switch (screen) {
+    case Screen::Title:
+        drawTitle();
+        break;
+    case Screen::Level:
+        drawLevel();
+        break;
+    case Screen::Pause:
+        drawLevel();
+        tarvo::gScreen->blitFrom(*dim, nullptr, nullptr);
+        drawCentred(tarvo::kScreenHeight / 2 - kGlyphSize / 2, "Paused");
+        break;
+    case Screen::Results:
+        drawResults();
+        break;
+    }
+}
+
+void Climb::drawCentred(int y, const std::string& text)
+{
+    font->drawText(*tarvo::gScreen, (tarvo::kScreenWidth - font->textWidth(text.c_str())) / 2,
+                   y, text.c_str(), 0);
+}
+
+void Climb::drawTitle()
+{
+    drawCentred(64, "Kelda's Climb");
+    drawCentred(112, "Press jump to start");
+    if (!records.set) {
+        drawCentred(160, "Best time --:--.--");
+        return;
+    }
+    drawCentred(160, "Best time " + formatTime(records.bestTicks));
+    drawCentred(160 + kLineHeight, "Most coins " + std::to_string(records.mostCoins));
+    drawCentred(160 + 2 * kLineHeight, "Fewest deaths " + std::to_string(records.fewestDeaths));
+}
+
+void Climb::drawLevel()
+{
+    tarvo::drawLevel(*tarvo::gScreen, *map, *views, cameraX, cameraY);
+    for (const Coin& coin : world->coins()) {
+        if (coin.taken) {
+            continue;
+        }
+        SDL_Rect rect{static_cast<Sint16>(coin.area.x - cameraX),
+                      static_cast<Sint16>(coin.area.y - cameraY),
+                      static_cast<Uint16>(coin.area.width), static_cast<Uint16>(coin.area.height)};
+        const tarvo::Surface* tile =
+            coin.tile >= 0 && static_cast<size_t>(coin.tile) < map->shownTiles().size()
+                ? map->tileSet.getTile(map->shownTiles()[static_cast<size_t>(coin.tile)])
+                : nullptr;
+        if (tile) {
+            tarvo::gScreen->blitFrom(*tile, nullptr, &rect);
+        } else {
+            tarvo::gScreen->fillRect(&rect, tarvo::gScreen->mapRgb({255, 208, 64, 0}));
+        }
+    }
+    const uint32_t walk = world->ticks() / 8 % 2;
+    for (const Enemy& enemy : world->enemies()) {
+        if (enemy.alive) {
+            blitFrame(*enemySheet, static_cast<int>(walk), kEnemyFrameSize, kEnemyFrameSize,
+                      (enemy.box.x >> 8) - cameraX, (enemy.box.y >> 8) - cameraY);
+        }
+    }
+    const Body& body = world->player();
+    int frame = kIdle + static_cast<int>(world->ticks() / 30 % 2);
+    if (world->hurt()) {
+        frame = kHurt;
+    } else if (!body.onFloor) {
+        frame = body.vy < 0 ? kJump : kFall;
+    } else if (body.vx != 0) {
+        frame = kRun + runTicks / 6 % kRunFrames;
+    }
+    blitFrame(*playerSheet, frame, kPlayerFrameWidth, kPlayerFrameHeight,
+              (body.box.x >> 8) - (kPlayerFrameWidth - kPlayerWidth) / 2 - cameraX,
+              (body.box.y >> 8) + body.box.height - kPlayerFrameHeight - cameraY);
+    const std::string status = formatTime(world->ticks()) + "   Coins " +
+                               std::to_string(world->coinsTaken()) + "   Deaths " +
+                               std::to_string(world->deaths());
+    font->drawText(*tarvo::gScreen, 4, 4, status.c_str(), 0);
+}
+
+void Climb::drawResults()
+{
+    const auto mark = [](bool best) { return best ? "  New best!" : ""; };
+    drawCentred(64, "Level complete");
+    drawCentred(100, "Time " + formatTime(world->ticks()) + mark(newBest.time));
+    drawCentred(100 + kLineHeight, std::to_string(world->coinsTaken()) + " of " +
+                                       std::to_string(world->coins().size()) + " coins" +
+                                       mark(newBest.coins));
+    drawCentred(100 + 2 * kLineHeight,
+                std::to_string(world->deaths()) + " deaths" + mark(newBest.deaths));
+    if (resultsAge >= kResultsWait) {
+        drawCentred(170, "Press jump");
+    }
+}
+
+} // namespace climb

@@ -1,0 +1,206 @@
+// The player's feel at tick granularity: jump heights, coyote time, the jump buffer, one-way
+// platforms, and the level's rules of stomps, deaths and respawns.
+#include "physics.h"
+#include "testmap.h"
+#include "world.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+
+using climb::Body;
+using climb::Controls;
+using climb::kPhysics;
+using climbtest::makeMap;
+using climbtest::object;
+
+namespace
+{
+
+// Six rows of open air over a floor on row 6; pixel row 144 is the floor's top.
+const std::vector<std::string> kOpen = {"..........", "..........", "..........", "..........",
+                                        "..........", "..........", "##########"};
+
+Controls jumpIf(bool press, bool hold)
+{
+    Controls controls;
+    controls.jumpPressed = press;
+    controls.jumpHeld = hold;
+    return controls;
+}
+
+} // namespace
+
+TEST(Physics, ApexHeightAndTickFollowHowLongJumpIsHeld)
+{
+    struct Row {
+        const char* name;
+        int heldTicks;
+        int apexHeight; // pixels above the start
+        int apexTick;   // counted from the press, 1
+    };
+    const Row rows[] = {{"tap", 1, 41, 15}, {"full hold", INT_MAX, 82, 30}};
+    const auto map = makeMap(kOpen);
+    for (const Row& row : rows) {
+        Body body;
+        climb::placeBody(*map, body, 100, 144);
+        int highest = 144, apexTick = 0;
+        for (int tick = 1; tick <= 60; ++tick) {
+            climb::stepBody(*map, kPhysics, jumpIf(tick == 1, tick <= row.heldTicks), body);
+            const int bottom = (body.box.y >> 8) + body.box.height;
+            if (bottom < highest) {
+                highest = bottom;
+                apexTick = tick;
+            }
+        }
+        EXPECT_EQ(144 - highest, row.apexHeight) << row.name;
+        EXPECT_EQ(apexTick, row.apexTick) << row.name;
+    }
+}
+
+// Runs off a ledge and presses jump after the given number of steps in the air.
+TEST(Physics, CoyoteTimeEndsAfterSixTicks)
+{
+    struct Row {
+        const char* name;
+        int airTick;
+        bool jumps;
+    };
+    const Row rows[] = {{"tick 6", 6, true}, {"tick 7", 7, false}};
+    const auto map = makeMap({"..........", "..........", "..........", "###.......",
+                              "..........", "..........", ".........."});
+    for (const Row& row : rows) {
+        Body body;
+        climb::placeBody(*map, body, 58, 72);
+        Controls run;
+        run.right = true;
+        int airTicks = 0;
+        for (; airTicks < row.airTick; airTicks = body.onFloor ? 0 : airTicks + 1) {
+            ASSERT_FALSE(climb::stepBody(*map, kPhysics, run, body).jumped) << row.name;
+        }
+        run.jumpPressed = run.jumpHeld = true;
+        EXPECT_EQ(climb::stepBody(*map, kPhysics, run, body).jumped, row.jumps) << row.name;
+    }
+}
+
+// Falls onto the floor with jump pressed some ticks before the step that starts on it.
+TEST(Physics, JumpBufferHoldsAPressForSixTicks)
+{
+    struct Row {
+        const char* name;
+        int ticksBefore;
+        bool jumps;
+    };
+    const Row rows[] = {{"tick 6", 6, true}, {"tick 7", 7, false}};
+    const auto map = makeMap(kOpen);
+    // The step that starts on the floor, from a fall of 40 pixels.
+    Body probe;
+    climb::placeBody(*map, probe, 100, 104);
+    int landing = 1;
+    for (; climb::stepBody(*map, kPhysics, Controls(), probe), !probe.onFloor; ++landing) {
+    }
+    for (const Row& row : rows) {
+        Body body;
+        climb::placeBody(*map, body, 100, 104);
+        bool jumped = false;
+        for (int tick = 1; tick <= landing + 1; ++tick) {
+            const bool press = tick == landing + 1 - row.ticksBefore;
+            jumped = climb::stepBody(*map, kPhysics, jumpIf(press, press), body).jumped;
+        }
+        EXPECT_EQ(jumped, row.jumps) << row.name;
+    }
+}
+
+TEST(Physics, OneWayPlatformsLetThePlayerUpAndDownWithDownAndJump)
+{
+    struct Row {
+        const char* name;
+        int32_t startBottom;
+        bool down;
+        int32_t endBottom; // where the player stands at last
+    };
+    // A one-way platform on row 4 (top pixel 96) over the floor (top 144).
+    const Row rows[] = {{"from below", 144, false, 96}, {"drop through", 96, true, 144}};
+    const auto map = makeMap({"..........", "..........", "..........", "..........",
+                              "====......", "..........", "##########"});
+    for (const Row& row : rows) {
+        Body body;
+        climb::placeBody(*map, body, 40, row.startBottom);
+        for (int tick = 1; tick <= 90; ++tick) {
+            Controls controls = jumpIf(tick == 1, tick < 40);
+            controls.down = row.down;
+            climb::stepBody(*map, kPhysics, controls, body);
+        }
+        EXPECT_TRUE(body.onFloor) << row.name;
+        EXPECT_EQ((body.box.y >> 8) + body.box.height, row.endBottom) << row.name;
+    }
+}
+
+TEST(Physics, StompNeedsTheBottomEdgeAtOrAboveTheEnemysTop)
+{
+    struct Row {
+        const char* name;
+        bool movedDown;
+        int32_t bottomBefore;
+        bool stomp;
+    };
+    const tarvo::Box enemy{100 * 256, 128 * 256, 16, 16};
+    const Row rows[] = {{"level with its top", true, 128, true},
+                        {"a pixel lower: a side touch", true, 129, false},
+                        {"rising into it", false, 120, false}};
+    for (const Row& row : rows) {
+        climb::StepResult step;
+        step.movedDown = row.movedDown;
+        step.bottomBefore = row.bottomBefore;
+        EXPECT_EQ(climb::isStomp(step, enemy), row.stomp) << row.name;
+    }
+}
+
+// Runs right from the start until a death and its respawn.
+TEST(World, RespawnsAtTheLastCheckpointReached)
+{
+    struct Row {
+        const char* name;
+        int hazardColumn;
+        int checkpoint;
+        int32_t x; // the respawned player's left edge, centred on the checkpoint
+    };
+    const Row rows[] = {{"before any checkpoint", 3, 0, 6}, {"after the second", 9, 2, 174}};
+    for (const Row& row : rows) {
+        std::string floor(12, '#');
+        floor[size_t(row.hazardColumn)] = '^';
+        const auto map = makeMap({"............", "............", floor},
+                                 {object(1, "start", 0, 24), object(2, "checkpoint", 96, 24, 1),
+                                  object(3, "checkpoint", 168, 24, 2)});
+        climb::World world(*map);
+        Controls run;
+        run.right = true;
+        std::vector<std::string> lines;
+        for (uint32_t tick = 1; world.deaths() == 0 || world.hurt(); ++tick) {
+            world.step(run, tick);
+            lines.insert(lines.end(), world.lines().begin(), world.lines().end());
+            ASSERT_LT(tick, 1000u) << row.name;
+        }
+        EXPECT_EQ(world.player().box.x >> 8, row.x) << row.name;
+        EXPECT_EQ(lines.back().rfind("Respawned at checkpoint " +
+                                         std::to_string(row.checkpoint) + " at tick ", 0),
+                  0u)
+            << row.name;
+    }
+}
+
+TEST(World, FallingBelowTheBottomEdgeIsADeath)
+{
+    const auto map = makeMap({"......", "......", "###..."}, {object(1, "start", 0, 24)});
+    climb::World world(*map);
+    Controls run;
+    run.right = true;
+    uint32_t tick = 1;
+    for (; world.deaths() == 0; ++tick) {
+        ASSERT_LT(tick, 600u);
+        EXPECT_LT(world.player().box.y >> 8, 72);
+        world.step(run, tick);
+    }
+    EXPECT_GE(world.player().box.y >> 8, 72);
+    EXPECT_EQ(world.lines().at(0), "Died at tick " + std::to_string(tick - 1));
+}
