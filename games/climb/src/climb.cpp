@@ -4,6 +4,8 @@
 
 #include "mapcheck.h"
 
+#include <SDL_mixer.h>
+#include <algorithm>
 #include <tarvo/audio/music.h>
 #include <tarvo/audio/sound.h>
 #include <tarvo/core/exception.h>
@@ -12,11 +14,9 @@
 #include <tarvo/engine/levelloop.h>
 #include <tarvo/engine/mainloop.h>
 #include <tarvo/engine/save.h>
+#include <tarvo/tiles/camera.h>
 #include <tarvo/video/font.h>
 #include <tarvo/video/surface.h>
-
-#include <SDL_mixer.h>
-#include <algorithm>
 
 namespace climb
 {
@@ -26,7 +26,7 @@ namespace
 
 const char* const kLevelName = "levels/climb";
 const char* const kFontName = "climb/font.png";
-const char* const kPlayerSheet = "climb/player.png";
+const char* const kPlayerSheet = "climb/kelda.png";
 const char* const kEnemySheet = "climb/enemy.png";
 const char* const kMusicName = "climb/music.mid";
 const char* const kSaveName = "climb.sav";
@@ -34,14 +34,17 @@ const char* const kSaveName = "climb.sav";
 const char* const kSoundNames[] = {"climb/jump.wav",  "climb/coin.wav",       "climb/stomp.wav",
                                    "climb/death.wav", "climb/checkpoint.wav", "climb/goal.wav"};
 constexpr int kGlyphSize = 8;
+constexpr int kLookAhead = 32; // pixels the camera shows more of ahead of the player
 constexpr int kLineHeight = kGlyphSize + 4;
 
-// The player sheet: 16 x 24 frames in a row, the picture's feet on its bottom row and its
-// body centred over the 12-pixel box.
-constexpr int kPlayerFrameWidth = 16;
-constexpr int kPlayerFrameHeight = 24;
-enum PlayerFrame { kIdle = 0, kRun = 2, kRunFrames = 4, kJump = 6, kFall = 7, kHurt = 8 };
-constexpr int kEnemyFrameSize = 16;
+// Kelda's sheet: 24 x 32 frames in a row, facing right, her feet on the bottom row and her
+// body centred over the box.
+constexpr int kPlayerFrameWidth = 24;
+constexpr int kPlayerFrameHeight = 32;
+enum PlayerFrame { kIdle = 0, kRun = 2, kRunFrames = 6, kJump = 8, kFall = 9, kHurt = 10 };
+// The beetle's sheet: 24 x 24 frames, four of walking.
+constexpr int kEnemyFrameSize = 24;
+constexpr int kEnemyWalkFrames = 4;
 
 Controls readControls()
 {
@@ -114,6 +117,8 @@ void Climb::load(bool reload)
         map = ownMap.get();
         views = &ownViews;
     }
+    camera = std::make_unique<tarvo::FollowCamera>(*map);
+    camera->lookAhead = kLookAhead;
     font = std::make_unique<tarvo::BitmapFont>(kFontName, kGlyphSize, kGlyphSize);
     playerSheet = std::make_unique<tarvo::Surface>();
     playerSheet->loadImage(kPlayerSheet);
@@ -143,6 +148,7 @@ void Climb::unload()
     }
     tarvo::gMusic->unload();
     world.reset();
+    camera.reset();
     ownViews = tarvo::LayerViews();
     ownMap.reset();
     font.reset();
@@ -225,7 +231,7 @@ void Climb::startLevel()
     world.emplace(*map);
     screen = Screen::Level;
     runTicks = 0;
-    moveCamera();
+    camera->snap(world->player().box, true);
 }
 
 void Climb::updateLevel()
@@ -240,7 +246,7 @@ void Climb::updateLevel()
     }
     const Body& body = world->player();
     runTicks = body.onFloor && body.vx != 0 ? runTicks + 1 : 0;
-    moveCamera();
+    camera->update(body.box, body.facingRight);
     if (world->complete()) {
         finishLevel();
     }
@@ -267,25 +273,6 @@ void Climb::play(Sound sound) const
     tarvo::gSound->play(-1, sounds[static_cast<int>(sound)], 0);
 }
 
-// The camera centres the player and stays inside the collision layer; a smaller level is
-// centred on the screen.
-void Climb::moveCamera()
-{
-    const tarvo::TileLayer* layer = map->layers[map->collisionLayer()].get();
-    if (!layer) {
-        return;
-    }
-    const tarvo::Box& box = world->player().box;
-    const auto follow = [](int centre, int screenSize, int levelSize) {
-        if (levelSize <= screenSize) {
-            return (levelSize - screenSize) / 2;
-        }
-        return std::clamp(centre - screenSize / 2, 0, levelSize - screenSize);
-    };
-    cameraX = follow((box.x >> 8) + box.width / 2, tarvo::kScreenWidth, layer->pixelWidth);
-    cameraY = follow((box.y >> 8) + box.height / 2, tarvo::kScreenHeight, layer->pixelHeight);
-}
-
 void Climb::draw()
 {
     tarvo::gScreen->clear();
@@ -309,8 +296,8 @@ void Climb::draw()
 
 void Climb::drawCentred(int y, const std::string& text)
 {
-    font->drawText(*tarvo::gScreen, (tarvo::kScreenWidth - font->textWidth(text.c_str())) / 2,
-                   y, text.c_str(), 0);
+    font->drawText(*tarvo::gScreen, (tarvo::kScreenWidth - font->textWidth(text.c_str())) / 2, y,
+                   text.c_str(), 0);
 }
 
 void Climb::drawTitle()
@@ -328,6 +315,8 @@ void Climb::drawTitle()
 
 void Climb::drawLevel()
 {
+    const int cameraX = camera->x();
+    const int cameraY = camera->y();
     tarvo::drawLevel(*tarvo::gScreen, *map, *views, cameraX, cameraY);
     for (const Coin& coin : world->coins()) {
         if (coin.taken) {
@@ -346,7 +335,7 @@ void Climb::drawLevel()
             tarvo::gScreen->fillRect(&rect, tarvo::gScreen->mapRgb({255, 208, 64, 0}));
         }
     }
-    const uint32_t walk = world->ticks() / 8 % 2;
+    const uint32_t walk = world->ticks() / 8 % kEnemyWalkFrames;
     for (const Enemy& enemy : world->enemies()) {
         if (enemy.alive) {
             blitFrame(*enemySheet, static_cast<int>(walk), kEnemyFrameSize, kEnemyFrameSize,
@@ -356,7 +345,7 @@ void Climb::drawLevel()
     const Body& body = world->player();
     int frame = kIdle + static_cast<int>(world->ticks() / 30 % 2);
     if (world->hurt()) {
-        frame = kHurt;
+        frame = kHurt + static_cast<int>(world->ticks() / 8 % 2);
     } else if (!body.onFloor) {
         frame = body.vy < 0 ? kJump : kFall;
     } else if (body.vx != 0) {

@@ -5,17 +5,17 @@
 #include "records.h"
 #include "world.h"
 
-#include <tarvo/engine/game.h>
-#include <tarvo/tiles/level.h>
-
 #include <memory>
 #include <optional>
+#include <tarvo/engine/game.h>
+#include <tarvo/tiles/level.h>
 
 struct Mix_Chunk;
 
 namespace tarvo
 {
 class BitmapFont;
+class FollowCamera;
 class Surface;
 } // namespace tarvo
 
@@ -49,7 +49,6 @@ private:
     void updateLevel();
     void finishLevel();
     void play(Sound sound) const;
-    void moveCamera();
     void drawTitle();
     void drawLevel();
     void drawResults();
@@ -69,8 +68,7 @@ private:
     Records records;
     NewBest newBest;
     int resultsAge = 0;
-    int cameraX = 0;
-    int cameraY = 0;
+    std::unique_ptr<tarvo::FollowCamera> camera;
     int runTicks = 0; // the player's run animation clock
 };
 

@@ -24,8 +24,8 @@ bool holdsUp(const tarvo::TileMap& map, int32_t x, int32_t y)
     if (!tiles || tiles->tileWidth <= 0 || tiles->tileHeight <= 0) {
         return false;
     }
-    const tarvo::TileProperties& tile = map.tileProperties(
-        layer, cellOf(x, tiles->tileWidth), cellOf(y, tiles->tileHeight));
+    const tarvo::TileProperties& tile =
+        map.tileProperties(layer, cellOf(x, tiles->tileWidth), cellOf(y, tiles->tileHeight));
     return tile.solid || tile.oneway;
 }
 

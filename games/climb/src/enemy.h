@@ -1,9 +1,8 @@
 // Enemies: they walk back and forth along their floor, turning at walls and at ledge ends.
 #pragma once
 
-#include <tarvo/tiles/collision.h>
-
 #include <cstdint>
+#include <tarvo/tiles/collision.h>
 
 namespace tarvo
 {
@@ -16,8 +15,8 @@ namespace climb
 struct Physics;
 
 struct Enemy {
-    int32_t id = 0;     // the map object's id, for the log
-    tarvo::Box start;   // where it returns when the player respawns
+    int32_t id = 0;   // the map object's id, for the log
+    tarvo::Box start; // where it returns when the player respawns
     tarvo::Box box;
     int direction = -1; // -1 left, 1 right; every enemy sets off to the left
     bool alive = true;

@@ -3,10 +3,9 @@
 
 #include "world.h"
 
-#include <tarvo/tiles/level.h>
-
 #include <cstdio>
 #include <cstring>
+#include <tarvo/tiles/level.h>
 
 namespace climb
 {

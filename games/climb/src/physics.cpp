@@ -3,9 +3,8 @@
 // (so a jump's first step already bends), and the floor is probed after it.
 #include "physics.h"
 
-#include <tarvo/tiles/level.h>
-
 #include <algorithm>
+#include <tarvo/tiles/level.h>
 
 namespace climb
 {
@@ -39,8 +38,8 @@ void run(const Physics& physics, const Controls& controls, Body& body)
 
 // A press waits in the buffer until a jump may start; the floor counts for coyoteTicks after
 // the player left it, unless a jump already used it.
-void jump(const tarvo::TileMap& map, const Physics& physics, const Controls& controls,
-          Body& body, StepResult& result)
+void jump(const tarvo::TileMap& map, const Physics& physics, const Controls& controls, Body& body,
+          StepResult& result)
 {
     if (controls.jumpPressed) {
         body.pressAge = 0;

@@ -2,9 +2,8 @@
 // it once a tick through the engine's moveBox.
 #pragma once
 
-#include <tarvo/tiles/collision.h>
-
 #include <cstdint>
+#include <tarvo/tiles/collision.h>
 
 namespace tarvo
 {
@@ -35,7 +34,7 @@ extern const Physics kPhysics;
 
 /// The player's box in level pixels.
 constexpr int32_t kPlayerWidth = 12;
-constexpr int32_t kPlayerHeight = 20;
+constexpr int32_t kPlayerHeight = 22;
 
 /// What the player asks for in one tick.
 struct Controls {
@@ -53,9 +52,9 @@ struct Body {
     int32_t vy = 0;
     bool onFloor = false;
     bool facingRight = true;
-    int airTicks = 1000;      // steps since the player last stood on a floor
-    int pressAge = -1;        // steps since an unused jump press; -1: none waiting
-    int dropLeft = 0;         // steps left of falling through one-way tiles
+    int airTicks = 1000; // steps since the player last stood on a floor
+    int pressAge = -1;   // steps since an unused jump press; -1: none waiting
+    int dropLeft = 0;    // steps left of falling through one-way tiles
 };
 
 /// What one step did, for the sounds and the rules.

@@ -11,8 +11,8 @@ namespace climb
 {
 
 struct Records {
-    bool set = false;          // false: no level finished yet, the other fields mean nothing
-    uint32_t bestTicks = 0;    // the best time in ticks
+    bool set = false;       // false: no level finished yet, the other fields mean nothing
+    uint32_t bestTicks = 0; // the best time in ticks
     uint32_t mostCoins = 0;
     uint32_t fewestDeaths = 0;
 };

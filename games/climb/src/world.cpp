@@ -3,10 +3,9 @@
 // so a player who dies on a coin does not take it.
 #include "world.h"
 
-#include <tarvo/tiles/level.h>
-
 #include <cstdarg>
 #include <cstdio>
+#include <tarvo/tiles/level.h>
 
 namespace climb
 {
@@ -20,8 +19,8 @@ bool overlaps(const tarvo::Box& box, const Area& area)
 {
     const int32_t left = box.x >> 8;
     const int32_t top = box.y >> 8;
-    return left < area.x + area.width && area.x < left + box.width &&
-           top < area.y + area.height && area.y < top + box.height;
+    return left < area.x + area.width && area.x < left + box.width && top < area.y + area.height &&
+           area.y < top + box.height;
 }
 
 Area boxArea(const tarvo::Box& box)
@@ -62,8 +61,7 @@ World::World(const tarvo::TileMap& map, const Physics& physics) : map(map), phys
         } else if (object.type == "coin") {
             coinList.push_back({area, object.tile});
         } else if (object.type == "enemy") {
-            enemyList.push_back(
-                makeEnemy(map, object.id, area.x, area.y, area.width, area.height));
+            enemyList.push_back(makeEnemy(map, object.id, area.x, area.y, area.width, area.height));
         } else if (object.type == "checkpoint") {
             int number = 0;
             for (const tarvo::Property& property : object.properties) {
@@ -113,8 +111,8 @@ void World::step(const Controls& controls, uint32_t tick)
     if (goalArea.width > 0 && overlaps(body.box, goalArea)) {
         done = true;
         stepSounds.push_back(Sound::Goal);
-        say("Level complete at tick %u: %d of %zu coins, %d deaths", tick, taken,
-            coinList.size(), deathCount);
+        say("Level complete at tick %u: %d of %zu coins, %d deaths", tick, taken, coinList.size(),
+            deathCount);
     }
 }
 

@@ -17,8 +17,11 @@ TEST(MapCheck, NamesTheFirstFault)
     spike.place = "climb.tmx:31";
     const Row rows[] = {
         {"a good map", {object(1, "start", 0, 0), object(2, "coin", 24, 0)}, ""},
-        {"unknown type", {object(1, "start", 0, 0), spike}, "climb.tmx:31: object 7: unknown type \"spike\""},
-        {"coin in a wall", {object(1, "start", 0, 0), object(4, "coin", 40, 30)},
+        {"unknown type",
+         {object(1, "start", 0, 0), spike},
+         "climb.tmx:31: object 7: unknown type \"spike\""},
+        {"coin in a wall",
+         {object(1, "start", 0, 0), object(4, "coin", 40, 30)},
          "test.level: object 4: coin inside a solid tile"},
         {"no start", {object(2, "coin", 24, 0)}, "test.level: no player start"},
     };

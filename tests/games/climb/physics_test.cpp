@@ -4,9 +4,8 @@
 #include "testmap.h"
 #include "world.h"
 
-#include <gtest/gtest.h>
-
 #include <climits>
+#include <gtest/gtest.h>
 
 using climb::Body;
 using climb::Controls;
@@ -37,9 +36,9 @@ TEST(Physics, ApexHeightAndTickFollowHowLongJumpIsHeld)
         const char* name;
         int heldTicks;
         int apexHeight; // pixels above the start
-        int apexTick;   // counted from the press, 1
+        int apexTick;   // the first tick at the top, counted from the press, 1
     };
-    const Row rows[] = {{"tap", 1, 41, 15}, {"full hold", INT_MAX, 82, 30}};
+    const Row rows[] = {{"tap", 1, 41, 14}, {"full hold", INT_MAX, 82, 28}};
     const auto map = makeMap(kOpen);
     for (const Row& row : rows) {
         Body body;
@@ -67,8 +66,8 @@ TEST(Physics, CoyoteTimeEndsAfterSixTicks)
         bool jumps;
     };
     const Row rows[] = {{"tick 6", 6, true}, {"tick 7", 7, false}};
-    const auto map = makeMap({"..........", "..........", "..........", "###.......",
-                              "..........", "..........", ".........."});
+    const auto map = makeMap({"..........", "..........", "..........", "###.......", "..........",
+                              "..........", ".........."});
     for (const Row& row : rows) {
         Body body;
         climb::placeBody(*map, body, 58, 72);
@@ -121,8 +120,8 @@ TEST(Physics, OneWayPlatformsLetThePlayerUpAndDownWithDownAndJump)
     };
     // A one-way platform on row 4 (top pixel 96) over the floor (top 144).
     const Row rows[] = {{"from below", 144, false, 96}, {"drop through", 96, true, 144}};
-    const auto map = makeMap({"..........", "..........", "..........", "..........",
-                              "====......", "..........", "##########"});
+    const auto map = makeMap({"..........", "..........", "..........", "..........", "====......",
+                              "..........", "##########"});
     for (const Row& row : rows) {
         Body body;
         climb::placeBody(*map, body, 40, row.startBottom);
@@ -182,8 +181,8 @@ TEST(World, RespawnsAtTheLastCheckpointReached)
             ASSERT_LT(tick, 1000u) << row.name;
         }
         EXPECT_EQ(world.player().box.x >> 8, row.x) << row.name;
-        EXPECT_EQ(lines.back().rfind("Respawned at checkpoint " +
-                                         std::to_string(row.checkpoint) + " at tick ", 0),
+        EXPECT_EQ(lines.back().rfind(
+                      "Respawned at checkpoint " + std::to_string(row.checkpoint) + " at tick ", 0),
                   0u)
             << row.name;
     }

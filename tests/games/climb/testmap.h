@@ -2,11 +2,10 @@
 // too, as the game's spikes are), '.' empty; the collision layer is the second, 24-pixel tiles.
 #pragma once
 
-#include <tarvo/tiles/level.h>
-#include <tarvo/tiles/levelfile.h>
-
 #include <memory>
 #include <string>
+#include <tarvo/tiles/level.h>
+#include <tarvo/tiles/levelfile.h>
 #include <vector>
 
 namespace climbtest
