@@ -28,7 +28,9 @@ ExternalProject_Add(climb
     BINARY_DIR ${CLIMB_BINARY_DIR}
     CMAKE_ARGS -DCMAKE_PREFIX_PATH=${TARVO_STAGE} -DCMAKE_BUILD_TYPE=${CMAKE_BUILD_TYPE}
                -DCMAKE_FIND_USE_PACKAGE_REGISTRY=OFF -DCMAKE_CXX_COMPILER=${CMAKE_CXX_COMPILER}
-               -DCLIMB_TESTS_DIR=${PROJECT_SOURCE_DIR}/tests/games/climb ${climb_flags}
+               -DCLIMB_TESTS_DIR=${PROJECT_SOURCE_DIR}/tests/games/climb
+               -DTARVO_SANITIZE=${TARVO_SANITIZE} -DPython3_EXECUTABLE=${Python3_EXECUTABLE}
+               ${climb_flags}
     BUILD_ALWAYS ON
     INSTALL_COMMAND ""
     DEPENDS stage)

@@ -20,8 +20,7 @@ find_program(TARVO_MAKEMUSIC tarvo-makemusic REQUIRED)
 find_program(CLIMB_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
 find_program(CLIMB_PYTHON python3 REQUIRED)
 # The engine's inputs for its generators lie in P/share/tarvo/sources, P being the prefix of
-# the installed tarvo-makefont (P/bin). Not from TARVO_ASSETS_DIR: TarvoConfig.cmake sets it from
-# a variable that its find_dependency(pugixml) overwrites with pugixml's own prefix.
+# the installed tarvo-makefont (P/bin).
 get_filename_component(tarvo_bin ${TARVO_MAKEFONT} DIRECTORY)
 get_filename_component(TARVO_SOURCES_DIR ${tarvo_bin}/../share/tarvo/sources ABSOLUTE)
 

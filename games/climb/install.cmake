@@ -43,9 +43,7 @@ set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS libsdl1.2-compat-shim)
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS timgm6mb-soundfont)
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "small platform game on the Tarvo Engine")
-set(CPACK_PACKAGE_DESCRIPTION "small platform game on the Tarvo Engine
-Kelda's Climb: run across the meadow, over lava and beetles, and climb the
+set(CPACK_PACKAGE_DESCRIPTION "Kelda's Climb: run across the meadow, over lava and beetles, and climb the
 tower to its top. Coins to gather, checkpoints to reach, and records of the
 best time, the most coins and the fewest deaths. Keyboard or gamepad.")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION ${CPACK_PACKAGE_DESCRIPTION})
 include(CPack)
