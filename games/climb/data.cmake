@@ -19,7 +19,10 @@ find_program(TARVO_MAKEMUSIC tarvo-makemusic REQUIRED)
 # Debian's interpreter, which has the python3-pil the pictures need.
 find_program(CLIMB_PYTHON python3 PATHS /usr/bin NO_DEFAULT_PATH)
 find_program(CLIMB_PYTHON python3 REQUIRED)
-get_filename_component(TARVO_SOURCES_DIR ${TARVO_ASSETS_DIR}/../sources ABSOLUTE)
+# The engine's inputs for its generators lie in P/share/tarvo/sources, P being the prefix of
+# the installed tarvo-makefont (P/bin).
+get_filename_component(tarvo_bin ${TARVO_MAKEFONT} DIRECTORY)
+get_filename_component(TARVO_SOURCES_DIR ${tarvo_bin}/../share/tarvo/sources ABSOLUTE)
 
 set(CLIMB_TOOLS ${CMAKE_CURRENT_SOURCE_DIR}/tools)
 set(CLIMB_SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/data)
@@ -43,7 +46,8 @@ add_custom_command(OUTPUT ${art}
     VERBATIM)
 foreach(name kelda enemy)
     add_custom_command(OUTPUT ${CLIMB_STAGING}/climb/${name}.png
-        COMMAND ${CMAKE_COMMAND} -E copy ${CLIMB_ART}/${name}.png ${CLIMB_STAGING}/climb/
+        COMMAND ${CMAKE_COMMAND} -E make_directory ${CLIMB_STAGING}/climb
+        COMMAND ${CMAKE_COMMAND} -E copy ${CLIMB_ART}/${name}.png ${CLIMB_STAGING}/climb/${name}.png
         DEPENDS ${CLIMB_ART}/${name}.png
         VERBATIM)
     list(APPEND climb_files ${CLIMB_STAGING}/climb/${name}.png)

@@ -297,7 +297,9 @@ def check(level):
             fail(f"object {item.id}: the {item.type} is beyond the main route's jumps")
             return errors, facts
         route += leg[1:]
-    facts["route"] = len(route)
+    facts["route surfaces"] = len(route)
+    facts["hardest step %"] = round(100 * max(
+        jump_share(level, found[a], found[b]) for a, b in zip(route, route[1:])))
 
     # Checkpoints within two screens of each other.
     for a, b in zip(stops, stops[1:]):
