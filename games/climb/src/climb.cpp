@@ -38,7 +38,7 @@ constexpr int kLookAhead = 32; // pixels the camera shows more of ahead of the p
 constexpr int kLineHeight = kGlyphSize + 4;
 
 // Kelda's sheet: 24 x 32 frames in a row, facing right, her feet on the bottom row and her
-// body centred over the box; the beetle's: 24 x 24, facing left.
+// body centred over the box; the beetle's: 24 x 24, facing right as well.
 constexpr int kPlayerFrameWidth = 24;
 constexpr int kPlayerFrameHeight = 32;
 constexpr int kEnemyFrameSize = 24;
@@ -303,7 +303,7 @@ void Climb::animate()
         const Enemy& enemy = world->enemies()[i];
         enemies[i].play(kWalk);
         enemies[i].update();
-        enemies[i].flip = enemy.direction > 0;
+        enemies[i].flip = enemy.direction < 0;
         enemies[i].x = enemy.box.x >> 8;
         enemies[i].y = enemy.box.y >> 8;
     }
