@@ -21,8 +21,8 @@ PAD_TICKS, SANITIZED_TICKS, LIMIT = 600, 1800, 14400
 MAP = "../../../games/climb/data/climb.tmx"
 
 
-def read(name):
-    with open(os.path.join(HERE, name)) as f:
+def read(name, mode="r"):
+    with open(os.path.join(HERE, name), mode) as f:
         return f.read()
 
 
@@ -47,15 +47,8 @@ def play(replay_name, data, frames=True, limit=None):
                               timeout=240, preexec_fn=limit)
         if done.returncode:
             raise AssertionError(done.stdout + done.stderr)
-        with open(save, "rb") as saved:
-            kept = saved.read()
-        lines = read_frames(os.path.join(work, "frames", "frames.txt")) if frames else []
-        return done.stdout, lines, kept
-
-
-def read_frames(path):
-    with open(path) as f:
-        return f.read().splitlines()
+        lines = read(os.path.join(work, "frames", "frames.txt")) if frames else ""
+        return done.stdout, lines.splitlines(), read(save, "rb")
 
 
 class GoldenRun(unittest.TestCase):

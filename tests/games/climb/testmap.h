@@ -27,10 +27,8 @@ inline std::unique_ptr<tarvo::TileMap> makeMap(const std::vector<std::string>& r
         }
     }
     tarvo::LevelExtension extension;
-    extension.tiles.resize(3);
-    extension.tiles[0] = {0, {true, false, false, {}}};
-    extension.tiles[1] = {1, {false, true, false, {}}};
-    extension.tiles[2] = {2, {true, false, true, {}}};
+    extension.tiles = {
+        {0, {true, false, false, {}}}, {1, {false, true, false, {}}}, {2, {true, false, true, {}}}};
     extension.objects = std::move(objects);
     map->setExtension(extension, 3);
     return map;
@@ -39,13 +37,7 @@ inline std::unique_ptr<tarvo::TileMap> makeMap(const std::vector<std::string>& r
 inline tarvo::LevelObject object(int32_t id, const std::string& type, int32_t x, int32_t y,
                                  int number = 0)
 {
-    tarvo::LevelObject made;
-    made.id = id;
-    made.type = type;
-    made.x = x;
-    made.y = y;
-    made.width = 24;
-    made.height = 24;
+    tarvo::LevelObject made{id, "", type, x, y, 24, 24};
     if (number) {
         made.properties.push_back({"number", tarvo::Property::Type::Int, std::to_string(number)});
     }
