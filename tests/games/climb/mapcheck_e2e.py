@@ -1,5 +1,6 @@
 """The map checks from the command line: `climb --check-map MAP` as the build runs it, and
-`-level MAP`, which refuses the same maps at start-up before drawing anything."""
+`-level MAP`, which refuses the same maps at start-up before drawing anything and plays a good
+one without keeping records."""
 import os
 import subprocess
 import tempfile
@@ -64,9 +65,18 @@ class MapChecks(unittest.TestCase):
         listed = os.path.join(frames, "frames.txt")
         self.assertEqual(open(listed).read() if os.path.exists(listed) else "", "")
 
-    def test_a_good_map_passes(self):
-        checked, _ = self.climb([START], "--check-map", "MAP")
+    def test_a_good_map_passes_and_plays_without_records(self):
+        objects = [START, '  <object id="2" type="goal" x="12" y="24" width="24" height="24"/>']
+        checked, path = self.climb(objects, "--check-map", "MAP")
         self.assertEqual((checked.returncode, checked.stderr), (0, ""))
+        replay = os.path.join(self.dir.name, "r")
+        with open(replay, "wb") as out:  # jump on the title: the level's first tick finishes it
+            out.write(replayfile.Replay().keys((0, " ")).add(10, replayfile.END).bytes())
+        saves = os.path.join(self.dir.name, "saves")
+        played, _ = self.climb(objects, "-game", GAME_DIR, "-level", "MAP", "-replay", replay,
+                               "-savedir", saves)
+        self.assertIn("Level complete at tick 1: 0 of 0 coins, 0 deaths\n", played.stdout)
+        self.assertFalse(os.path.exists(os.path.join(saves, "climb.sav")))
 
 
 if __name__ == "__main__":
