@@ -28,6 +28,7 @@
 #include "tarvo/tiles/level.h"
 #include "tarvo/tiles/levelfile.h"
 #include "tarvo/tiles/properties.h"
+#include "tarvo/tiles/sprite.h"
 #include "tarvo/tiles/tilelayer.h"
 #include "tarvo/tiles/tilelayerview.h"
 #include "tarvo/tiles/tileset.h"

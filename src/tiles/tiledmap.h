@@ -119,6 +119,7 @@ struct TiledTileset {
     // A single-image tileset: its image's path (relative to the tileset's folder) and grid.
     std::string folder;
     std::string image;
+    std::string trans; // the image's transparent colour "rrggbb", empty for none
     int64_t tileCount = 0;
     int64_t columns = 0;
     int64_t margin = 0;
@@ -154,6 +155,9 @@ TARVO_API std::string baseName(const std::string& path);
 
 // Reads a .tmx, .tmj or .json map and its external tileset. Throws TiledError.
 TiledMap readTiledMap(const std::string& path);
+
+// Reads a .tsx, .tsj or .json tileset file whose tiles number from firstGid. Throws TiledError.
+TiledTileset readTilesetFile(const std::string& path, int64_t firstGid);
 
 // The first property of the list named name, or null.
 const TiledProperty* findProperty(const std::vector<TiledProperty>& list, const char* name);

@@ -90,8 +90,6 @@ std::string plainColour(std::string colour)
     return colour;
 }
 
-TiledTileset readTilesetFile(const std::string& path, int64_t firstGid);
-
 // TMX: attributes are text, so numbers are checked as they are read.
 class XmlReader
 {
@@ -230,6 +228,7 @@ public:
         tileset.spacing = integer(node, "spacing", 0);
         tileset.folder = folderOf(path);
         tileset.image = node.child("image").attribute("source").value();
+        tileset.trans = plainColour(node.child("image").attribute("trans").value());
         for (const pugi::xml_node tile : node.children("tile")) {
             std::vector<TiledFrame> frames;
             for (const pugi::xml_node frame : tile.child("animation").children("frame")) {
@@ -582,6 +581,7 @@ public:
         tileset.spacing = integer(object, at, "spacing", 0);
         tileset.folder = folderOf(path);
         tileset.image = text(object, at, "image");
+        tileset.trans = plainColour(text(object, at, "transparentcolor"));
         const json& tiles = array(object, at, "tiles");
         for (size_t i = 0; i < tiles.size(); ++i) {
             const TiledPlace tile = place(at.pointer + "/tiles/" + std::to_string(i));
@@ -637,15 +637,6 @@ private:
     std::string path;
     json document;
 };
-
-TiledTileset readTilesetFile(const std::string& path, int64_t firstGid)
-{
-    if (isJsonPath(path)) {
-        return JsonReader(path).tilesetFile(firstGid);
-    }
-    XmlReader reader(path);
-    return reader.tileset(reader.root("tileset"), firstGid);
-}
 
 // Base64 as Tiled writes it, whitespace allowed between the characters.
 bool decodeBase64(const std::string& text, std::string& bytes)
@@ -763,6 +754,15 @@ std::vector<uint32_t> readBase64(const TiledData& data, size_t cells, int number
 }
 
 } // namespace
+
+TiledTileset readTilesetFile(const std::string& path, int64_t firstGid)
+{
+    if (isJsonPath(path)) {
+        return JsonReader(path).tilesetFile(firstGid);
+    }
+    XmlReader reader(path);
+    return reader.tileset(reader.root("tileset"), firstGid);
+}
 
 bool isTiledMapPath(const std::string& path)
 {

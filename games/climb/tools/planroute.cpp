@@ -6,10 +6,13 @@
 //
 // Route lines, one command each ('#' starts a comment):
 //   start                   press jump on the title; the level starts on the next tick
+//   (pause and back pause the level as the game does, pause and jump resume it)
 //   hold ACTION | release ACTION
 //   tap ACTION [TICKS]      down now, up TICKS ticks later (1 by default)
 //   wait TICKS
-//   until COND              run ticks until COND holds: x >= N, x <= N, y >= N, y <= N (the
+//   show                    print the player's state
+//   until COND              run one tick, then more until COND holds: x >= N, x <= N, y >= N, y <=
+//   N (the
 //                           player's box, whole pixels), floor, air, rising, falling,
 //                           alive, complete
 // The plan has one line per event: TICK ACTION down|up.
@@ -55,6 +58,7 @@ private:
     uint32_t now = 0;
     bool started = false;
     bool levelRuns = false;
+    bool paused = false;
 };
 
 void Planner::change(const std::string& action, bool down)
@@ -78,7 +82,13 @@ void Planner::tick()
         change(due->second, false);
         due = releases.erase(due);
     }
-    if (levelRuns) {
+    // The pause screen as the game has it: pause or back opens it, pause or jump resumes,
+    // and the level stands still in between.
+    const bool pausing =
+        wentDown.count("pause") || (paused ? wentDown.count("jump") : wentDown.count("back"));
+    if (levelRuns && pausing) {
+        paused = !paused;
+    } else if (levelRuns && !paused) {
         climb::Controls controls;
         controls.left = heldNow.count("left");
         controls.right = heldNow.count("right");
@@ -134,6 +144,10 @@ bool Planner::command(const std::string& line, std::string& error)
         releases.emplace(now + 1, "jump");
         started = true;
         tick();
+    } else if (verb == "show") {
+        const climb::Body& body = world.player();
+        std::printf("tick %u: x %d, y %d, vx %d, vy %d, floor %d, coins %d\n", now, body.box.x >> 8,
+                    body.box.y >> 8, body.vx, body.vy, body.onFloor, world.coinsTaken());
     } else if (verb == "hold" && words >> what) {
         change(what, true);
     } else if (verb == "release" && words >> what) {
@@ -148,7 +162,7 @@ bool Planner::command(const std::string& line, std::string& error)
         }
     } else if (verb == "until" && words >> what) {
         words >> op >> value;
-        for (int limit = 0; !holds(what, op, value); ++limit) {
+        for (int limit = 0; limit == 0 || !holds(what, op, value); ++limit) {
             if (limit == 3000 || world.complete()) {
                 error = "never happens";
                 return false;
