@@ -38,13 +38,24 @@ constexpr int kLookAhead = 32; // pixels the camera shows more of ahead of the p
 constexpr int kLineHeight = kGlyphSize + 4;
 
 // Kelda's sheet: 24 x 32 frames in a row, facing right, her feet on the bottom row and her
-// body centred over the box.
+// body centred over the box; the beetle's: 24 x 24, facing left.
 constexpr int kPlayerFrameWidth = 24;
 constexpr int kPlayerFrameHeight = 32;
-enum PlayerFrame { kIdle = 0, kRun = 2, kRunFrames = 6, kJump = 8, kFall = 9, kHurt = 10 };
-// The beetle's sheet: 24 x 24 frames, four of walking.
 constexpr int kEnemyFrameSize = 24;
-constexpr int kEnemyWalkFrames = 4;
+
+tarvo::Animation looping(std::vector<tarvo::Animation::Frame> frames)
+{
+    tarvo::Animation animation;
+    animation.frames = std::move(frames);
+    return animation;
+}
+
+const tarvo::Animation kIdle = looping({{0, 30}, {1, 30}});
+const tarvo::Animation kRun = looping({{2, 5}, {3, 5}, {4, 5}, {5, 5}, {6, 5}, {7, 5}});
+const tarvo::Animation kJump = looping({{8, 1}});
+const tarvo::Animation kFall = looping({{9, 1}});
+const tarvo::Animation kHurt = looping({{10, 6}, {11, 6}});
+const tarvo::Animation kWalk = looping({{0, 8}, {1, 8}, {2, 8}, {3, 8}});
 
 Controls readControls()
 {
@@ -55,14 +66,6 @@ Controls readControls()
     controls.jumpHeld = tarvo::held("jump");
     controls.jumpPressed = tarvo::pressed("jump");
     return controls;
-}
-
-void blitFrame(const tarvo::Surface& sheet, int frame, int width, int height, int x, int y)
-{
-    SDL_Rect source{static_cast<Sint16>(frame * width), 0, static_cast<Uint16>(width),
-                    static_cast<Uint16>(height)};
-    SDL_Rect destination{static_cast<Sint16>(x), static_cast<Sint16>(y), 0, 0};
-    tarvo::gScreen->blitFrom(sheet, &source, &destination);
 }
 
 } // namespace
@@ -120,10 +123,11 @@ void Climb::load(bool reload)
     camera = std::make_unique<tarvo::FollowCamera>(*map);
     camera->lookAhead = kLookAhead;
     font = std::make_unique<tarvo::BitmapFont>(kFontName, kGlyphSize, kGlyphSize);
-    playerSheet = std::make_unique<tarvo::Surface>();
-    playerSheet->loadImage(kPlayerSheet);
-    enemySheet = std::make_unique<tarvo::Surface>();
-    enemySheet->loadImage(kEnemySheet);
+    playerSheet = std::make_unique<tarvo::SpriteSheet>();
+    playerSheet->load(kPlayerSheet, kPlayerFrameWidth, kPlayerFrameHeight);
+    enemySheet = std::make_unique<tarvo::SpriteSheet>();
+    enemySheet->load(kEnemySheet, kEnemyFrameSize, kEnemyFrameSize);
+    player.sheet = playerSheet.get();
     dim = std::make_unique<tarvo::Surface>();
     dim->create(tarvo::argbFormat(tarvo::kScreenWidth, tarvo::kScreenHeight));
     dim->fillRect(nullptr, 0);
@@ -149,6 +153,8 @@ void Climb::unload()
     tarvo::gMusic->unload();
     world.reset();
     camera.reset();
+    enemies.clear();
+    player = tarvo::Sprite();
     ownViews = tarvo::LayerViews();
     ownMap.reset();
     font.reset();
@@ -230,7 +236,11 @@ void Climb::startLevel()
 {
     world.emplace(*map);
     screen = Screen::Level;
-    runTicks = 0;
+    enemies.assign(world->enemies().size(), tarvo::Sprite());
+    for (tarvo::Sprite& enemy : enemies) {
+        enemy.sheet = enemySheet.get();
+    }
+    animate();
     camera->snap(world->player().box, true);
 }
 
@@ -244,8 +254,8 @@ void Climb::updateLevel()
     for (const Sound sound : world->sounds()) {
         play(sound);
     }
+    animate();
     const Body& body = world->player();
-    runTicks = body.onFloor && body.vx != 0 ? runTicks + 1 : 0;
     camera->update(body.box, body.facingRight);
     if (world->complete()) {
         finishLevel();
@@ -271,6 +281,32 @@ void Climb::finishLevel()
 void Climb::play(Sound sound) const
 {
     tarvo::gSound->play(-1, sounds[static_cast<int>(sound)], 0);
+}
+
+// The sprites follow the world: each picks its animation from what its body does, and plays
+// it on by a tick.
+void Climb::animate()
+{
+    const Body& body = world->player();
+    if (world->hurt()) {
+        player.play(kHurt);
+    } else if (!body.onFloor) {
+        player.play(body.vy < 0 ? kJump : kFall);
+    } else {
+        player.play(body.vx != 0 ? kRun : kIdle);
+    }
+    player.update();
+    player.flip = !body.facingRight;
+    player.x = (body.box.x >> 8) - (kPlayerFrameWidth - kPlayerWidth) / 2;
+    player.y = (body.box.y >> 8) + body.box.height - kPlayerFrameHeight;
+    for (size_t i = 0; i < enemies.size(); ++i) {
+        const Enemy& enemy = world->enemies()[i];
+        enemies[i].play(kWalk);
+        enemies[i].update();
+        enemies[i].flip = enemy.direction > 0;
+        enemies[i].x = enemy.box.x >> 8;
+        enemies[i].y = enemy.box.y >> 8;
+    }
 }
 
 void Climb::draw()
@@ -335,25 +371,12 @@ void Climb::drawLevel()
             tarvo::gScreen->fillRect(&rect, tarvo::gScreen->mapRgb({255, 208, 64, 0}));
         }
     }
-    const uint32_t walk = world->ticks() / 8 % kEnemyWalkFrames;
-    for (const Enemy& enemy : world->enemies()) {
-        if (enemy.alive) {
-            blitFrame(*enemySheet, static_cast<int>(walk), kEnemyFrameSize, kEnemyFrameSize,
-                      (enemy.box.x >> 8) - cameraX, (enemy.box.y >> 8) - cameraY);
+    for (size_t i = 0; i < enemies.size(); ++i) {
+        if (world->enemies()[i].alive) {
+            enemies[i].draw(*tarvo::gScreen, cameraX, cameraY);
         }
     }
-    const Body& body = world->player();
-    int frame = kIdle + static_cast<int>(world->ticks() / 30 % 2);
-    if (world->hurt()) {
-        frame = kHurt + static_cast<int>(world->ticks() / 8 % 2);
-    } else if (!body.onFloor) {
-        frame = body.vy < 0 ? kJump : kFall;
-    } else if (body.vx != 0) {
-        frame = kRun + runTicks / 6 % kRunFrames;
-    }
-    blitFrame(*playerSheet, frame, kPlayerFrameWidth, kPlayerFrameHeight,
-              (body.box.x >> 8) - (kPlayerFrameWidth - kPlayerWidth) / 2 - cameraX,
-              (body.box.y >> 8) + body.box.height - kPlayerFrameHeight - cameraY);
+    player.draw(*tarvo::gScreen, cameraX, cameraY);
     const std::string status = formatTime(world->ticks()) + "   Coins " +
                                std::to_string(world->coinsTaken()) + "   Deaths " +
                                std::to_string(world->deaths());

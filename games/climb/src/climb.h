@@ -9,6 +9,8 @@
 #include <optional>
 #include <tarvo/engine/game.h>
 #include <tarvo/tiles/level.h>
+#include <tarvo/tiles/sprite.h>
+#include <vector>
 
 struct Mix_Chunk;
 
@@ -51,6 +53,7 @@ private:
     void play(Sound sound) const;
     void drawTitle();
     void drawLevel();
+    void animate();
     void drawResults();
     void drawCentred(int y, const std::string& text);
 
@@ -62,14 +65,15 @@ private:
     std::optional<World> world;
     std::unique_ptr<tarvo::BitmapFont> font;
     std::unique_ptr<tarvo::Surface> dim;
-    std::unique_ptr<tarvo::Surface> playerSheet;
-    std::unique_ptr<tarvo::Surface> enemySheet;
+    std::unique_ptr<tarvo::SpriteSheet> playerSheet;
+    std::unique_ptr<tarvo::SpriteSheet> enemySheet;
+    tarvo::Sprite player;
+    std::vector<tarvo::Sprite> enemies;
     Mix_Chunk* sounds[6] = {};
     Records records;
     NewBest newBest;
     int resultsAge = 0;
     std::unique_ptr<tarvo::FollowCamera> camera;
-    int runTicks = 0; // the player's run animation clock
 };
 
 } // namespace climb

@@ -1,8 +1,11 @@
-"""The golden run: the committed plan played as keys must draw the committed frames and log the
-level's events, and the same plan as pad 0's buttons must draw the same first 600 frames. Under
-the sanitizers only the first 1,800 ticks are played."""
+"""The golden run: the committed plan played as keys must draw the committed frames, log the
+level's events and replace a damaged climb.sav with its records; the same plan as pad 0's buttons
+must draw the same first 600 frames; on a full disk the damaged file stays as it was. Under the
+sanitizers only the first 1,800 ticks are played."""
 import os
 import re
+import resource
+import struct
 import subprocess
 import tempfile
 import unittest
@@ -23,19 +26,31 @@ def read(name):
         return f.read()
 
 
-def play(replay_name, data):
-    """Writes the replay into the build tree, plays it and returns (log, frame lines)."""
+DAMAGED = b"CLMB\x01\x00 not a record"
+DAMAGED_WARNING = "Warning: climb.sav is damaged; records start afresh"
+
+
+def play(replay_name, data, frames=True, limit=None):
+    """Writes the replay into the build tree and plays it with a damaged climb.sav in the save
+    folder; returns the log, the frame lines and the save file's bytes after the run."""
     replay = os.path.join(BUILD, replay_name)
     with open(replay, "wb") as out:
         out.write(data)
     with tempfile.TemporaryDirectory() as work:
+        save = os.path.join(work, "climb.sav")
+        with open(save, "wb") as out:
+            out.write(DAMAGED)
+        listed = ["-frames", os.path.join(work, "frames")] if frames else []
         env = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
         done = subprocess.run([CLIMB, "-game", GAME_DIR, "-savedir", work, "-replay", replay,
-                               "-frames", os.path.join(work, "frames")], cwd=work, env=env,
-                              capture_output=True, text=True, timeout=240)
+                               *listed], cwd=work, env=env, capture_output=True, text=True,
+                              timeout=240, preexec_fn=limit)
         if done.returncode:
             raise AssertionError(done.stdout + done.stderr)
-        return done.stdout, read_frames(os.path.join(work, "frames", "frames.txt"))
+        with open(save, "rb") as saved:
+            kept = saved.read()
+        lines = read_frames(os.path.join(work, "frames", "frames.txt")) if frames else []
+        return done.stdout, lines, kept
 
 
 def read_frames(path):
@@ -46,7 +61,8 @@ def read_frames(path):
 class GoldenRun(unittest.TestCase):
     def test_keys_draw_the_golden_frames(self):
         ticks = SANITIZED_TICKS if SANITIZED else None
-        log, frames = play("climb.replay", planreplay.replay(read("golden.plan"), ticks=ticks))
+        log, frames, saved = play("climb.replay",
+                                  planreplay.replay(read("golden.plan"), ticks=ticks))
         golden = read("golden.frames").splitlines()
         self.assertEqual(frames, golden[:len(frames)] if SANITIZED else golden)
         if SANITIZED:
@@ -63,11 +79,23 @@ class GoldenRun(unittest.TestCase):
         reached = re.findall(r"(?m)^Checkpoint (\d+) reached at tick \d+$", log)
         checkpoints = read(MAP).count('type="checkpoint"')
         self.assertEqual(sorted(map(int, reached)), list(range(1, checkpoints + 1)))
+        self.assertEqual(log.count(DAMAGED_WARNING), 1)
+        # Version, best time (the results' 0:47.65), most coins, fewest deaths; the checksum is
+        # the unit tests'.
+        self.assertEqual(struct.unpack("<4sHIII", saved[:18])[1:], (1, 2859, coins, deaths))
 
     def test_pad_buttons_draw_the_golden_frames(self):
         plan = planreplay.replay(read("golden.plan"), pad=True, ticks=PAD_TICKS)
-        _, frames = play("climb-pad.replay", plan)
+        _, frames, _ = play("climb-pad.replay", plan)
         self.assertEqual(frames, read("golden.frames").splitlines()[:PAD_TICKS])
+
+    @unittest.skipIf(SANITIZED, "the whole level is played in the normal pass only")
+    def test_a_full_disk_leaves_the_damaged_file_as_it_was(self):
+        ten_bytes = lambda: resource.setrlimit(resource.RLIMIT_FSIZE, (10, 10))
+        plan = planreplay.replay(read("golden.plan"))
+        log, _, saved = play("climb-full.replay", plan, frames=False, limit=ten_bytes)
+        self.assertIn("Warning: couldn't save climb.sav (", log)
+        self.assertEqual(saved, DAMAGED)
 
 
 if __name__ == "__main__":
