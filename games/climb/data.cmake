@@ -126,3 +126,7 @@ add_custom_command(OUTPUT ${CLIMB_PAK}
     COMMENT "Packing base/pak000.zip"
     VERBATIM)
 add_custom_target(climb_data ALL DEPENDS ${CLIMB_PAK})
+
+# The defaults file beside the pak, so the game started in its build folder reads it.
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/climb.cfg ${CMAKE_CURRENT_BINARY_DIR}/climb.cfg
+               COPYONLY)

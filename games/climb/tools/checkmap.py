@@ -20,11 +20,10 @@ broken rule, `checkmap: MAP: message`) unless:
   (the goal at least two screens above the start) whose first steps have safe ground below.
 
 Standing is on the top of a solid or one-way cell of the collision layer with no solid cell in
-the two cells above it (the player is 28 pixels tall) and no hazard there. The jump's reach is
+the two cells above it (the player is 22 pixels tall) and no hazard there. The jump's reach is
 measured from the edge of the ground left to the edge of the ground reached, so it needs no
 width of the player; the 20 % kept back covers it and the player's own slack.
 """
-import math
 import sys
 import xml.etree.ElementTree as ElementTree
 from collections import deque, namedtuple
@@ -34,8 +33,8 @@ from os import path
 JUMP_SPEED, GRAVITY_HELD, GRAVITY, TOP_SPEED, FALL_CAP = -1408, 46, 96, 512, 1536
 SHARE = 0.8
 TILE, SCREEN_W, SCREEN_H = 24, 320, 240
-PLAYER_ROWS = 2  # the cells above a standing place that must be free of solid tiles
-PLAYER_HEIGHT = 28
+PLAYER_ROWS = 2  # cells kept free above a standing place: more than the player needs
+PLAYER_HEIGHT = 22  # the game's player box is 12 x 22 pixels
 
 Surface = namedtuple("Surface", "row col0 col1")
 Item = namedtuple("Item", "id type x y width height properties")
