@@ -17,7 +17,7 @@ import tempfile
 from collections import namedtuple
 
 from tarvotest import replayfile
-from tarvotest.replayfile import END, KEY_DOWN, KEY_UP
+from tarvotest.replayfile import END, KEY_DOWN, KEY_UP, PAD_AXIS, PAD_DOWN, PAD_UP
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 EXAMPLES = os.path.join(ROOT, "examples")
@@ -45,6 +45,20 @@ def tilemap():
     return replay.keys((330, ESCAPE))
 
 
+def platformer():
+    """Keys, and pad 0's left stick (axis 0) and A button (0) for the second run."""
+    replay = replayfile.Replay(pads=1)
+    for sym, down, up in [(RIGHT, 30, 205), (SPACE, 63, 100), (DOWN, 460, 500),
+                          (RIGHT, 510, 1200), (UP, 540, 580), (UP, 604, 640), (SPACE, 770, 810),
+                          (SPACE, 836, 870), (SPACE, 1000, 1040), (SPACE, 1084, 1120),
+                          (LEFT, 1210, 1240)]:
+        hold(replay, sym, down, up)
+    replay.add(240, PAD_AXIS, 0, 0, 32767).add(448, PAD_AXIS, 0, 0, 0)
+    replay.add(373, PAD_DOWN, 0, 0).add(408, PAD_UP, 0, 0)
+    replay.records.sort(key=lambda record: record.tick)
+    return replay.keys((1250, ESCAPE))
+
+
 # game: the example's game directory in its build folder, or None for the engine's assets;
 # shot: the tick of its picture; replay: the keys it plays, ending with Escape. An end record
 # follows one tick later, which only a game that failed to quit reaches.
@@ -62,6 +76,7 @@ ALL = [
     Example("sound", None, 100, lambda: replayfile.Replay().keys(
         (30, LEFT), (60, SPACE), (90, RIGHT), (95, RIGHT), (150, "m"), (220, "m"), (240, LEFT),
         (280, ESCAPE))),
+    Example("platformer", "game", 390, platformer),
 ]
 
 

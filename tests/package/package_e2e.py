@@ -34,7 +34,7 @@ VERSION = ".".join(re.findall(r"TARVO_VERSION_\w+ (\d+)",
 Example = namedtuple("Example", "name shared makefile")
 EXAMPLES = [Example("hello", True, True), Example("sprites", True, False),
             Example("polygons", False, False), Example("tilemap", False, False),
-            Example("sound", False, False)]
+            Example("sound", False, False), Example("platformer", False, False)]
 HELLO = EXAMPLES[0]
 HEADLESS = dict(os.environ, SDL_VIDEODRIVER="dummy", SDL_AUDIODRIVER="dummy")
 
