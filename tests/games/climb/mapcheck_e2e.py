@@ -12,7 +12,8 @@ from tarvotest import replayfile
 CLIMB = os.environ.get("CLIMB", "")
 GAME_DIR = os.environ.get("CLIMB_GAME_DIR", "")
 
-# A 4 x 3 map whose middle layer has one solid tile at column 2, row 1; OBJECTS goes last.
+# A 4 x 3 map whose middle layer is solid at column 2 of row 1 and along row 2; the objects
+# go last.
 MAP = """<?xml version="1.0" encoding="UTF-8"?>
 <map version="1.8" orientation="orthogonal" renderorder="right-down" width="4" height="3" \
 tilewidth="24" tileheight="24" infinite="0" nextlayerid="5" nextobjectid="9">
@@ -20,12 +21,9 @@ tilewidth="24" tileheight="24" infinite="0" nextlayerid="5" nextobjectid="9">
   <image source="t.png" width="24" height="24"/>
   <tile id="0"><properties><property name="solid" type="bool" value="true"/></properties></tile>
  </tileset>
- <layer id="1" name="front" width="4" height="3"><data encoding="csv">
-0,0,0,0,0,0,0,0,0,0,0,0</data></layer>
- <layer id="2" name="solid" width="4" height="3"><data encoding="csv">
-0,0,0,0,0,0,1,0,1,1,1,1</data></layer>
- <layer id="3" name="back" width="4" height="3"><data encoding="csv">
-0,0,0,0,0,0,0,0,0,0,0,0</data></layer>
+ <layer id="1" name="front" width="4" height="3"><data encoding="csv">0,0,0,0,0,0,0,0,0,0,0,0</data></layer>
+ <layer id="2" name="solid" width="4" height="3"><data encoding="csv">0,0,0,0,0,0,1,0,1,1,1,1</data></layer>
+ <layer id="3" name="back" width="4" height="3"><data encoding="csv">0,0,0,0,0,0,0,0,0,0,0,0</data></layer>
  <objectgroup id="4" name="objects">
 %s
  </objectgroup>

@@ -17,6 +17,14 @@ namespace
 const std::vector<std::string> kOpen = {"..........", "..........", "..........", "..........",
                                         "..........", "..........", "##########"};
 
+// A press waits, and the floor is remembered, for six ticks, not seven.
+struct JumpRow {
+    const char* name;
+    int ticks;
+    bool jumps;
+};
+const JumpRow kSixNotSeven[] = {{"tick 6", 6, true}, {"tick 7", 7, false}};
+
 Controls jumpIf(bool press, bool hold)
 {
     Controls controls;
@@ -57,21 +65,15 @@ TEST(Physics, ApexHeightAndTickFollowHowLongJumpIsHeld)
 // Runs off a ledge and presses jump after the given number of steps in the air.
 TEST(Physics, CoyoteTimeEndsAfterSixTicks)
 {
-    struct Row {
-        const char* name;
-        int airTick;
-        bool jumps;
-    };
-    const Row rows[] = {{"tick 6", 6, true}, {"tick 7", 7, false}};
     const auto map = makeMap({"..........", "..........", "..........", "###.......", "..........",
                               "..........", ".........."});
-    for (const Row& row : rows) {
+    for (const JumpRow& row : kSixNotSeven) {
         Body body;
         placeBody(*map, body, 58, 72);
         Controls run;
         run.right = true;
         int airTicks = 0;
-        for (; airTicks < row.airTick; airTicks = body.onFloor ? 0 : airTicks + 1) {
+        for (; airTicks < row.ticks; airTicks = body.onFloor ? 0 : airTicks + 1) {
             ASSERT_FALSE(stepBody(*map, kPhysics, run, body).jumped) << row.name;
         }
         run.jumpPressed = run.jumpHeld = true;
@@ -82,12 +84,6 @@ TEST(Physics, CoyoteTimeEndsAfterSixTicks)
 // Falls onto the floor with jump pressed some ticks before the step that starts on it.
 TEST(Physics, JumpBufferHoldsAPressForSixTicks)
 {
-    struct Row {
-        const char* name;
-        int ticksBefore;
-        bool jumps;
-    };
-    const Row rows[] = {{"tick 6", 6, true}, {"tick 7", 7, false}};
     const auto map = makeMap(kOpen);
     // The step that starts on the floor, from a fall of 40 pixels.
     Body probe;
@@ -95,12 +91,12 @@ TEST(Physics, JumpBufferHoldsAPressForSixTicks)
     int landing = 1;
     for (; stepBody(*map, kPhysics, Controls(), probe), !probe.onFloor; ++landing) {
     }
-    for (const Row& row : rows) {
+    for (const JumpRow& row : kSixNotSeven) {
         Body body;
         placeBody(*map, body, 100, 104);
         bool jumped = false;
         for (int tick = 1; tick <= landing + 1; ++tick) {
-            const bool press = tick == landing + 1 - row.ticksBefore;
+            const bool press = tick == landing + 1 - row.ticks;
             jumped = stepBody(*map, kPhysics, jumpIf(press, press), body).jumped;
         }
         EXPECT_EQ(jumped, row.jumps) << row.name;
