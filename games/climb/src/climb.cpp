@@ -35,6 +35,7 @@ const char* const kSoundNames[] = {"climb/jump.wav",  "climb/coin.wav",       "c
                                    "climb/death.wav", "climb/checkpoint.wav", "climb/goal.wav"};
 constexpr int kGlyphSize = 8;
 constexpr int kLookAhead = 32; // pixels the camera shows more of ahead of the player
+constexpr int kCameraStep = 8; // pixels a tick, faster than the fastest fall (6)
 constexpr int kLineHeight = kGlyphSize + 4;
 
 // Kelda's sheet: 24 x 32 frames in a row, facing right, her feet on the bottom row and her
@@ -122,6 +123,7 @@ void Climb::load(bool reload)
     }
     camera = std::make_unique<tarvo::FollowCamera>(*map);
     camera->lookAhead = kLookAhead;
+    camera->maxStep = kCameraStep;
     font = std::make_unique<tarvo::BitmapFont>(kFontName, kGlyphSize, kGlyphSize);
     playerSheet = std::make_unique<tarvo::SpriteSheet>();
     playerSheet->load(kPlayerSheet, kPlayerFrameWidth, kPlayerFrameHeight);
@@ -247,6 +249,7 @@ void Climb::startLevel()
 void Climb::updateLevel()
 {
     map->advance();
+    const bool wasHurt = world->hurt();
     world->step(readControls(), tarvo::gMainLoop->tickCount);
     for (const std::string& line : world->lines()) {
         tarvo::gLog->print("%s", line.c_str());
@@ -256,7 +259,12 @@ void Climb::updateLevel()
     }
     animate();
     const Body& body = world->player();
-    camera->update(body.box, body.facingRight);
+    // A respawn is a jump across the level, not a run for the camera to follow.
+    if (wasHurt && !world->hurt()) {
+        camera->snap(body.box, body.facingRight);
+    } else {
+        camera->update(body.box, body.facingRight);
+    }
     if (world->complete()) {
         finishLevel();
     }
