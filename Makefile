@@ -18,7 +18,7 @@ SANITIZER_ENV = ASAN_OPTIONS=detect_leaks=1 \
 	LSAN_OPTIONS=suppressions=$(CURDIR)/scripts/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 
-.PHONY: setup build run test test-sanitize test-package package docs screenshots gifs golden \
+.PHONY: setup build run run-climb test test-sanitize test-package package docs screenshots gifs golden \
 	examples-golden bench bench-demo fuzz soak soak-sanitize monkey monkey-rss clean
 
 setup:
@@ -31,6 +31,12 @@ build: setup
 run: setup
 	$(call configure_build,$(BUILD_DIR),RelWithDebInfo,morwenfall pak)
 	./$(BUILD_DIR)/morwenfall $(ARGS) -game $(BUILD_DIR)/base
+
+# Kelda's Climb, built against the engine staged in BUILD_DIR/stage, started in its build
+# folder, where its pak (base/) and defaults file lie.
+run-climb: setup
+	$(call configure_build,$(BUILD_DIR),RelWithDebInfo,climb)
+	cd $(BUILD_DIR)/climb && ./climb $(ARGS)
 
 test: build
 	ctest --test-dir $(BUILD_DIR) --output-on-failure -j$(JOBS)
@@ -49,18 +55,20 @@ docs:
 
 # The engine as its users get it (tests/package): installed into a temporary prefix and built
 # against with CMake and pkg-config, moved, as the shared library built alone in SHARED_DIR, and
-# as the Debian packages unpacked into a temporary root, after the API reference builds.
-# Installs nowhere else.
+# as the Debian packages unpacked into a temporary root (the game's among them), after the API
+# reference builds. Installs nowhere else.
 test-package: build docs
 	scripts/setup.sh --package
 	TARVO_SOURCE_DIR=$(CURDIR) TARVO_BUILD_DIR=$(abspath $(BUILD_DIR)) \
 		TARVO_SHARED_BUILD_DIR=$(abspath $(SHARED_DIR)) JOBS=$(JOBS) \
 		$(PYTHON) tests/package/package_e2e.py
 
-# The Debian packages tarvo-dev and morwenfall, written into BUILD_DIR (cmake/packaging.cmake).
+# The Debian packages tarvo-dev and morwenfall, written into BUILD_DIR (cmake/packaging.cmake),
+# then the game's, climb, into BUILD_DIR/climb (games/climb/install.cmake).
 package: build
 	scripts/setup.sh --package
 	cd $(BUILD_DIR) && cpack
+	cd $(BUILD_DIR)/climb && cpack
 
 # Walks every stage under Xvfb and saves one picture per stage into docs/screenshots.
 screenshots: build

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-folders=(include src tools tests bench fuzz examples)
+folders=(include src tools tests bench fuzz examples games)
 
 # Another version formats some constructs differently: use 14 by name where both are installed.
 format=$(command -v clang-format-14 || command -v clang-format || true)

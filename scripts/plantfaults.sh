@@ -31,6 +31,7 @@ COVERS = {
     "tools": [r"^tools_", r"^fuzz_(level|scene|tiled)$"],
     "data": [r"^data_"],
     "package": [],  # not ctest's: the driver of make test-package, PACKAGE_TESTS
+    "climb": [r"^climb_"],  # Kelda's Climb (games/climb), built in the build tree's climb/
 }
 # Always run. The long runs (soak, monkey, stall) run only for their own subsystem's faults:
 # each takes tens of seconds.
@@ -38,7 +39,7 @@ END_TO_END = r"^(?!demo_(soak|monkey|stall)_)\w*e2e"
 # Every file of these folders this long (non-blank lines) holds at least one fault.
 PLANTED_FOLDERS, PLANTED_MIN_LINES = ["include", "src", "tools"], 150
 # Built with any fault.
-PRODUCTS = ["morwenfall", "levelc", "leveldump", "polyraster", "pak", "assets"]
+PRODUCTS = ["morwenfall", "levelc", "leveldump", "polyraster", "pak", "assets", "climb"]
 # The package subsystem's faults are in what is installed and packaged: make test-package's
 # driver installs and packages the whole build, with the shared library built beside it.
 PACKAGE_TESTS = "tests/package/package_e2e.py"
@@ -124,13 +125,16 @@ def sync_tree(source, work):
 
 
 def list_tests(build):
-    """{name: binary} of every registered test; binary is empty for scripts."""
+    """{name: binary} of every registered test; binary is empty for scripts and for the game's
+    tests, which its own build (the climb product) makes."""
     shown = subprocess.run(["ctest", "--test-dir", build, "--show-only=json-v1"], check=True,
                            capture_output=True).stdout
-    tests = {}
+    tests, game = {}, os.path.join(build, "climb") + os.sep
     for test in json.loads(shown)["tests"]:
-        program = os.path.basename((test.get("command") or [""])[0])
-        tests[test["name"]] = "" if program.startswith("python") else program
+        command = (test.get("command") or [""])[0]
+        program = os.path.basename(command)
+        tests[test["name"]] = "" if program.startswith("python") or command.startswith(
+            game) else program
     return tests
 
 

@@ -1,7 +1,8 @@
 """The engine as its users get it (make test-package): installed into a temporary prefix, where
 its examples build with CMake and with pkg-config and replay frame for frame, also against the
 shared library built alone and once the tree has moved; and as its Debian packages unpacked into
-a temporary root, where the packaged hello example builds and the demo plays the golden walk.
+a temporary root, where the packaged hello example builds and the demo plays the golden walk;
+lintian checks those two and Kelda's Climb's package.
 
 Reads a built tree, TARVO_BUILD_DIR (the static library), and builds the shared library alone
 in TARVO_SHARED_BUILD_DIR; everything else goes into one temporary folder.
@@ -73,10 +74,13 @@ def shared_build():
 
 @functools.lru_cache(maxsize=None)
 def packages():
+    """The engine's two packages and Kelda's Climb's, made by the game's own CPack run."""
     out = folder("debs")
     sh("cpack", "--config", os.path.join(BUILD, "CPackConfig.cmake"), "-B", out)
+    sh("cpack", "--config", os.path.join(BUILD, "climb", "CPackConfig.cmake"), "-B", out)
     return [os.path.join(out, f"{name}_{VERSION}_amd64.deb") for name in ["tarvo-dev",
-                                                                          "morwenfall"]]
+                                                                          "morwenfall"]] + [
+        os.path.join(out, "climb_1.0.0_amd64.deb")]
 
 
 @functools.lru_cache(maxsize=None)
