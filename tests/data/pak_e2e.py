@@ -27,6 +27,15 @@ DEMO_FILES = ["demo1/OLMFontBlue.png", "demo1/OLM Logo.png", "demo1/GEAR5.PNG", 
               "demo1/OLM- Meridel2.mid", "demo1/test.png", "demo1/testa.png"]
 
 
+def pak_files(path):
+    with zipfile.ZipFile(path) as pak:
+        return {info.filename: pak.read(info) for info in pak.infolist()}
+
+
+def picture(data):
+    return Image.open(io.BytesIO(data))
+
+
 def midi_seconds(data):
     """Time of the last event of a MIDI file, at its first tempo (120 bpm if none)."""
     def number(pos):  # a variable-length quantity: (value, position after it)
@@ -59,26 +68,17 @@ def midi_seconds(data):
 class PakContentTest(unittest.TestCase):
     """Each demo file is read under its virtual name, so a missing one fails here."""
 
-    @classmethod
-    def setUpClass(cls):
-        with zipfile.ZipFile(PAK) as pak:
-            cls.files = {info.filename: pak.read(info) for info in pak.infolist()}
-
-    def image(self, name):
-        picture = Image.open(io.BytesIO(self.files[name]))
-        picture.load()
-        return picture
+    files = pak_files(PAK)
 
     def test_images_have_the_size_and_format_their_users_need(self):
+        image = lambda name: picture(self.files[name])
         for name, alpha in (("demo1/test.png", (255, 255)), ("demo1/testa.png", (0, 255))):
-            texture = self.image(name)
-            self.assertEqual((texture.size, texture.mode), ((32, 32), "RGBA"), name)
-            self.assertEqual(texture.getchannel("A").getextrema(), alpha, name)
-        self.assertEqual(self.image("demo1/OLMFontBlue.png").size, (128, 112))
-        logo = self.image("demo1/OLM Logo.png")
-        self.assertEqual(logo.width, 320)
-        self.assertLessEqual(logo.height, 190)
-        self.assertLessEqual(max(self.image("demo1/GEAR5.PNG").size), 120)
+            self.assertEqual((image(name).size, image(name).mode), ((32, 32), "RGBA"), name)
+            self.assertEqual(image(name).getchannel("A").getextrema(), alpha, name)
+        self.assertEqual(image("demo1/OLMFontBlue.png").size, (128, 112))
+        self.assertEqual(image("demo1/OLM Logo.png").width, 320)
+        self.assertLessEqual(image("demo1/OLM Logo.png").height, 190)
+        self.assertLessEqual(max(image("demo1/GEAR5.PNG").size), 120)
 
     def test_sound_is_a_short_cd_quality_pcm_effect(self):
         with wave.open(io.BytesIO(self.files["demo1/Axe.wav"])) as sound:
@@ -117,35 +117,30 @@ ASSET_PICTURES = [
 
 
 class AssetPakTest(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        with zipfile.ZipFile(ASSETS) as pak:
-            cls.files = {info.filename: pak.read(info) for info in pak.infolist()}
+    files = pak_files(ASSETS)
 
-    def clear(self, picture, box):
+    def clear(self, asset, box):
         """Whether each pixel of box is transparent."""
-        image = Image.open(io.BytesIO(self.files[picture.name])).crop(box)
-        if picture.mode == "RGBA":
+        image = picture(self.files[asset.name]).crop(box)
+        if asset.mode == "RGBA":
             return [a == 0 for a in image.getchannel("A").getdata()]
-        return [rgb == picture.key for rgb in image.getdata()]
+        return [rgb == asset.key for rgb in image.getdata()]
 
     def test_pictures_have_the_size_format_and_transparency_promised(self):
         self.assertEqual(set(self.files), {p.name for p in ASSET_PICTURES}
                          | {"tarvo/chime.wav", "tarvo/tune.mid"})
-        for picture in ASSET_PICTURES:
-            image = Image.open(io.BytesIO(self.files[picture.name]))
-            self.assertEqual((image.size, image.mode), (picture.size, picture.mode), picture.name)
-            width, height = picture.size
-            self.assertEqual(any(self.clear(picture, (0, 0, width, height))), picture.clear,
-                             picture.name)
-            step = picture.cell or max(width, height)
-            for top, left in ((y, x) for y in range(0, height, step)
-                              for x in range(0, width, step)):
-                clear = self.clear(picture, (left, top, left + step, top + step))
-                self.assertFalse(all(clear), (picture.name, left, top))
+        for asset in ASSET_PICTURES:
+            image = picture(self.files[asset.name])
+            self.assertEqual((image.size, image.mode), (asset.size, asset.mode), asset.name)
+            width, height = asset.size
+            self.assertEqual(any(self.clear(asset, (0, 0, width, height))), asset.clear, asset.name)
+            step = asset.cell or max(width, height)
+            for box in ((x, y, x + step, y + step) for y in range(0, height, step)
+                        for x in range(0, width, step)):
+                self.assertFalse(all(self.clear(asset, box)), (asset.name, box))
 
     def test_font_draws_the_apostrophe(self):
-        font = Image.open(io.BytesIO(self.files["tarvo/font8.png"]))
+        font = picture(self.files["tarvo/font8.png"])
         cell = lambda code: font.crop((code % 16 * 8, (code - 32) // 16 * 8,
                                        code % 16 * 8 + 8, (code - 32) // 16 * 8 + 8)).tobytes()
         self.assertNotEqual(cell(ord("'")), cell(ord(" ")))

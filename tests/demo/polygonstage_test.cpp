@@ -36,8 +36,7 @@ void writeImage(const std::string& path, const uint32_t (&quadrants)[2][2])
 {
     SDL_Surface* image = SDL_CreateRGBSurface(SDL_SWSURFACE, 32, 32, 24, 0xFF0000, 0xFF00, 0xFF, 0);
     for (int16_t i = 0; i < 4; ++i) {
-        SDL_Rect quadrant = {static_cast<int16_t>(16 * (i % 2)), static_cast<int16_t>(16 * (i / 2)),
-                             16, 16};
+        SDL_Rect quadrant = {int16_t(16 * (i % 2)), int16_t(16 * (i / 2)), 16, 16};
         SDL_FillRect(image, &quadrant, quadrants[i / 2][i % 2] & 0xFFFFFF);
     }
     SDL_SaveBMP(image, path.c_str());
@@ -66,23 +65,6 @@ struct ScreenAndData : testing::Environment {
 
 testing::Environment* const kScreenAndData = testing::AddGlobalTestEnvironment(new ScreenAndData);
 
-std::vector<uint32_t> screenPixels()
-{
-    const SDL_Surface* screen = gScreen->getSdlSurface(); // in memory: no lock needed
-    const auto* pixels = static_cast<const uint32_t*>(screen->pixels);
-    return std::vector<uint32_t>(pixels, pixels + screen->h * screen->pitch / 4);
-}
-
-size_t distinct(const std::vector<uint32_t>& pixels)
-{
-    return std::set<uint32_t>(pixels.begin(), pixels.end()).size();
-}
-
-uint32_t pixelAt(const Pixel& p)
-{
-    return screenPixels()[p.y * gScreen->getSdlSurface()->pitch / 4 + p.x];
-}
-
 void pressKeys(PolygonStage& stage, const char* keys)
 {
     for (const char* key = keys; *key; ++key) {
@@ -94,6 +76,15 @@ class PolygonStageTest : public testing::Test
 {
 protected:
     void SetUp() override { stage.setSpin(SpinState(), SpinState()); } // rates 0: cubes still
+
+    // The screen is in memory and 320 pixels wide: no lock, no padding.
+    static const uint32_t* screen()
+    {
+        return static_cast<uint32_t*>(gScreen->getSdlSurface()->pixels);
+    }
+    static std::vector<uint32_t> screenPixels() { return {screen(), screen() + 320 * 240}; }
+    static size_t distinct() { return std::set<uint32_t>(screen(), screen() + 320 * 240).size(); }
+    static uint32_t pixelAt(const Pixel& p) { return screen()[p.y * 320 + p.x]; }
 
     // Presses the keys, then draws a frame on a cleared screen.
     void show(const char* keys = "")
@@ -136,10 +127,10 @@ TEST_F(PolygonStageTest, TypeKeyStepsThroughTheFourTypesAndBack)
 {
     show(); // flat
     const std::vector<uint32_t> flat = screenPixels();
-    const size_t flatColours = distinct(flat);
+    const size_t flatColours = distinct();
     EXPECT_LE(flatColours, 13u); // at most twelve faces, and black
     show("r");                   // Gouraud: each face spreads over many blues or greens
-    EXPECT_GT(distinct(screenPixels()), 4 * flatColours);
+    EXPECT_GT(distinct(), 4 * flatColours);
     EXPECT_EQ(pixelAt(kSmallOnly) & 0xFFFFFF00u, 0xFF000000u);
     EXPECT_EQ(pixelAt(kLargeOnly) & 0xFFFF00FFu, 0xFF000000u);
     show("r");

@@ -30,8 +30,7 @@ TEST(RenderPaths, NamesPickAPathOrWarnAndTakeTheWidest)
     const bool sse2 = renderPathSupported(RenderPath::Sse2);
     const bool avx2 = renderPathSupported(RenderPath::Avx2);
     const struct {
-        const char* name;
-        const char* value;
+        const char *name, *value;
         RenderPath expected;
         bool warns;
     } rows[] = {

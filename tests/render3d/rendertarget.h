@@ -35,11 +35,9 @@ struct RenderTarget {
     float depthAt(int x, int y) const { return depth[y * buffer.width + x]; }
     bool paddingUntouched() const
     {
-        for (int y = 0; y < buffer.height; ++y) {
-            for (int x = 0; x < buffer.width; ++x) {
-                if ((x >= width || y >= height) && depthAt(x, y) != 0.0f) {
-                    return false;
-                }
+        for (int i = 0; i < buffer.width * buffer.height; ++i) {
+            if ((i % buffer.width >= width || i / buffer.width >= height) && depth[i] != 0.0f) {
+                return false;
             }
         }
         return true;

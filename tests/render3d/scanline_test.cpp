@@ -4,8 +4,10 @@
 #include "render3d/raster.h"
 #include "tarvo/render3d/polygon.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 #include <limits>
+#include <numeric>
 #include <vector>
 
 using namespace tarvo;
@@ -18,9 +20,7 @@ namespace
 struct SpanBench {
     SpanBench()
     {
-        for (uint32_t i = 0; i < texels.size(); ++i) {
-            texels[i] = 0xFF000000u + i + 1;
-        }
+        std::iota(texels.begin(), texels.end(), 0xFF000001u);
         polygon.textureWidthMask = 63;
         polygon.textureHeightMask = 7;
         polygon.textureWidthShift = 6;
@@ -65,10 +65,9 @@ TEST(ScanlineDrawer, EveryDrawerTestsDepthStrictlyAndStepsEveryPixel)
         bench.span.count = 5;
         bench.span.attrs.invZ = 0.5f;
         bench.span.attrs.invZStep = 0.25f; // 0.5, 0.75, 1.0, 1.25, 1.5; equal depth loses
-        bench.depth = {0.0f, 0.75f, 2.0f, 0.0f, 1.5f, 0.0f, 0.0f, 0.0f};
-        bench.dest.assign(8, 0x00010101);
-        bench.span.depth = bench.depth.data();
-        bench.span.dest = bench.dest.data();
+        const float depth[8] = {0.0f, 0.75f, 2.0f, 0.0f, 1.5f, 0.0f, 0.0f, 0.0f};
+        std::copy_n(depth, 8, bench.depth.begin());
+        bench.dest.assign(8, 0x00010101); // in place: the span's pointers stay good
         kDrawers[drawer].scalar(&bench.span);
 
         const float expectedDepth[8] = {0.5f, 0.75f, 2.0f, 1.25f, 1.5f, 0.0f, 0.0f, 0.0f};

@@ -43,8 +43,7 @@ void writeSheet(const std::string& path, int cellWidth, int cellHeight)
 // Glyphs expected side by side from (x, y), one cell apart.
 struct Line {
     const char* glyphs;
-    int x;
-    int y;
+    int x, y;
 };
 
 // Compares the whole target with the expected lines' cells, clipped, corners left out.
@@ -88,9 +87,7 @@ TEST(BitmapFontTest, MeasuresAndDrawsEachCharacterFromItsCellAtThePen)
 
     struct Case {
         const char* text;
-        int width;
-        int x;
-        int y;
+        int width, x, y;
         std::vector<Line> lines;
     };
     const Case cases[] = {

@@ -114,10 +114,9 @@ TEST(GifWriter, QuantisedPixelsStayClose)
         const int x = i % width, y = i / width, k = i / 977;
         rgb.insert(rgb.end(), {uint8_t(x), uint8_t(y * 2), uint8_t((x + y) / 2)});
         if (i % 977 == 0) {
-            std::copy_n(std::array<uint8_t, 3>{uint8_t(150 + k * 37 % 100),
-                                               uint8_t(255 - k * 53 % 120), uint8_t(k * 91)}
-                            .data(),
-                        3, rgb.end() - 3);
+            rgb.end()[-3] = uint8_t(150 + k * 37 % 100);
+            rgb.end()[-2] = uint8_t(255 - k * 53 % 120);
+            rgb.end()[-1] = uint8_t(k * 91);
         }
     }
     const TempDir dir;

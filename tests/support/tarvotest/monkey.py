@@ -1,12 +1,9 @@
-"""The monkey: random keys, focus changes and iconify/restore against the demo under Xvfb.
-
-The run is recorded with -record and judged from the recording, replayed headless: key events
-in every stage, the sound stage reached, one logo warning per restore (the logo is a loose file
-in the game directory, removed once the demo has loaded it, and the pak holds no copy), the
-exit status of x and no sanitizer report. Each stage gets an eighth of the time, the sound stage
-the rest, and each starts with a restore. Resident memory is sampled every second; with
-max_rss_growth the growth from the warm-up (a tenth of the time into the sound stage) to the
-end is checked. A failed run keeps its recording and prints the command that replays it.
+"""The monkey: random keys, focus changes and iconify/restore against the demo under Xvfb,
+an eighth of the time in each stage and the rest in the sound stage. Judged from its recording
+replayed headless: key events in every stage, one logo warning per restore (the loose logo is
+removed once loaded, and the pak holds none), x's exit status, no sanitizer report; with
+max_rss_growth, the resident memory's growth from the warm-up (a tenth of the time into the
+sound stage) to the end. A failed run keeps its recording and prints how to replay it.
 """
 
 import io
@@ -43,9 +40,8 @@ def pak_without_logo(pak):
     """The pak's bytes without the logo, and the logo's."""
     without = io.BytesIO()
     with zipfile.ZipFile(pak) as source, zipfile.ZipFile(without, "w") as target:
-        for entry in source.infolist():
-            if entry.filename != LOGO:
-                target.writestr(entry, source.read(entry))
+        for entry in (e for e in source.infolist() if e.filename != LOGO):
+            target.writestr(entry, source.read(entry))
         logo = source.read(LOGO)
     return without.getvalue(), logo  # once closed: the directory comes last
 
@@ -61,8 +57,7 @@ class Monkey:
         now = time.monotonic()
         if now - self.last_sample >= 1.0:
             kib = resident_kib(self.session.game.pid)
-            if kib is not None:
-                self.rss.append((now - self.start, kib))
+            self.rss += [(now - self.start, kib)] if kib is not None else []
             self.last_sample = now
 
     def play(self, until, keys):
@@ -79,8 +74,7 @@ class Monkey:
                 lost = rng.choices(keys, k=rng.randint(1, 3))
                 s.key(*lost)  # to the root window: the demo never sees them
                 s.focus()
-                self.focus_changes += 1
-                self.keys += len(lost)
+                self.focus_changes, self.keys = self.focus_changes + 1, self.keys + len(lost)
             else:
                 s.key(rng.choice(keys))
                 self.keys += 1

@@ -1,11 +1,10 @@
-"""Runs build/morwenfall on a private Xvfb display and drives it with xdotool.
-
-Each session gets its own X server, working directory and game directory, and always tears
-down every process it started, also when a test fails half-way.
-"""
+"""Runs build/morwenfall on a private Xvfb display and drives it with xdotool. Each session
+gets its own X server, working and game directories, and tears down every process it started,
+also when a test fails half-way."""
 
 import io
 import os
+import pathlib
 import shutil
 import signal
 import struct
@@ -182,10 +181,9 @@ class XSession:
         self._xdotool("windowfocus", "--sync", root)
 
     def hide_and_show(self, hidden_seconds=0.5):
-        """Unmaps and maps the window again, which SDL reports as iconify and restore; the
-        window gets the focus back afterwards. The program reads the window state afresh when
-        it handles the events, so it must run a tick while hidden: nothing outside shows when,
-        hence the wait."""
+        """Unmaps and maps the window again (iconify and restore to SDL), then focuses it. The
+        program reads the window state afresh when it handles the events, so it must run a tick
+        while hidden, and nothing outside shows when: hence the wait."""
         self._xdotool("windowunmap", "--sync", self.window)
         time.sleep(hidden_seconds)
         self._xdotool("windowmap", "--sync", self.window)
@@ -204,11 +202,8 @@ class XSession:
         return os.path.join(self.workdir, name)
 
     def log(self, name="stdout.txt"):
-        try:
-            with open(self.path(name), "rb") as f:
-                return f.read().decode("latin-1")
-        except OSError:
-            return ""
+        path = self.path(name)
+        return pathlib.Path(path).read_bytes().decode("latin-1") if os.path.exists(path) else ""
 
     def stderr(self):
         return self.log("stderr.txt")
