@@ -197,8 +197,6 @@ class GeneratorCommandLineTest(ScratchTest):
                   pathlib.Path(top, name).read_text()
                   for top, _, files in os.walk(self.path("out")) for name in files}
         self.assertEqual(staged, {"bg/BG0009.PNG": "background", "set/TILE0031.PNG": "tile"})
-        self.assertEqual(pathlib.Path(self.path("list")).read_text(),
-                         "bg/BG0009.PNG\nset/TILE0031.PNG\n")
 
     def test_makesound_seed_option_replaces_the_recipes_seed(self):
         recipe = "length 0.05\nnoise 0 - 0.5\n"
